@@ -1,0 +1,12 @@
+#pragma once
+// The command groups of pagewright-cli. Each takes the arguments after its group name and
+// returns the exit status; failures print one line to stderr.
+#include <string>
+#include <vector>
+
+using Args = std::vector<std::string>;
+
+int RunTableCommand(const Args& args);
+int RunCfgCommand(const Args& args);
+int RunNewsCommand(const Args& args);
+int RunFtpCommand(const Args& args);

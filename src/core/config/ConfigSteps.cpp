@@ -1,0 +1,76 @@
+#include "core/config/ConfigSteps.h"
+
+#include "core/config/ConfigTables.h"
+#include "core/config/Password.h"
+
+#include <filesystem>
+
+namespace {
+bool fileExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+}
+
+void openOrStart(ConfigTables& tables, const std::string& path) {
+    if (!tables.LoadIfExists(path)) tables.SettingsSource.Append();
+}
+} // namespace
+
+void OpenConfigurationForDialog(ConfigTables& tables, const std::string& path) {
+    if (fileExists(path)) {
+        tables.ConfigFile.LoadFromFile(path);
+        ScrambleAllPasswords(tables.ConfigSource);
+    } else {
+        tables.SettingsSource.Append();
+    }
+}
+
+void SaveConfigurationFromDialog(ConfigTables& tables, const std::string& path) {
+    ScrambleAllPasswords(tables.ConfigSource);
+    try {
+        tables.Save(path);
+    } catch (...) {
+        ScrambleAllPasswords(tables.ConfigSource);
+        throw;
+    }
+}
+
+void OpenConfigurationForWizard(ConfigTables& tables, const std::string& path) {
+    openOrStart(tables, path);
+}
+
+void FinishNewServer(ConfigTables& tables, const NewServerInput& input, const std::string& path) {
+    TnkDBSource& config = tables.ConfigSource;
+    const int record = config.Append();
+    config.SetString(record, "Name", input.Name);
+    config.SetString(record, "Poster", input.Poster);
+    config.SetString(record, "Host", input.Host);
+    config.SetString(record, "LoginName", input.LoginName);
+    config.SetString(record, "LoginPassword", ScramblePassword(input.Password));
+    config.SetString(record, "LocalFTPDirectory", input.LocalFTPDirectory);
+    config.SetString(record, "TemporaryDirectory", input.TemporaryDirectory);
+    tables.Save(path);
+}
+
+bool ReloadConfiguration(ConfigTables& tables, const std::string& path, bool keepChoices,
+                         const ReloadSteps& steps) {
+    const bool exists = fileExists(path);
+    if (exists) {
+        TnkDBSource& settings = tables.SettingsSource;
+        int news = 0, ftp = 0;
+        if (keepChoices) {
+            news = settings.GetInteger("NewsConfiguration");
+            ftp = settings.GetInteger("FTPConfiguration");
+        }
+        tables.ConfigFile.LoadFromFile(path);
+        if (keepChoices) {
+            settings.SetInteger("NewsConfiguration", news);
+            settings.SetInteger("FTPConfiguration", ftp);
+        }
+        if (steps.selectNewsConfiguration) steps.selectNewsConfiguration();
+        if (steps.applyVisibility) steps.applyVisibility();
+        if (steps.selectFTPConfiguration) steps.selectFTPConfiguration();
+    }
+    if (steps.updateCommandStates) steps.updateCommandStates();
+    return exists;
+}

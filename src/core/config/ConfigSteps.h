@@ -1,0 +1,34 @@
+#pragma once
+// The ways the three windows open, change and save the configuration file.
+#include <functional>
+#include <string>
+
+class ConfigTables;
+
+// Configuration dialog, opening: load the file when it exists and unscramble every password
+// so that the dialog edits them in clear; otherwise start with one settings record.
+void OpenConfigurationForDialog(ConfigTables& tables, const std::string& path);
+// Configuration dialog, OK: scramble every password and save the whole file. When the save
+// fails the passwords are turned back to clear text and the error propagates.
+void SaveConfigurationFromDialog(ConfigTables& tables, const std::string& path);
+
+// New-server wizard, opening: load the file when it exists, else one settings record.
+void OpenConfigurationForWizard(ConfigTables& tables, const std::string& path);
+
+struct NewServerInput {
+    std::string Name, Poster, Host, LoginName, Password, LocalFTPDirectory, TemporaryDirectory;
+};
+// New-server wizard, Finish: append a configuration with the wizard's defaults, fill it
+// from the pages (the password scrambled) and save the whole file.
+void FinishNewServer(ConfigTables& tables, const NewServerInput& input, const std::string& path);
+
+// The main window's reload, given whether to keep its current configuration choices.
+struct ReloadSteps {
+    std::function<void()> selectNewsConfiguration;
+    std::function<void()> applyVisibility;
+    std::function<void()> selectFTPConfiguration;
+    std::function<void()> updateCommandStates;
+};
+// Returns whether the file existed and was loaded.
+bool ReloadConfiguration(ConfigTables& tables, const std::string& path, bool keepChoices,
+                         const ReloadSteps& steps);

@@ -1,0 +1,16 @@
+#include "core/config/Password.h"
+
+#include "core/storage/TnkDBSource.h"
+
+std::string ScramblePassword(std::string_view password) {
+    std::string out(password);
+    for (char& c : out)
+        c = static_cast<char>(static_cast<unsigned char>(c) ^ 0xFF);
+    return out;
+}
+
+void ScrambleAllPasswords(TnkDBSource& configurations) {
+    for (int r = 0; r < configurations.RecordCount(); ++r)
+        configurations.SetString(r, "LoginPassword",
+                                 ScramblePassword(configurations.GetString(r, "LoginPassword")));
+}
