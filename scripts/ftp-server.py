@@ -1,0 +1,158 @@
+#!/usr/bin/python3
+"""Local FTP server for tests, demos and benchmarks (pyftpdlib).
+
+Usage:
+  /usr/bin/python3 scripts/ftp-server.py --root DIR [--port 0] [--user U --password P]
+
+Binds 127.0.0.1 only. Prints exactly one line "PORT <n>" on stdout once it listens and
+serves until it is killed. Without --user the login is anonymous with write permission.
+
+Test modes:
+  --silent            accept connections and never say anything (not even a greeting)
+  --no-mlsd           refuse MLSD/MLST so that clients fall back to LIST
+  --throttle BPS      limit every data connection to BPS bytes per second, both ways
+  --drop-after BYTES  during a download, after BYTES bytes of file data, close the data and
+                      control connections without a final reply (the server "disappears")
+  --verbose           log every command on stderr
+"""
+
+import argparse
+import logging
+import os
+import signal
+import socket
+import sys
+import threading
+import warnings
+
+
+def print_port(port):
+    sys.stdout.write("PORT %d\n" % port)
+    sys.stdout.flush()
+
+
+def run_silent(port):
+    """A server that accepts connections and then says nothing at all."""
+    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    listener.bind(("127.0.0.1", port))
+    listener.listen(16)
+    print_port(listener.getsockname()[1])
+    held = []
+
+    def drain(conn):
+        try:
+            while conn.recv(4096):
+                pass
+        except OSError:
+            pass
+
+    while True:
+        conn, _ = listener.accept()
+        held.append(conn)
+        threading.Thread(target=drain, args=(conn,), daemon=True).start()
+
+
+def run_ftp(args):
+    from pyftpdlib.authorizers import DummyAuthorizer
+    from pyftpdlib.handlers import DTPHandler, FTPHandler, ThrottledDTPHandler
+    from pyftpdlib.servers import FTPServer
+
+    root = os.path.abspath(args.root)
+    perms = "elradfmwMT"
+    authorizer = DummyAuthorizer()
+    if args.user:
+        authorizer.add_user(args.user, args.password or "", root, perm=perms)
+    else:
+        authorizer.add_anonymous(root, perm=perms)
+
+    if args.throttle > 0:
+        base_dtp = ThrottledDTPHandler
+        base_dtp.read_limit = args.throttle
+        base_dtp.write_limit = args.throttle
+    else:
+        base_dtp = DTPHandler
+
+    drop_after = args.drop_after
+
+    class TestDTPHandler(base_dtp):
+        """Counts the bytes of a download and cuts everything off when asked to."""
+
+        def use_sendfile(self):
+            if drop_after >= 0:
+                return False
+            return super().use_sendfile()
+
+        def send(self, data):
+            if drop_after >= 0 and self.receive is False:
+                already = getattr(self, "_pw_sent", 0)
+                room = drop_after - already
+                if room <= 0:
+                    self._pw_disappear()
+                    return 0
+                data = data[:room]
+                sent = super().send(data)
+                self._pw_sent = already + sent
+                return sent
+            return super().send(data)
+
+        def _pw_disappear(self):
+            control = self.cmd_channel
+            try:
+                self.socket.close()
+            except OSError:
+                pass
+            try:
+                control.socket.close()
+            except OSError:
+                pass
+            # Nothing else may be sent: stop the whole server as if its host vanished.
+            os._exit(0)
+
+    class TestFTPHandler(FTPHandler):
+        pass
+
+    TestFTPHandler.authorizer = authorizer
+    TestFTPHandler.dtp_handler = TestDTPHandler
+    TestFTPHandler.banner = "Pagewright test server ready."
+    # Names are bytes on the wire: keep bytes that are not UTF-8 intact in both directions.
+    TestFTPHandler.unicode_errors = "surrogateescape"
+    TestFTPHandler.permit_privileged_ports = False
+    if args.no_mlsd:
+        cmds = dict(FTPHandler.proto_cmds)
+        cmds.pop("MLSD", None)
+        cmds.pop("MLST", None)
+        TestFTPHandler.proto_cmds = cmds
+
+    server = FTPServer(("127.0.0.1", args.port), TestFTPHandler)
+    server.max_cons = 256
+    print_port(server.address[1])
+    server.serve_forever(handle_exit=True)
+
+
+def main():
+    parser = argparse.ArgumentParser(description="Local FTP server for tests")
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--user")
+    parser.add_argument("--password")
+    parser.add_argument("--silent", action="store_true")
+    parser.add_argument("--no-mlsd", action="store_true")
+    parser.add_argument("--throttle", type=int, default=0)
+    parser.add_argument("--drop-after", type=int, default=-1)
+    parser.add_argument("--verbose", action="store_true")
+    args = parser.parse_args()
+
+    logging.basicConfig(level=logging.DEBUG if args.verbose else logging.WARNING,
+                        stream=sys.stderr, format="%(message)s")
+    warnings.simplefilter("ignore")
+    signal.signal(signal.SIGTERM, lambda *_: os._exit(0))
+
+    if args.silent:
+        run_silent(args.port)
+    else:
+        run_ftp(args)
+
+
+if __name__ == "__main__":
+    main()
