@@ -1,0 +1,15 @@
+#pragma once
+// Pictures of the dialogs, drawn in code so the program carries no image files.
+#include <QImage>
+#include <QPixmap>
+
+namespace DialogPictures {
+QPixmap Folder(int size);       // a folder with a star: creating a folder
+QPixmap Key(int size);          // a key: the password prompt
+QPixmap WizardSide(QSize size); // the tall picture beside the wizard's pages
+QPixmap Screen(QSize size);     // a small window: the page about the main window
+QPixmap ProgramIcon(int size);  // the program's icon
+QPixmap Title(QSize size);      // the program's name, drawn large
+QPixmap Globe(QSize size);      // the picture at the About box's top right
+QImage AboutFace(QSize size);   // grey plate with tabs on a magenta (transparent) ground
+} // namespace DialogPictures
