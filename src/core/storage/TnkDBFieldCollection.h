@@ -6,6 +6,8 @@
 #include <vector>
 
 struct TnkDBFieldItem {
+    TnkDBFieldItem(std::string name, std::string defaultText = {}, TnkDataType type = dtNone)
+        : Name(std::move(name)), Default(std::move(defaultText)), DataType(type) {}
     std::string Name;
     std::string Default;
     TnkDataType DataType = dtNone;
@@ -17,7 +19,7 @@ public:
     TnkDBFieldCollection(std::initializer_list<TnkDBFieldItem> items) : m_items(items) {}
 
     TnkDBFieldItem& Add(std::string name, std::string defaultText = {}, TnkDataType type = dtNone) {
-        return m_items.push_back({std::move(name), std::move(defaultText), type}), m_items.back();
+        return m_items.emplace_back(std::move(name), std::move(defaultText), type);
     }
     int Count() const { return static_cast<int>(m_items.size()); }
     const TnkDBFieldItem& operator[](int i) const { return m_items[size_t(i)]; }
