@@ -17,6 +17,63 @@ QPixmap blank(QSize size) {
 
 namespace DialogPictures {
 
+QIcon ToolGlyph(Glyph glyph) {
+    QPixmap pixmap = blank({16, 16});
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink = glyph == Glyph::Delete || glyph == Glyph::Clear ? QColor(190, 30, 30)
+                       : glyph == Glyph::Add                           ? QColor(20, 140, 40)
+                                                                       : kBlue;
+    p.setPen(QPen(ink, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(ink);
+    auto triangle = [&p](qreal tipX, qreal baseX) {
+        const QPointF points[] = {{tipX, 8}, {baseX, 3.5}, {baseX, 12.5}};
+        p.drawPolygon(points, 3);
+    };
+    switch (glyph) {
+    case Glyph::Add:
+        p.drawLine(QPointF(8, 3), QPointF(8, 13));
+        p.drawLine(QPointF(3, 8), QPointF(13, 8));
+        break;
+    case Glyph::Delete:
+        p.drawLine(QPointF(3, 8), QPointF(13, 8));
+        break;
+    case Glyph::Clear:
+        p.drawLine(QPointF(4, 4), QPointF(12, 12));
+        p.drawLine(QPointF(12, 4), QPointF(4, 12));
+        break;
+    case Glyph::First:
+        p.drawLine(QPointF(4, 3.5), QPointF(4, 12.5));
+        triangle(6, 12);
+        break;
+    case Glyph::Prior:
+        triangle(5, 11);
+        break;
+    case Glyph::Next:
+        triangle(11, 5);
+        break;
+    case Glyph::Last:
+        p.drawLine(QPointF(12, 3.5), QPointF(12, 12.5));
+        triangle(10, 4);
+        break;
+    case Glyph::MoveLeft:
+        triangle(2.5, 7.5);
+        triangle(8.5, 13.5);
+        break;
+    case Glyph::MoveRight:
+        triangle(13.5, 8.5);
+        triangle(7.5, 2.5);
+        break;
+    case Glyph::Browse:
+        p.setPen(QPen(QColor(150, 110, 20), 1));
+        p.setBrush(QColor(245, 205, 90));
+        p.drawRect(QRectF(1.5, 4.5, 13, 9));
+        p.drawRect(QRectF(1.5, 2.5, 6, 2));
+        break;
+    }
+    return QIcon(pixmap);
+}
+
 QPixmap Folder(int size) {
     QPixmap pixmap = blank({size, size});
     QPainter p(&pixmap);

@@ -1,9 +1,13 @@
 #pragma once
 // Pictures of the dialogs, drawn in code so the program carries no image files.
+#include <QIcon>
 #include <QImage>
 #include <QPixmap>
 
 namespace DialogPictures {
+enum class Glyph { Add, Delete, First, Prior, Next, Last, MoveLeft, MoveRight, Clear, Browse };
+QIcon ToolGlyph(Glyph glyph); // 16 x 16 toolbar and button glyphs
+
 QPixmap Folder(int size);       // a folder with a star: creating a folder
 QPixmap Key(int size);          // a key: the password prompt
 QPixmap WizardSide(QSize size); // the tall picture beside the wizard's pages

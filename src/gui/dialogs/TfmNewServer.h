@@ -4,6 +4,7 @@
 #include <QDialog>
 
 #include <memory>
+#include <string>
 
 class ConfigTables;
 class QLineEdit;
@@ -23,6 +24,7 @@ public:
     // Defaults for the user's name and the temporary folder.
     static QString DefaultUserName();
     static QString DefaultTemporaryFolder();
+    static QString FromLocalPath(const std::string& path);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

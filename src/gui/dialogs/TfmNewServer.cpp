@@ -1,0 +1,323 @@
+#include "gui/dialogs/TfmNewServer.h"
+
+#include "core/config/ConfigLocation.h"
+#include "core/config/ConfigSteps.h"
+#include "core/config/ConfigTables.h"
+#include "core/storage/nkErrors.h"
+#include "gui/dialogs/DialogLayout.h"
+#include "gui/dialogs/DialogPictures.h"
+#include "gui/dialogs/FileChoosers.h"
+#include "gui/ui/Cp1252Text.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+constexpr int kLastPage = 3;
+
+QLineEdit* namedEdit(QWidget* parent, const char* name) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    return edit;
+}
+
+QPushButton* wizardButton(QWidget* parent, const char* name, const char* caption) {
+    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+// A caption above its edit, as the wizard's pages lay them out.
+void addField(QVBoxLayout* layout, const char* caption, QWidget* field) {
+    auto* label = new QLabel(QString::fromLatin1(caption), field->parentWidget());
+    layout->addSpacing(6);
+    layout->addWidget(label);
+    layout->addWidget(field);
+}
+
+QWidget* withBrowse(QLineEdit* edit, QPushButton* button) {
+    auto* row = new QWidget(edit->parentWidget());
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    edit->setParent(row);
+    button->setParent(row);
+    button->setIcon(DialogPictures::ToolGlyph(DialogPictures::Glyph::Browse));
+    button->setToolTip(QStringLiteral("Browse"));
+    layout->addWidget(edit, 1);
+    layout->addWidget(button);
+    return row;
+}
+
+QLabel* pageText(const QString& text, QWidget* page) {
+    auto* label = new QLabel(text, page);
+    label->setWordWrap(false);
+    return label;
+}
+} // namespace
+
+TfmNewServer::TfmNewServer(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_tables(std::make_unique<ConfigTables>(ConfigRole::Wizard)) {
+    setObjectName(QStringLiteral("fmNewServer"));
+    setWindowTitle(QStringLiteral("Server Wizard"));
+    try {
+        OpenConfigurationForWizard(*m_tables, ConfigFilePath());
+    } catch (const EFileError& error) {
+        m_loadError = QString::fromLocal8Bit(error.what());
+        if (!error.detail().empty()) m_loadError += "\n" + QString::fromLocal8Bit(error.detail());
+    } catch (const std::exception& error) {
+        m_loadError = QString::fromLocal8Bit(error.what());
+    }
+
+    auto* picture = new QLabel(this);
+    picture->setObjectName(QStringLiteral("imWizard"));
+    picture->setFrameShape(QFrame::Box);
+    picture->setFrameShadow(QFrame::Sunken);
+    picture->setPixmap(DialogPictures::WizardSide(QSize(120, 256)));
+    picture->setFixedSize(120 + 2 * picture->frameWidth(), 256 + 2 * picture->frameWidth());
+
+    pcWizard = new QStackedWidget(this);
+    pcWizard->setObjectName(QStringLiteral("pcWizard"));
+    pcWizard->addWidget(buildStartPage());
+    pcWizard->addWidget(buildNamePage());
+    pcWizard->addWidget(buildServerPage());
+    pcWizard->addWidget(buildDiskPage());
+
+    btPrevious = wizardButton(this, "btPrevious", "&Previous");
+    btNext = wizardButton(this, "btNext", "&Next");
+    btCancel = wizardButton(this, "btCancel", "&Cancel");
+    btFinish = wizardButton(this, "btFinish", "&Finish");
+    btFinish->hide();
+    connect(btPrevious, &QPushButton::clicked, this, [this] { goToPage(PageIndex() - 1); });
+    connect(btNext, &QPushButton::clicked, this, [this] { goToPage(PageIndex() + 1); });
+    connect(btCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btFinish, &QPushButton::clicked, this, &TfmNewServer::finish);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(picture, 0, Qt::AlignTop);
+    top->addWidget(pcWizard, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btPrevious);
+    buttons->addWidget(btNext);
+    buttons->addSpacing(8);
+    // Finish takes Cancel's place: only one of the two is ever shown.
+    buttons->addWidget(btCancel);
+    buttons->addWidget(btFinish);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top, 1);
+    layout->addWidget(DialogLayout::HorizontalRule(this));
+    layout->addLayout(buttons);
+
+    for (QLineEdit* edit : {edNameOfConfiguration, edName, edHost, edLoginname, edPassword})
+        connect(edit, &QLineEdit::textChanged, this, &TfmNewServer::updateButtons);
+
+    edName->setText(DefaultUserName());
+    edTempDirectory->setText(DefaultTemporaryFolder());
+    edFTPDirectory->setText(QDir::toNativeSeparators(FromLocalPath(ProgramFolder()) + "/Ftp"));
+    updateButtons();
+    DialogLayout::FitClientArea(this, QSize(481, 305), true);
+    btNext->setFocus();
+}
+
+TfmNewServer::~TfmNewServer() = default;
+
+QString TfmNewServer::FromLocalPath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+QWidget* TfmNewServer::buildStartPage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("tsStart"));
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(pageText(
+        QStringLiteral("Welcome to the Server Wizard.\n\n"
+                       "This wizard will guide you through the system configuration and lets\n"
+                       "add you a new server configuration to the system. This wizard also\n"
+                       "appears when you got no configuration at first startup.\n\n"
+                       "The first page asks you for a name of the configuration and the\n"
+                       "name you are posting news and links. The second page lets edit\n"
+                       "your ftp server, username and password on the server. The third\n"
+                       "page lets you define the local storage of your homepage on your\n"
+                       "harddisk and other directories."),
+        page));
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget* TfmNewServer::buildNamePage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("tsName"));
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(pageText(
+        QStringLiteral("Please enter the name of the configuration and your name."), page));
+    edNameOfConfiguration = namedEdit(page, "edNameOfConfiguration");
+    addField(layout, "Name of Configuration", edNameOfConfiguration);
+    edName = namedEdit(page, "edName");
+    addField(layout, "Your name", edName);
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget* TfmNewServer::buildServerPage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("tsServer"));
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(pageText(
+        QStringLiteral("Please enter the location of your webserver, the name which is used\n"
+                       "for login and the password that is required for writing data on the\n"
+                       "ftp-server."),
+        page));
+    auto* hostRow = new QWidget(page);
+    auto* hostLayout = new QHBoxLayout(hostRow);
+    hostLayout->setContentsMargins(0, 0, 0, 0);
+    hostLayout->addWidget(new QLabel(QStringLiteral("ftp://"), hostRow));
+    edHost = namedEdit(hostRow, "edHost");
+    hostLayout->addWidget(edHost, 1);
+    addField(layout, "FTP-Server", hostRow);
+    edLoginname = namedEdit(page, "edLoginname");
+    addField(layout, "Loginname", edLoginname);
+    edPassword = namedEdit(page, "edPassword");
+    edPassword->setEchoMode(QLineEdit::Password);
+    addField(layout, "Password", edPassword);
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget* TfmNewServer::buildDiskPage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("tsHardDisk"));
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(pageText(
+        QStringLiteral("Please choose the locations of the directories on your harddisk."), page));
+    edFTPDirectory = namedEdit(page, "edFTPDirectory");
+    btBrowseFTP = wizardButton(page, "btBrowseFTP", "");
+    addField(layout, "Directory for local storage of your web-site",
+             withBrowse(edFTPDirectory, btBrowseFTP));
+    edTempDirectory = namedEdit(page, "edTempDirectory");
+    btBrowseTemp = wizardButton(page, "btBrowseTemp", "");
+    addField(layout, "Directory for temporary files", withBrowse(edTempDirectory, btBrowseTemp));
+    layout->addStretch(1);
+    connect(btBrowseFTP, &QPushButton::clicked, this, [this] { browseFolder(edFTPDirectory); });
+    connect(btBrowseTemp, &QPushButton::clicked, this, [this] { browseFolder(edTempDirectory); });
+    return page;
+}
+
+int TfmNewServer::PageIndex() const {
+    return pcWizard->currentIndex();
+}
+
+void TfmNewServer::goToPage(int index) {
+    if (index < 0 || index > kLastPage) return;
+    pcWizard->setCurrentIndex(index);
+    updateButtons();
+    QLineEdit* first = index == 1   ? edNameOfConfiguration
+                       : index == 2 ? edHost
+                       : index == 3 ? edFTPDirectory
+                                    : nullptr;
+    if (first) first->setFocus();
+}
+
+void TfmNewServer::updateButtons() {
+    if (!pcWizard || !btNext) return;
+    const int page = PageIndex();
+    const bool names = !edNameOfConfiguration->text().isEmpty() && !edName->text().isEmpty();
+    const bool server = !edHost->text().isEmpty() && !edLoginname->text().isEmpty() &&
+                        !edPassword->text().isEmpty();
+    btPrevious->setEnabled(page > 0);
+    btNext->setEnabled(page == 0 || (page == 1 && names) || (page == 2 && server));
+    // After a failed load Finish is never offered: it would replace a file not fully read.
+    const bool finish = page == kLastPage && names && server && m_loadError.isEmpty();
+    btCancel->setVisible(!finish);
+    btFinish->setVisible(finish);
+}
+
+void TfmNewServer::browseFolder(QLineEdit* edit) {
+    const QString folder = FileChoosers::ChooseFolder(this, edit->text());
+    if (!folder.isEmpty()) edit->setText(folder);
+}
+
+void TfmNewServer::finish() {
+    NewServerInput input;
+    input.Name = ToCp1252(edNameOfConfiguration->text());
+    input.Poster = ToCp1252(edName->text());
+    input.Host = ToCp1252(edHost->text());
+    input.LoginName = ToCp1252(edLoginname->text());
+    input.Password = ToCp1252(edPassword->text());
+    input.LocalFTPDirectory = ToCp1252(edFTPDirectory->text());
+    input.TemporaryDirectory = ToCp1252(edTempDirectory->text());
+    TnkDBSource& config = m_tables->ConfigSource;
+    const int before = config.RecordCount();
+    try {
+        EnsureProgramFolder();
+        FinishNewServer(*m_tables, input, ConfigFilePath());
+    } catch (const EFileError& error) {
+        // Take the new record out again, so that trying once more does not add it twice.
+        if (config.RecordCount() > before) {
+            config.SetRecNo(config.RecordCount() - 1);
+            config.Delete();
+        }
+        QString text = QString::fromLocal8Bit(error.what());
+        if (!error.detail().empty()) text += "\n" + QString::fromLocal8Bit(error.detail());
+        QMessageBox::critical(this, windowTitle(), text);
+        return;
+    }
+    accept();
+}
+
+QString TfmNewServer::DefaultUserName() {
+    // The full name from the password database: the comment field up to its first comma,
+    // else the login name.
+    if (const passwd* entry = getpwuid(getuid())) {
+        const QString gecos = QString::fromLocal8Bit(entry->pw_gecos ? entry->pw_gecos : "");
+        const QString full = gecos.section(QLatin1Char(','), 0, 0).trimmed();
+        if (!full.isEmpty()) return full;
+        if (entry->pw_name && *entry->pw_name) return QString::fromLocal8Bit(entry->pw_name);
+    }
+    return qEnvironmentVariable("USER");
+}
+
+QString TfmNewServer::DefaultTemporaryFolder() {
+    return QDir::toNativeSeparators(QDir::tempPath());
+}
+
+void TfmNewServer::keyPressEvent(QKeyEvent* event) {
+    // No button of the wizard is the default or the cancel button: Enter and Escape do
+    // nothing here.
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void TfmNewServer::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (m_loadError.isEmpty() || m_loadErrorShown) return;
+    m_loadErrorShown = true;
+    QTimer::singleShot(0, this, [this] {
+        QMessageBox::critical(
+            this, windowTitle(),
+            QStringLiteral("The configuration file could not be read; it will not be "
+                           "overwritten.\n%1")
+                .arg(m_loadError));
+    });
+}
