@@ -1,7 +1,148 @@
 // ftp ls / get / put / mkdir / rmdir / rm / pwd / rename.
 #include "cli/CliCommands.h"
 #include "cli/CliSupport.h"
+#include "cli/FtpUrl.h"
 
-int RunFtpCommand(const Args&) {
-    throw CliError("ftp commands are not available yet");
+#include "core/ftp/FtpPaths.h"
+#include "core/ftp/TSimpleFTP.h"
+
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace {
+constexpr const char* kUsage =
+    "ftp ls URL | get URL LOCAL | put LOCAL URL | mkdir URL | rmdir URL | rm URL | pwd URL |\n"
+    "    rename URL NEWNAME   [--passive|--active] [--timeout SECONDS]";
+
+bool IsValidUtf8(const std::string& s) {
+    size_t i = 0;
+    while (i < s.size()) {
+        const unsigned char c = s[i];
+        size_t extra = 0;
+        unsigned char low = 0x80, high = 0xBF; // range of the second byte
+        if (c < 0x80) {
+            extra = 0;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2;
+            if (c == 0xE0) low = 0xA0;
+            if (c == 0xED) high = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3;
+            if (c == 0xF0) low = 0x90;
+            if (c == 0xF4) high = 0x8F;
+        } else {
+            return false;
+        }
+        if (i + extra >= s.size() && extra > 0) return false;
+        for (size_t k = 1; k <= extra; ++k) {
+            const unsigned char b = s[i + k];
+            if (k == 1 ? (b < low || b > high) : (b >> 6) != 2) return false;
+        }
+        i += extra + 1;
+    }
+    return true;
+}
+
+// Server names are bytes: UTF-8 stays as it is, anything else is read as Windows-1252.
+std::string NameToUtf8(const std::string& name) {
+    return IsValidUtf8(name) ? name : ToUtf8(name);
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "/" : path.substr(0, slash + 1);
+}
+
+struct Session {
+    FtpUrl url;
+    TSimpleFTP ftp;
+
+    Session(const std::string& urlText, const Options& options) : url(ParseFtpUrl(urlText)) {
+        ftp.SilentExceptions = false;
+        ftp.HostName = url.hostPort;
+        ftp.UserName = url.user.empty() ? "anonymous" : url.user;
+        ftp.Password = url.user.empty() ? "anonymous@" : url.password;
+        ftp.SetPassive(!options.flag("--active"));
+        if (auto timeout = options.value("--timeout")) {
+            unsigned long seconds = 0;
+            try {
+                seconds = std::stoul(*timeout);
+            } catch (const std::exception&) {
+                throw CliError("--timeout needs a number of seconds");
+            }
+            if (seconds > 4000000) throw CliError("--timeout is too large");
+            ftp.SetConnectTimeout(unsigned(seconds * 1000));
+        }
+        ftp.Connect();
+    }
+};
+} // namespace
+
+int RunFtpCommand(const Args& args) {
+    const Options options(args, {"--timeout"}, {"--passive", "--active"});
+    const auto& pos = options.positional();
+    if (pos.empty()) throw CliError(std::string("usage: pagewright-cli ") + kUsage);
+    const std::string& command = pos[0];
+    if (options.flag("--passive") && options.flag("--active"))
+        throw CliError("--passive and --active exclude each other");
+
+    if (command == "ls") {
+        options.expectPositional(2, "ftp ls URL");
+        Session s(pos[1], options);
+        s.ftp.ChangeDir(s.url.path);
+        s.ftp.OnFindItem = [](TSimpleFTP&, const TFtpFindData& entry) {
+            if (entry.FileName == "." || entry.FileName == "..") return;
+            nlohmann::ordered_json line = {{"name", NameToUtf8(entry.FileName)},
+                                           {"type", entry.IsDirectory() ? "dir" : "file"},
+                                           {"size", entry.FileSize},
+                                           {"modified", FormatDateTime(entry.LastWriteDateTime())}};
+            const std::string text = line.dump() + "\n";
+            std::fwrite(text.data(), 1, text.size(), stdout);
+        };
+        if (!s.ftp.Refresh()) throw CliError("Error listing " + s.url.path);
+        return 0;
+    }
+    if (command == "get") {
+        options.expectPositional(3, "ftp get URL LOCAL");
+        Session s(pos[1], options);
+        std::string local = pos[2];
+        struct stat info {};
+        if (::stat(local.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+            local = TSimpleFTP::AddBackslash(local) + s.url.path.substr(s.url.path.rfind('/') + 1);
+        s.ftp.Get(s.url.path, local);
+        return 0;
+    }
+    if (command == "put") {
+        options.expectPositional(3, "ftp put LOCAL URL");
+        Session s(pos[2], options);
+        std::string remote = s.url.path;
+        if (remote.back() == '/') remote += LocalFileNamePart(pos[1]);
+        s.ftp.Put(pos[1], remote);
+        return 0;
+    }
+    if (command == "mkdir" || command == "rmdir" || command == "rm" || command == "pwd") {
+        options.expectPositional(2, "ftp mkdir|rmdir|rm|pwd URL");
+        Session s(pos[1], options);
+        if (command == "mkdir") s.ftp.MakeDir(s.url.path);
+        if (command == "rmdir") s.ftp.RemoveDir(s.url.path);
+        if (command == "rm") s.ftp.DeleteFile(s.url.path);
+        if (command == "pwd") {
+            s.ftp.ChangeDir(s.url.path);
+            const std::string dir = s.ftp.RemoteDir() + "\n";
+            std::fwrite(dir.data(), 1, dir.size(), stdout);
+        }
+        return 0;
+    }
+    if (command == "rename") {
+        options.expectPositional(3, "ftp rename URL NEWNAME");
+        Session s(pos[1], options);
+        const std::string& newName = pos[2];
+        const std::string target =
+            newName.rfind('/', 0) == 0 ? newName : FolderOf(s.url.path) + newName;
+        s.ftp.Rename(s.url.path, target);
+        return 0;
+    }
+    throw CliError("unknown ftp command \"" + command + "\" (" + kUsage + ")");
 }

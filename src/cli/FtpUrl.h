@@ -1,0 +1,13 @@
+#pragma once
+// ftp://[user[:password]@]host[:port]/path URLs of the command-line tool.
+#include <string>
+
+struct FtpUrl {
+    std::string user; // empty: anonymous
+    std::string password;
+    std::string hostPort; // "host" or "host:port", as the FTP component takes it
+    std::string path;     // %-decoded, absolute ("/" for the top folder)
+};
+
+// Throws CliError for anything that is not such a URL.
+FtpUrl ParseFtpUrl(const std::string& url);

@@ -1,0 +1,610 @@
+#include "core/ftp/TSimpleFTP.h"
+
+#include "core/ftp/FtpErrors.h"
+#include "core/ftp/FtpListing.h"
+#include "core/ftp/FtpPaths.h"
+
+#include <curl/curl.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+// A listing larger than this is taken for a hostile or broken server.
+constexpr size_t kMaxListingBytes = 256u * 1024 * 1024;
+
+std::string StripOneTrailingSeparator(std::string path) {
+    if (path.size() > 1 && (path.back() == '/' || path.back() == '\\')) path.pop_back();
+    return path;
+}
+
+bool EqualsNoCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower((unsigned char)a[i]) != std::tolower((unsigned char)b[i])) return false;
+    return true;
+}
+
+bool WriteAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+// Creates a new, empty file beside `target` under a name of its own.
+int CreateTempBeside(const std::string& target, std::string& tempPath) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempPath = target + ".part-" + std::to_string(::getpid()) + "-" +
+                   std::to_string(counter.fetch_add(1));
+        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+// Moves the finished download into place; with `noReplace` an existing target is kept.
+bool MoveIntoPlace(const std::string& temp, const std::string& target, bool noReplace) {
+    if (!noReplace) return ::rename(temp.c_str(), target.c_str()) == 0;
+    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // File systems without RENAME_NOREPLACE: link() also refuses an existing name.
+    if (::link(temp.c_str(), target.c_str()) != 0) return false;
+    ::unlink(temp.c_str());
+    return true;
+}
+
+struct CurlList {
+    curl_slist* list = nullptr;
+    ~CurlList() { curl_slist_free_all(list); }
+    void Add(const std::string& s) { list = curl_slist_append(list, s.c_str()); }
+};
+} // namespace
+
+// Data callbacks of listings, downloads and uploads.
+struct FtpTransferCallbacks {
+    struct Sink {
+        TSimpleFTP* ftp;
+        std::string* text = nullptr; // listing
+        int fd = -1;                 // download
+        int64_t bytes = 0;
+        bool failed = false;
+    };
+
+    static size_t Write(char* data, size_t size, size_t count, void* user) {
+        auto* sink = static_cast<Sink*>(user);
+        const size_t n = size * count;
+        if (sink->text) {
+            if (sink->text->size() + n > kMaxListingBytes) return sink->failed = true, 0;
+            sink->text->append(data, n);
+        } else if (!WriteAll(sink->fd, data, n)) {
+            sink->failed = true;
+            return 0;
+        }
+        sink->bytes += int64_t(n);
+        sink->ftp->StatusNotify(INTERNET_STATUS_RESPONSE_RECEIVED, int64_t(n));
+        return n;
+    }
+
+    static size_t Read(char* buffer, size_t size, size_t count, void* user) {
+        auto* source = static_cast<Sink*>(user);
+        for (;;) {
+            const ssize_t n = ::read(source->fd, buffer, size * count);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                source->failed = true;
+                return CURL_READFUNC_ABORT;
+            }
+            source->bytes += n;
+            if (n > 0) source->ftp->StatusNotify(INTERNET_STATUS_REQUEST_SENT, int64_t(n));
+            return size_t(n);
+        }
+    }
+};
+
+TSimpleFTP::TSimpleFTP() {
+    Port = 21;
+}
+
+TSimpleFTP::~TSimpleFTP() {
+    m_destroying = true;
+    Disconnect();
+    DirList.clear();
+}
+
+uint32_t TSimpleFTP::TransferTypeFlag() const {
+    switch (m_transferType) {
+    case ttBinary:
+        return FTP_TRANSFER_TYPE_BINARY;
+    case ttAscii:
+        return FTP_TRANSFER_TYPE_ASCII;
+    default:
+        return FTP_TRANSFER_TYPE_UNKNOWN;
+    }
+}
+
+void TSimpleFTP::SetPassive(bool passive) {
+    if (passive)
+        m_connectFlags |= INTERNET_FLAG_PASSIVE;
+    else
+        m_connectFlags &= ~INTERNET_FLAG_PASSIVE;
+}
+
+void TSimpleFTP::SetFileSystemType(TFTPFileSystemType type) {
+    if (IsConnected()) {
+        if (!SilentExceptions) throw ESimpleFTPError(FtpText::CannotChangeFsType);
+        return;
+    }
+    m_fileSystemType = type;
+}
+
+bool TSimpleFTP::Fail(const std::string& message) {
+    if (!SilentExceptions) throw ESimpleFTPError(message);
+    return false;
+}
+
+// --- connection ---
+
+bool TSimpleFTP::Connect() {
+    OperationScope scope(*this);
+    bool result = TWinInetControl::Connect();
+    if (OnLogin) OnLogin(*this, UserName, Password);
+    if (HasSession() && !m_connected) {
+        unsigned errorCode = 0;
+        if (OpenConnection(errorCode)) {
+            m_connected = true;
+            m_mlsdRefused = false;
+            result = true;
+            StatusNotify(INTERNET_STATUS_CONNECTED_TO_SERVER, 0);
+            LastResponse = LastResponseText();
+            if (!m_storedDir.empty()) ChangeDir(m_storedDir);
+            if (OnConnected) OnConnected(*this);
+        } else {
+            CloseSession();
+            RaiseConnectError(errorCode);
+            result = false;
+        }
+    }
+    return result;
+}
+
+bool TSimpleFTP::OpenConnection(unsigned& errorCode) {
+    StatusNotify(INTERNET_STATUS_RESOLVING_NAME, 0);
+    const unsigned attempts = std::max(1u, ConnectRetries());
+    int rc = CURLE_OK;
+    for (unsigned attempt = 0; attempt < attempts; ++attempt) {
+        PrepareRequest(BaseUrl());
+        curl_easy_setopt(Session(), CURLOPT_NOBODY, 1L);
+        rc = Perform(true);
+        if (rc == CURLE_OK) return true;
+        if (rc != CURLE_COULDNT_CONNECT || AbortRequested()) break;
+        for (int wait = 0; wait < 10 && !AbortRequested() && attempt + 1 < attempts; ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    bool passwordAsked = false;
+    for (const Reply& reply : Replies())
+        passwordAsked |= reply.Code == 331;
+    switch (rc) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        errorCode = ERROR_INTERNET_NAME_NOT_RESOLVED;
+        break;
+    case CURLE_COULDNT_CONNECT:
+        errorCode = ERROR_INTERNET_CANNOT_CONNECT;
+        break;
+    case CURLE_OPERATION_TIMEDOUT:
+        errorCode = ERROR_INTERNET_TIMEOUT;
+        break;
+    case CURLE_LOGIN_DENIED:
+        errorCode = passwordAsked || UserName.empty() ? ERROR_INTERNET_INCORRECT_PASSWORD
+                                                      : ERROR_INTERNET_INCORRECT_USER_NAME;
+        break;
+    case CURLE_REMOTE_ACCESS_DENIED:
+        errorCode = ERROR_INTERNET_LOGIN_FAILURE;
+        break;
+    case CURLE_ABORTED_BY_CALLBACK:
+        errorCode = ERROR_INTERNET_OPERATION_CANCELLED;
+        break;
+    default:
+        errorCode = ERROR_INTERNET_INTERNAL_ERROR + 1000; // no specific message
+        break;
+    }
+    return false;
+}
+
+bool TSimpleFTP::Disconnect() {
+    if (InPerformOnThisThread()) {
+        // Called from an event of a running request: stop it; it then disconnects.
+        Abort();
+        return true;
+    }
+    OperationScope scope(*this);
+    try {
+        if (m_connected && HasSession() && !m_destroying)
+            StatusNotify(INTERNET_STATUS_CLOSING_CONNECTION, 0);
+        m_connected = false;
+        return TWinInetControl::Disconnect();
+    } catch (...) {
+        return false;
+    }
+}
+
+void TSimpleFTP::DropConnection() {
+    m_connected = false;
+    ShutdownSockets(); // no QUIT on a connection that is gone or being cancelled
+    CloseSession();
+    if (SetState(wisClosed) && OnDisconnected) OnDisconnected(*this);
+}
+
+void TSimpleFTP::AfterFailure() {
+    if (AbortRequested() || !ControlConnectionAlive()) DropConnection();
+}
+
+bool TSimpleFTP::Quote(const std::vector<std::string>& commands, std::string* lastReply) {
+    if (!IsConnected() || !HasSession()) return false;
+    CurlList list;
+    for (const auto& command : commands) {
+        if (HasCommandBreak(command)) return false;
+        list.Add("*" + command); // "*": a failing command keeps the connection
+    }
+    PrepareRequest(BaseUrl());
+    curl_easy_setopt(Session(), CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(Session(), CURLOPT_QUOTE, list.list);
+    if (Perform(false) != CURLE_OK) {
+        AfterFailure();
+        return false;
+    }
+    const auto& replies = Replies();
+    if (replies.size() < commands.size()) return false;
+    bool ok = true;
+    for (size_t i = replies.size() - commands.size(); i < replies.size(); ++i)
+        ok &= replies[i].Code < 400;
+    if (lastReply) *lastReply = replies.back().Text;
+    return ok;
+}
+
+// --- directories ---
+
+std::string TSimpleFTP::RemoteDir() {
+    OperationScope scope(*this);
+    if (!IsConnected()) return m_storedDir;
+    std::string reply;
+    m_quietNotify = true;
+    const bool ok = Quote({"PWD"}, &reply);
+    m_quietNotify = false;
+    if (ok) {
+        const std::string dir = ParsePwdReply(reply);
+        if (!dir.empty()) return dir;
+    }
+    return m_storedDir;
+}
+
+bool TSimpleFTP::ChangeDir(const std::string& dir) {
+    OperationScope scope(*this);
+    if (!IsConnected()) {
+        m_storedDir = dir;
+        return true;
+    }
+    if (Quote({"CWD " + StripOneTrailingSeparator(dir)})) {
+        m_storedDir = dir;
+        if (OnDirectoryChange) OnDirectoryChange(*this);
+        return true;
+    }
+    if (!SilentExceptions && m_fileSystemType == ftUnix)
+        throw ESimpleFTPError(FormatMessage(FtpText::CouldntChangeDir, dir));
+    return false;
+}
+
+bool TSimpleFTP::ListWith(const char* command, const std::string& path, std::string& data) {
+    data.clear();
+    std::string url = BaseUrl();
+    if (!path.empty()) {
+        url = RemotePathUrl(url, path);
+        if (path.back() != '/') url += '/';
+    }
+    FtpTransferCallbacks::Sink sink{this, &data};
+    PrepareRequest(url);
+    curl_easy_setopt(Session(), CURLOPT_CUSTOMREQUEST, command);
+    curl_easy_setopt(Session(), CURLOPT_WRITEFUNCTION, &FtpTransferCallbacks::Write);
+    curl_easy_setopt(Session(), CURLOPT_WRITEDATA, &sink);
+    if (Perform(false) != CURLE_OK || sink.failed) {
+        AfterFailure();
+        return false;
+    }
+    return true;
+}
+
+bool TSimpleFTP::ListRemote(const std::string& path, std::vector<TFtpFindData>& entries) {
+    entries.clear();
+    if (!IsConnected() || HasCommandBreak(path)) return false;
+    std::string data;
+    const TListingDate today = TListingDate::Today();
+    if (!m_mlsdRefused) {
+        if (ListWith("MLSD", path, data)) {
+            entries = ParseListing(data, TListingFormat::Mlsd, today);
+            return true;
+        }
+        if (!IsConnected() || AbortRequested() || Replies().empty()) return false;
+        const int code = Replies().back().Code;
+        if (code == 500 || code == 502 || code == 504)
+            m_mlsdRefused = true; // the server does not know MLSD: LIST from now on
+        else if (code != 501)
+            return false; // a real failure (no such folder, no permission, ...)
+    }
+    if (!ListWith("LIST", path, data)) return false;
+    entries = ParseListing(data, TListingFormat::List, today);
+    return true;
+}
+
+int TSimpleFTP::ReadDirectory(const std::string& path, TDirList* list, bool fullPath) {
+    OperationScope scope(*this);
+    if (list) list->clear();
+    m_lastListingOk = false;
+    if (!IsConnected()) return 0;
+    std::string argument, prefix;
+    if (path.empty()) {
+    } else if (path.find('/') == std::string::npos) {
+        prefix = AddSlash(RemoteDir());
+        argument = prefix + path;
+    } else {
+        argument = path;
+        prefix = path.substr(0, path.rfind('/') + 1);
+    }
+    std::vector<TFtpFindData> entries;
+    if (!ListRemote(argument, entries)) return 0;
+    m_lastListingOk = true;
+    int count = 0;
+    for (const TFtpFindData& entry : entries) {
+        if (list) list->push_back({fullPath ? prefix + entry.FileName : entry.FileName, entry});
+        ++count;
+        if (OnFindItem && (!list || list == &DirList)) OnFindItem(*this, entry);
+    }
+    return count;
+}
+
+bool TSimpleFTP::Refresh() {
+    ReadDirectory("", nullptr, false);
+    return m_lastListingOk;
+}
+
+bool TSimpleFTP::FindRemoteFile(const std::string& remotePath, TFtpFindData& entry) {
+    OperationScope scope(*this);
+    TDirList list;
+    ReadDirectory("", &list, false);
+    const std::string name = remotePath.substr(remotePath.rfind('/') + 1);
+    for (const auto& line : list) {
+        if (EqualsNoCase(line.Text, name)) {
+            entry = line.Entry;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The entry of the file to download, looked up in the folder the path names (the current
+// one for a bare name). An exact match wins over one that differs in letter case.
+bool TSimpleFTP::LookupForGet(const std::string& remotePath, TFtpFindData& entry) {
+    const size_t slash = remotePath.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : remotePath.substr(0, slash + 1);
+    const std::string name = remotePath.substr(slash == std::string::npos ? 0 : slash + 1);
+    if (name.empty()) return false;
+    std::vector<TFtpFindData> entries;
+    if (!ListRemote(folder, entries)) return false;
+    const TFtpFindData* found = nullptr;
+    for (const auto& e : entries) {
+        if (e.FileName == name) {
+            found = &e;
+            break;
+        }
+        if (!found && EqualsNoCase(e.FileName, name)) found = &e;
+    }
+    if (!found) return false;
+    entry = *found;
+    return true;
+}
+
+// --- transfers ---
+
+bool TSimpleFTP::Put(const std::string& localPath, const std::string& remotePath) {
+    OperationScope scope(*this);
+    if (!IsConnected() && !SilentExceptions) throw ESimpleFTPError(FtpText::NotConnected);
+    struct stat info {};
+    const bool exists = ::stat(localPath.c_str(), &info) == 0;
+    if (!exists && !SilentExceptions)
+        throw ESimpleFTPError(FormatMessage(FtpText::PutLocalNotFound, localPath, remotePath));
+    m_progress.BytesDone = 0;
+    const int fd = exists ? ::open(localPath.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        if (fd >= 0) ::close(fd);
+        m_progress.BytesTotal = 0;
+        return Fail(FormatMessage(FtpText::ErrorPutting, localPath, remotePath));
+    }
+    m_progress.BytesTotal = info.st_size;
+    m_progress.FileName = LocalFileNamePart(localPath);
+    const bool ok = IsConnected() && !HasCommandBreak(remotePath) && Upload(fd, remotePath);
+    ::close(fd);
+    if (!ok) return Fail(FormatMessage(FtpText::ErrorPutting, localPath, remotePath));
+    return true;
+}
+
+bool TSimpleFTP::Upload(int fd, const std::string& remotePath) {
+    struct stat info {};
+    ::fstat(fd, &info);
+    FtpTransferCallbacks::Sink source{this, nullptr, fd};
+    PrepareRequest(RemotePathUrl(BaseUrl(), remotePath));
+    curl_easy_setopt(Session(), CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(Session(), CURLOPT_READFUNCTION, &FtpTransferCallbacks::Read);
+    curl_easy_setopt(Session(), CURLOPT_READDATA, &source);
+    curl_easy_setopt(Session(), CURLOPT_INFILESIZE_LARGE, curl_off_t(info.st_size));
+    curl_easy_setopt(Session(), CURLOPT_TRANSFERTEXT, m_transferType == ttAscii ? 1L : 0L);
+    if (Perform(false) != CURLE_OK || source.failed) {
+        AfterFailure();
+        return false;
+    }
+    return true;
+}
+
+bool TSimpleFTP::Get(const std::string& remotePath, const std::string& localPath) {
+    OperationScope scope(*this);
+    if (!IsConnected()) return Fail(FtpText::NotConnected);
+    struct stat info {};
+    if (FailIfExistsOnGet && ::lstat(localPath.c_str(), &info) == 0) return false;
+    m_progress.BytesDone = 0;
+    m_progress.BytesTotal = 0;
+    TFtpFindData entry;
+    if (HasCommandBreak(remotePath) || !LookupForGet(remotePath, entry)) {
+        if (!IsConnected())
+            return Fail(FormatMessage(FtpText::ErrorGetting, remotePath, localPath));
+        return Fail(FormatMessage(FtpText::GetRemoteNotFound, remotePath, localPath));
+    }
+    m_progress.BytesTotal = entry.FileSize;
+    m_progress.FileName = LocalFileNamePart(localPath);
+    const bool ok = Download(remotePath, localPath, entry);
+    if (!ok) return Fail(FormatMessage(FtpText::ErrorGetting, remotePath, localPath));
+    return true;
+}
+
+bool TSimpleFTP::Download(const std::string& remotePath, const std::string& localPath,
+                          const TFtpFindData& entry) {
+    std::string temp;
+    const int fd = CreateTempBeside(localPath, temp);
+    if (fd < 0) return false;
+    FtpTransferCallbacks::Sink sink{this, nullptr, fd};
+    PrepareRequest(RemotePathUrl(BaseUrl(), remotePath));
+    curl_easy_setopt(Session(), CURLOPT_WRITEFUNCTION, &FtpTransferCallbacks::Write);
+    curl_easy_setopt(Session(), CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(Session(), CURLOPT_TRANSFERTEXT, m_transferType == ttAscii ? 1L : 0L);
+    const int rc = Perform(false);
+    const bool closed = ::close(fd) == 0;
+    // A binary download shorter than the listed size was cut off.
+    const bool shortened = m_transferType != ttAscii && !entry.IsDirectory() &&
+                           !(entry.Attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                           sink.bytes < entry.FileSize;
+    if (rc != CURLE_OK) AfterFailure();
+    if (rc != CURLE_OK || sink.failed || !closed || shortened ||
+        !MoveIntoPlace(temp, localPath, FailIfExistsOnGet)) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+// --- single names ---
+
+bool TSimpleFTP::PutFile(const std::string& nameOrPath) {
+    OperationScope scope(*this);
+    if (nameOrPath.find(kLocalSeparator) != std::string::npos)
+        return Put(nameOrPath, AddSlash(RemoteDir()) + LocalFileNamePart(nameOrPath));
+    return Put(AddBackslash(LocalDir) + nameOrPath, AddSlash(RemoteDir()) + nameOrPath);
+}
+
+bool TSimpleFTP::GetFile(const std::string& nameOrPath) {
+    OperationScope scope(*this);
+    const size_t slash = nameOrPath.rfind('/');
+    const std::string name = slash == std::string::npos ? nameOrPath : nameOrPath.substr(slash + 1);
+    // A name from a server must not reach outside the local folder.
+    if (!IsSafeLocalName(name))
+        return Fail(FormatMessage(FtpText::ErrorGetting, nameOrPath, LocalDir));
+    if (slash != std::string::npos) return Get(nameOrPath, AddBackslash(LocalDir) + name);
+    return Get(AddSlash(RemoteDir()) + name, AddBackslash(LocalDir) + name);
+}
+
+// --- remote file and folder commands ---
+
+bool TSimpleFTP::Delete(const std::string& nameOrPath) {
+    OperationScope scope(*this);
+    if (nameOrPath.find('/') == std::string::npos)
+        return DeleteFile(AddSlash(RemoteDir()) + nameOrPath);
+    return DeleteFile(nameOrPath);
+}
+
+bool TSimpleFTP::DeleteFile(const std::string& remotePath) {
+    OperationScope scope(*this);
+    if (IsConnected() && Quote({"DELE " + remotePath})) return true;
+    return Fail(FormatMessage(FtpText::ErrorDeleting, remotePath));
+}
+
+bool TSimpleFTP::MakeDir(const std::string& remotePath) {
+    OperationScope scope(*this);
+    if (!IsConnected()) return Fail(FtpText::NotConnected);
+    std::string dir = StripOneTrailingSeparator(remotePath);
+    const size_t cut = dir.find_last_of("\\:");
+    if (cut != std::string::npos) dir = dir.substr(cut + 1);
+    if (Quote({"MKD " + dir})) return true;
+    return Fail(FormatMessage(FtpText::ErrorCreatingDir, remotePath));
+}
+
+bool TSimpleFTP::RemoveDir(const std::string& remotePath) {
+    OperationScope scope(*this);
+    if (!IsConnected()) return Fail(FtpText::NotConnected);
+    if (Quote({"RMD " + StripOneTrailingSeparator(remotePath)})) return true;
+    return Fail(FormatMessage(FtpText::ErrorRemovingDir, remotePath));
+}
+
+bool TSimpleFTP::Rename(const std::string& oldPath, const std::string& newPath) {
+    OperationScope scope(*this);
+    if (!IsConnected()) return Fail(FtpText::NotConnected);
+    if (Quote({"RNFR " + oldPath, "RNTO " + newPath})) return true;
+    return Fail(FormatMessage(FtpText::ErrorRenaming, oldPath, newPath));
+}
+
+// --- paths and progress ---
+
+std::string TSimpleFTP::AddSlash(const std::string& path) const {
+    if (m_fileSystemType == ftUnix && (path.empty() || path.back() != '/')) return path + "/";
+    return path;
+}
+
+std::string TSimpleFTP::AddBackslash(const std::string& path) {
+    if (!path.empty() && path.back() == kLocalSeparator) return path;
+    return path + kLocalSeparator;
+}
+
+void TSimpleFTP::StatusNotify(unsigned status, int64_t info) {
+    if (m_quietNotify) return;
+    TWinInetControl::StatusNotify(status, info);
+    if (status == INTERNET_STATUS_REQUEST_SENT || status == INTERNET_STATUS_RESPONSE_RECEIVED) {
+        const int64_t before = m_progress.BytesDone;
+        m_progress.BytesDone += info;
+        if (m_progress.BytesDone == before || m_progress.BytesDone > m_progress.BytesTotal)
+            m_progress.BytesDone = m_progress.BytesTotal;
+        if (OnTransferProgress && !m_progress.FileName.empty())
+            OnTransferProgress(*this, m_progress);
+        if (QuickProgress) UpdateQuickProgress();
+    }
+    if (ProcessMessages) ProcessMessages();
+}
+
+void TSimpleFTP::UpdateQuickProgress() {
+    if (QuickProgressMajor) {
+        QuickProgressMajor->SetMax(m_progress.FileCount);
+        QuickProgressMajor->SetPosition(m_progress.FileIndex);
+    }
+    if (QuickProgressMinor) {
+        QuickProgressMinor->SetMax(100);
+        int position = 0;
+        if (m_progress.BytesTotal >= 1)
+            position = int(std::nearbyint(double(m_progress.BytesDone) /
+                                          double(m_progress.BytesTotal) * 100.0));
+        QuickProgressMinor->SetPosition(position);
+    }
+    if (QuickLabelMajor && m_progress.FileCount >= 1)
+        QuickLabelMajor->SetCaption(std::to_string(m_progress.FileIndex) + " of " +
+                                    std::to_string(m_progress.FileCount));
+    if (QuickLabelMinor && !m_progress.FileName.empty())
+        QuickLabelMinor->SetCaption(m_progress.FileName);
+}

@@ -1,0 +1,325 @@
+#include "core/ftp/TWinInetControl.h"
+
+#include "core/ftp/FtpErrors.h"
+#include "core/ftp/FtpPaths.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cctype>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+// A server that sends nothing for this long while a transfer runs has gone away.
+constexpr long kMinimumStallSeconds = 10;
+constexpr long kBufferSize = 512 * 1024;
+
+int SockaddrPort(const sockaddr* addr) {
+    if (addr->sa_family == AF_INET)
+        return ntohs(reinterpret_cast<const sockaddr_in*>(addr)->sin_port);
+    if (addr->sa_family == AF_INET6)
+        return ntohs(reinterpret_cast<const sockaddr_in6*>(addr)->sin6_port);
+    return -1;
+}
+
+std::once_flag g_curlInit;
+} // namespace
+
+// libcurl's callbacks, routed to the component that made the request.
+struct CurlCallbacks {
+    static size_t Header(char* data, size_t size, size_t count, void* user) {
+        auto* control = static_cast<TWinInetControl*>(user);
+        control->HeaderLine(data, size * count);
+        return size * count;
+    }
+
+    static int TransferInfo(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+        return static_cast<TWinInetControl*>(user)->m_abort.load() ? 1 : 0;
+    }
+
+    static curl_socket_t OpenSocket(void* user, curlsocktype purpose, curl_sockaddr* address) {
+        auto* control = static_cast<TWinInetControl*>(user);
+        if (control->m_abort.load()) return CURL_SOCKET_BAD;
+        if (purpose == CURLSOCKTYPE_IPCXN && !control->m_allowNewConnection &&
+            control->m_resolveNames == rnLocal &&
+            SockaddrPort(&address->addr) == control->m_controlPort) {
+            // The control connection was lost: a silent new login would start in another
+            // folder, so the operation fails and the component reports the disconnect.
+            return CURL_SOCKET_BAD;
+        }
+        if (control->m_allowNewConnection && !control->m_resolvedReported) {
+            control->m_resolvedReported = true;
+            control->StatusNotify(INTERNET_STATUS_NAME_RESOLVED, 0);
+            control->StatusNotify(INTERNET_STATUS_CONNECTING_TO_SERVER, 0);
+        }
+        const int fd =
+            ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+        if (fd < 0) return CURL_SOCKET_BAD;
+        std::lock_guard lock(control->m_socketMutex);
+        control->m_sockets.push_back(fd);
+        return fd;
+    }
+
+    static int CloseSocket(void* user, curl_socket_t fd) {
+        auto* control = static_cast<TWinInetControl*>(user);
+        std::lock_guard lock(control->m_socketMutex);
+        auto& sockets = control->m_sockets;
+        sockets.erase(std::remove(sockets.begin(), sockets.end(), fd), sockets.end());
+        return ::close(fd);
+    }
+};
+
+TWinInetControl::TWinInetControl() {
+    std::call_once(g_curlInit, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+TWinInetControl::~TWinInetControl() {
+    m_destroying = true;
+    TWinInetControl::Disconnect();
+}
+
+void TWinInetControl::SetConnectTimeout(unsigned milliseconds) {
+    m_connectTimeout = milliseconds == 0 ? 300000 : milliseconds;
+}
+
+void TWinInetControl::SetEnableCache(bool enable) {
+    if (enable)
+        m_requestFlags &= ~INTERNET_FLAG_RELOAD;
+    else
+        m_requestFlags |= INTERNET_FLAG_RELOAD;
+}
+
+void TWinInetControl::SetResolveNames(TResolveNames value) {
+    m_resolveNames = value;
+    m_accessType = value == rnLocal       ? INTERNET_OPEN_TYPE_DIRECT
+                   : value == rnPreConfig ? INTERNET_OPEN_TYPE_PRECONFIG
+                                          : INTERNET_OPEN_TYPE_PROXY;
+}
+
+std::string TWinInetControl::StateText(TWinInetState state) const {
+    switch (state) {
+    case wisClosing:
+        return FormatMessage("Disconnecting from %s", HostName);
+    case wisClosed:
+        return "No connection";
+    case wisConnecting:
+        return FormatMessage("Connecting to %s", HostName);
+    case wisConnected:
+        return FormatMessage("Connected to %s", HostName);
+    case wisResolving:
+        return FormatMessage("Resolving name %s", HostName);
+    case wisResolved:
+        return FormatMessage("Resolved name %s", HostName);
+    }
+    return "Unknown state!  Contact support ...";
+}
+
+bool TWinInetControl::SetState(TWinInetState newState) {
+    if (m_state.load() == newState) return false;
+    m_state = newState;
+    if (OnStateChange) OnStateChange(*this, newState);
+    if (QuickProgress && QuickStatus) {
+        const std::string text = StateText(newState);
+        if (QuickStatus->SimplePanel())
+            QuickStatus->SetSimpleText(text);
+        else
+            QuickStatus->SetPanelText(0, text);
+    }
+    return true;
+}
+
+bool TWinInetControl::Connect() {
+    if (State() == wisConnected) return true;
+    EnsureSession();
+    return false;
+}
+
+bool TWinInetControl::Disconnect() {
+    CloseSession();
+    if (m_destroying) return true;
+    if (SetState(wisClosed) && OnDisconnected) OnDisconnected(*this);
+    return true;
+}
+
+void TWinInetControl::Abort() {
+    if (m_operationThread.load() == std::this_thread::get_id()) {
+        // Called from an event of the running operation: it stops at its next step.
+        m_abort = true;
+        return;
+    }
+    m_abort = true;
+    ShutdownSockets();
+    {
+        // Waits until the running operation (if any) has given up.
+        std::lock_guard lock(m_operationMutex);
+        Disconnect();
+        m_abort = false;
+    }
+}
+
+void TWinInetControl::ShutdownSockets() {
+    std::lock_guard lock(m_socketMutex);
+    for (int fd : m_sockets)
+        ::shutdown(fd, SHUT_RDWR);
+}
+
+void TWinInetControl::RaiseConnectError(unsigned code) {
+    SetState(wisClosed);
+    if (!SilentExceptions) throw EWinInetError(ConnectErrorMessage(code, HostName, UserName));
+}
+
+void TWinInetControl::StatusNotify(unsigned status, int64_t) {
+    switch (status) {
+    case INTERNET_STATUS_RESOLVING_NAME:
+        SetState(wisResolving);
+        break;
+    case INTERNET_STATUS_NAME_RESOLVED:
+        SetState(wisResolved);
+        break;
+    case INTERNET_STATUS_CONNECTING_TO_SERVER:
+        SetState(wisConnecting);
+        break;
+    case INTERNET_STATUS_CONNECTED_TO_SERVER:
+        SetState(wisConnected);
+        break;
+    case INTERNET_STATUS_CLOSING_CONNECTION:
+        SetState(wisClosing);
+        break;
+    case INTERNET_STATUS_CONNECTION_CLOSED:
+        SetState(wisClosed);
+        break;
+    default:
+        break;
+    }
+}
+
+std::string TWinInetControl::LastResponseText() const {
+    return m_lastResponse.empty() ? FtpText::NoErrorDescription : m_lastResponse;
+}
+
+TWinInetControl::OperationScope::OperationScope(TWinInetControl& control)
+    : m_control(control), m_lock(control.m_operationMutex) {
+    ++m_control.m_operationDepth;
+    m_control.m_operationThread = std::this_thread::get_id();
+}
+
+TWinInetControl::OperationScope::~OperationScope() {
+    if (--m_control.m_operationDepth == 0) m_control.m_operationThread = std::thread::id();
+}
+
+bool TWinInetControl::EnsureSession() {
+    if (!m_session) m_session = curl_easy_init();
+    return m_session != nullptr;
+}
+
+void TWinInetControl::CloseSession() {
+    if (!m_session) return;
+    CURL* session = m_session;
+    m_session = nullptr;
+    curl_easy_cleanup(session);
+    std::lock_guard lock(m_socketMutex);
+    m_sockets.clear();
+}
+
+std::string TWinInetControl::BaseUrl() const {
+    return ServerUrl(m_scheme, SplitHostPort(HostName, Port > 0 && Port < 65536 ? Port : 21));
+}
+
+bool TWinInetControl::InPerformOnThisThread() const {
+    return m_inPerform.load() && m_operationThread.load() == std::this_thread::get_id();
+}
+
+void TWinInetControl::PrepareRequest(const std::string& url) {
+    CURL* h = m_session;
+    curl_easy_reset(h);
+    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, m_scheme.c_str());
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    if (!UserName.empty()) {
+        curl_easy_setopt(h, CURLOPT_USERNAME, UserName.c_str());
+        curl_easy_setopt(h, CURLOPT_PASSWORD, Password.c_str());
+    }
+    curl_easy_setopt(h, CURLOPT_FTP_FILEMETHOD, (long)CURLFTPMETHOD_NOCWD);
+    if (!(m_connectFlags & INTERNET_FLAG_PASSIVE)) curl_easy_setopt(h, CURLOPT_FTPPORT, "-");
+
+    const long timeoutSeconds = std::max<long>(1, long(m_connectTimeout / 1000));
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, long(m_connectTimeout));
+    curl_easy_setopt(h, CURLOPT_SERVER_RESPONSE_TIMEOUT, timeoutSeconds);
+    curl_easy_setopt(h, CURLOPT_ACCEPTTIMEOUT_MS, long(m_connectTimeout));
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, std::max(kMinimumStallSeconds, timeoutSeconds));
+    curl_easy_setopt(h, CURLOPT_TCP_KEEPALIVE, 1L);
+    curl_easy_setopt(h, CURLOPT_BUFFERSIZE, kBufferSize);
+    curl_easy_setopt(h, CURLOPT_UPLOAD_BUFFERSIZE, kBufferSize);
+
+    if (m_resolveNames == rnLocal) {
+        curl_easy_setopt(h, CURLOPT_PROXY, "");
+    } else if (m_resolveNames == rnProxy) {
+        curl_easy_setopt(h, CURLOPT_PROXY, ProxyName.c_str());
+        curl_easy_setopt(h, CURLOPT_HTTPPROXYTUNNEL, 1L);
+    }
+    if (m_resolveNames != rnLocal && !ProxyBypassList.empty()) {
+        std::string bypass;
+        for (const auto& host : ProxyBypassList)
+            bypass += (bypass.empty() ? "" : ",") + host;
+        curl_easy_setopt(h, CURLOPT_NOPROXY, bypass.c_str());
+    }
+
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &CurlCallbacks::Header);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &CurlCallbacks::TransferInfo);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(h, CURLOPT_OPENSOCKETFUNCTION, &CurlCallbacks::OpenSocket);
+    curl_easy_setopt(h, CURLOPT_OPENSOCKETDATA, this);
+    curl_easy_setopt(h, CURLOPT_CLOSESOCKETFUNCTION, &CurlCallbacks::CloseSocket);
+    curl_easy_setopt(h, CURLOPT_CLOSESOCKETDATA, this);
+}
+
+int TWinInetControl::Perform(bool allowNewConnection) {
+    if (m_abort.load()) return CURLE_ABORTED_BY_CALLBACK;
+    m_replies.clear();
+    m_partialReply.clear();
+    m_allowNewConnection = allowNewConnection;
+    m_resolvedReported = false;
+    m_controlPort = SplitHostPort(HostName, Port > 0 && Port < 65536 ? Port : 21).Port;
+    m_inPerform = true;
+    const CURLcode code = curl_easy_perform(m_session);
+    m_inPerform = false;
+    m_allowNewConnection = false;
+    return code;
+}
+
+bool TWinInetControl::ControlConnectionAlive() const {
+    if (!m_session) return false;
+    curl_socket_t socket = CURL_SOCKET_BAD;
+    if (curl_easy_getinfo(m_session, CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK) return false;
+    return socket != CURL_SOCKET_BAD;
+}
+
+void TWinInetControl::HeaderLine(const char* data, size_t size) {
+    std::string line(data, size);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    // The last line of a reply is "NNN text"; earlier lines are "NNN-text" or free text.
+    const bool final = line.size() >= 3 && std::isdigit((unsigned char)line[0]) &&
+                       std::isdigit((unsigned char)line[1]) &&
+                       std::isdigit((unsigned char)line[2]) && (line.size() == 3 || line[3] == ' ');
+    // A hostile server cannot grow a reply without bound.
+    if (m_partialReply.size() < 65536) {
+        if (!m_partialReply.empty()) m_partialReply += '\n';
+        m_partialReply += line.substr(0, 65536);
+    }
+    if (final) {
+        Reply reply;
+        reply.Code = std::stoi(line.substr(0, 3));
+        reply.Text = std::move(m_partialReply);
+        m_partialReply.clear();
+        m_lastResponse = reply.Text;
+        m_replies.push_back(std::move(reply));
+    }
+    StatusNotify(INTERNET_STATUS_RESPONSE_RECEIVED, int64_t(size));
+}

@@ -1,0 +1,177 @@
+#pragma once
+// The Internet session shared by the FTP components: host, login, proxy, time-out and
+// retries, the connection state, the mapping of failures to messages, and an abort that
+// works from another thread. The transport is one libcurl easy handle per component, so the
+// control connection stays open between operations.
+#include "core/ftp/QuickProgress.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+typedef void CURL;
+
+// Connection states in their fixed order; only wisConnected counts as connected.
+enum TWinInetState : uint8_t {
+    wisClosing,
+    wisClosed,
+    wisConnecting,
+    wisConnected,
+    wisResolving,
+    wisResolved
+};
+
+enum TResolveNames { rnLocal, rnPreConfig, rnProxy };
+
+// Status notifications the session layer produces.
+enum TInternetStatus : unsigned {
+    INTERNET_STATUS_RESOLVING_NAME = 10,
+    INTERNET_STATUS_NAME_RESOLVED = 11,
+    INTERNET_STATUS_CONNECTING_TO_SERVER = 20,
+    INTERNET_STATUS_CONNECTED_TO_SERVER = 21,
+    INTERNET_STATUS_REQUEST_SENT = 31,
+    INTERNET_STATUS_RESPONSE_RECEIVED = 41,
+    INTERNET_STATUS_CLOSING_CONNECTION = 50,
+    INTERNET_STATUS_CONNECTION_CLOSED = 51,
+};
+
+constexpr int INTERNET_OPEN_TYPE_PRECONFIG = 0;
+constexpr int INTERNET_OPEN_TYPE_DIRECT = 1;
+constexpr int INTERNET_OPEN_TYPE_PROXY = 3;
+constexpr uint32_t INTERNET_FLAG_RELOAD = 0x80000000u;
+constexpr uint32_t INTERNET_FLAG_PASSIVE = 0x08000000u;
+
+class TWinInetControl {
+public:
+    TWinInetControl();
+    virtual ~TWinInetControl();
+    TWinInetControl(const TWinInetControl&) = delete;
+    TWinInetControl& operator=(const TWinInetControl&) = delete;
+
+    // Plain properties.
+    std::string HostName; // "host" or "host:port" (a port here wins over Port)
+    std::string UserName; // empty: anonymous login
+    std::string Password;
+    int Port = 0;
+    std::string ProxyName; // used only with rnProxy
+    std::vector<std::string> ProxyBypassList;
+    bool SilentExceptions = true;
+    bool QuickProgress = false;
+    TQuickProgressBar* QuickProgressMajor = nullptr;
+    TQuickProgressBar* QuickProgressMinor = nullptr;
+    TQuickLabel* QuickLabelMajor = nullptr;
+    TQuickLabel* QuickLabelMinor = nullptr;
+    TQuickStatusBar* QuickStatus = nullptr;
+
+    // Events, called on the thread that runs the operation.
+    std::function<void(TWinInetControl& sender)> OnConnected;
+    std::function<void(TWinInetControl& sender)> OnDisconnected;
+    std::function<void(TWinInetControl& sender, TWinInetState newState)> OnStateChange;
+    // One turn of the host's message loop, given on every status notification.
+    std::function<void()> ProcessMessages;
+
+    // Properties with effects.
+    unsigned ConnectRetries() const { return m_connectRetries; }
+    void SetConnectRetries(unsigned retries) { m_connectRetries = retries; }
+    // Milliseconds; 0 is replaced by 300000.
+    unsigned ConnectTimeout() const { return m_connectTimeout; }
+    void SetConnectTimeout(unsigned milliseconds);
+    bool EnableCache() const { return (m_requestFlags & INTERNET_FLAG_RELOAD) == 0; }
+    void SetEnableCache(bool enable);
+    TResolveNames ResolveNames() const { return m_resolveNames; }
+    void SetResolveNames(TResolveNames value);
+    int AccessType() const { return m_accessType; }
+    uint32_t RequestFlags() const { return m_requestFlags; }
+    uint32_t ConnectFlags() const { return m_connectFlags; }
+
+    TWinInetState State() const { return m_state.load(); }
+    std::string StateText(TWinInetState state) const;
+
+    virtual bool Connect();
+    virtual bool Disconnect();
+    // Cancels a connect, listing or transfer running on another thread (it returns false at
+    // once) and leaves the component disconnected. Safe to call from any thread.
+    void Abort();
+
+    // The scheme spoken on the wire; FTPS and SFTP plug in here.
+    const std::string& Scheme() const { return m_scheme; }
+
+protected:
+    bool SetState(TWinInetState newState);
+    virtual void UpdateQuickProgress() = 0;
+    // Sets the state to closed; raises EWinInetError unless SilentExceptions.
+    virtual void RaiseConnectError(unsigned code);
+    virtual void StatusNotify(unsigned status, int64_t info);
+    std::string LastResponseText() const;
+
+    // --- the transport, for the FTP operations ---
+    struct Reply {
+        int Code = 0;
+        std::string Text; // all lines of the reply, CR LF removed, joined by LF
+    };
+
+    // Serialises the operations of one component and remembers the thread running them,
+    // so that Abort from another thread can wait for the running one to give up.
+    class OperationScope {
+    public:
+        explicit OperationScope(TWinInetControl& control);
+        ~OperationScope();
+
+    private:
+        TWinInetControl& m_control;
+        std::unique_lock<std::recursive_mutex> m_lock;
+    };
+
+    bool HasSession() const { return m_session != nullptr; }
+    bool EnsureSession();
+    void CloseSession();
+    // Resets the handle's options (the connection stays) and applies the common ones.
+    void PrepareRequest(const std::string& url);
+    CURL* Session() const { return m_session; }
+    // Runs the prepared request. New control connections are allowed only when asked.
+    int Perform(bool allowNewConnection);
+    bool AbortRequested() const { return m_abort.load(); }
+    bool ControlConnectionAlive() const;
+    const std::vector<Reply>& Replies() const { return m_replies; }
+    // "ftp://host:port/" with the host and port to use.
+    std::string BaseUrl() const;
+    bool InPerformOnThisThread() const;
+    // Unblocks every socket of the running request (from any thread).
+    void ShutdownSockets();
+
+    std::atomic<bool> m_destroying{false};
+    uint32_t m_connectFlags = 0;
+
+private:
+    friend struct CurlCallbacks;
+    void HeaderLine(const char* data, size_t size);
+
+    unsigned m_connectRetries = 3;
+    unsigned m_connectTimeout = 300000;
+    TResolveNames m_resolveNames = rnLocal;
+    int m_accessType = INTERNET_OPEN_TYPE_DIRECT;
+    uint32_t m_requestFlags = INTERNET_FLAG_RELOAD;
+    std::string m_scheme = "ftp";
+    std::atomic<TWinInetState> m_state{wisClosed};
+
+    CURL* m_session = nullptr;
+    std::atomic<bool> m_abort{false};
+    std::recursive_mutex m_operationMutex;
+    std::atomic<std::thread::id> m_operationThread{};
+    int m_operationDepth = 0; // guarded by m_operationMutex
+    std::atomic<bool> m_inPerform{false};
+    bool m_allowNewConnection = false;
+    bool m_resolvedReported = false;
+    int m_controlPort = 0;
+
+    std::mutex m_socketMutex;
+    std::vector<int> m_sockets;
+
+    std::vector<Reply> m_replies;
+    std::string m_partialReply;
+    std::string m_lastResponse;
+};
