@@ -1,0 +1,264 @@
+// The FTP client against servers that misbehave: silence, slow transfers cancelled from
+// another thread, a server that vanishes in the middle of a download, wrong logins.
+#include "support/FtpServer.h"
+
+#include "core/ftp/FtpErrors.h"
+#include "core/ftp/TSimpleFTP.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+QByteArray Pattern(int size) {
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * 131 + i / 7) & 0xff);
+    return bytes;
+}
+
+QByteArray ReadLocal(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void WriteLocal(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Names in a folder other than the given ones (left-over temporary files).
+QStringList Others(const QString& folder, const QStringList& expected) {
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot);
+    for (const QString& e : expected)
+        names.removeAll(e);
+    return names;
+}
+
+void Setup(TSimpleFTP& ftp, const FtpServer& server, bool passive) {
+    ftp.HostName = server.hostName();
+    ftp.SetPassive(passive);
+    ftp.SetConnectTimeout(5000);
+}
+} // namespace
+
+class TestFtpFailures : public QObject {
+    Q_OBJECT
+
+private slots:
+    void silentServerTimesOut();
+    void abortWhileConnecting();
+    void abortDuringTransfer_data();
+    void abortDuringTransfer();
+    void serverVanishesDuringDownload_data();
+    void serverVanishesDuringDownload();
+    void wrongLogin_data();
+    void wrongLogin();
+    void nobodyListening();
+};
+
+void TestFtpFailures::silentServerTimesOut() {
+    FtpServer server({"--silent"});
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    TSimpleFTP ftp;
+    ftp.HostName = server.hostName();
+    ftp.SetConnectTimeout(1500);
+    int disconnects = 0;
+    ftp.OnDisconnected = [&](TWinInetControl&) { ++disconnects; };
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!ftp.Connect());
+    QVERIFY2(timer.elapsed() < 8000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(ftp.State(), wisClosed);
+    QVERIFY(!ftp.IsConnected());
+
+    ftp.SilentExceptions = false;
+    try {
+        ftp.Connect();
+        QFAIL("no exception");
+    } catch (const EWinInetError& e) {
+        QCOMPARE(QString(e.what()),
+                 QString("Connection to %1 timed out").arg(QString::fromStdString(ftp.HostName)));
+    }
+}
+
+void TestFtpFailures::abortWhileConnecting() {
+    FtpServer server({"--silent"});
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    TSimpleFTP ftp;
+    ftp.HostName = server.hostName();
+    ftp.SetConnectTimeout(60000);
+    std::atomic<bool> result{true};
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        result = ftp.Connect();
+        done = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    QElapsedTimer timer;
+    timer.start();
+    ftp.Abort();
+    worker.join();
+    QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY(done);
+    QVERIFY(!result);
+    QCOMPARE(ftp.State(), wisClosed);
+}
+
+void TestFtpFailures::abortDuringTransfer_data() {
+    QTest::addColumn<bool>("passive");
+    QTest::addColumn<bool>("upload");
+    QTest::newRow("passive download") << true << false;
+    QTest::newRow("active download") << false << false;
+    QTest::newRow("passive upload") << true << true;
+    QTest::newRow("active upload") << false << true;
+}
+
+void TestFtpFailures::abortDuringTransfer() {
+    QFETCH(bool, passive);
+    QFETCH(bool, upload);
+    FtpServer server({"--throttle", "100000"});
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    const QByteArray content = Pattern(3000000);
+    QVERIFY(server.writeFile("big.bin", content));
+    QTemporaryDir local;
+    const QString target = local.filePath("big.bin");
+    WriteLocal(target, upload ? content : QByteArray("previous version"));
+
+    TSimpleFTP ftp;
+    Setup(ftp, server, passive);
+    QVERIFY(ftp.Connect());
+    std::atomic<int64_t> progressed{0};
+    ftp.OnTransferProgress = [&](TSimpleFTP&, const TFTPProgressInfo& info) {
+        progressed = info.BytesDone;
+    };
+    std::atomic<bool> result{true};
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        result = upload ? ftp.Put(target.toStdString(), "/up.bin")
+                        : ftp.Get("/big.bin", target.toStdString());
+        done = true;
+    });
+    QElapsedTimer wait;
+    wait.start();
+    while (progressed.load() < 50000 && wait.elapsed() < 10000 && !done)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    QVERIFY(!done);
+    QElapsedTimer timer;
+    timer.start();
+    ftp.Abort();
+    const qint64 abortTook = timer.elapsed();
+    worker.join();
+    QVERIFY2(abortTook < 1000, qPrintable(QString::number(abortTook)));
+    QVERIFY(!result);
+    QCOMPARE(ftp.State(), wisClosed);
+    QVERIFY(!ftp.IsConnected());
+    if (!upload) {
+        QCOMPARE(ReadLocal(target), QByteArray("previous version"));
+        QCOMPARE(Others(local.path(), {"big.bin"}), QStringList());
+    }
+    // The component can connect again after an abort.
+    QVERIFY(ftp.Connect());
+    QCOMPARE(ftp.RemoteDir(), std::string("/"));
+}
+
+void TestFtpFailures::serverVanishesDuringDownload_data() {
+    QTest::addColumn<bool>("passive");
+    QTest::addColumn<bool>("hadFile");
+    QTest::newRow("passive, replaces a file") << true << true;
+    QTest::newRow("active, replaces a file") << false << true;
+    QTest::newRow("passive, new file") << true << false;
+}
+
+void TestFtpFailures::serverVanishesDuringDownload() {
+    QFETCH(bool, passive);
+    QFETCH(bool, hadFile);
+    FtpServer server({"--drop-after", "300000"});
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    QVERIFY(server.writeFile("page.html", Pattern(1000000)));
+    QTemporaryDir local;
+    const QString target = local.filePath("page.html");
+    if (hadFile) WriteLocal(target, "the page as it was");
+
+    TSimpleFTP ftp;
+    Setup(ftp, server, passive);
+    int disconnects = 0;
+    ftp.OnDisconnected = [&](TWinInetControl&) { ++disconnects; };
+    QVERIFY(ftp.Connect());
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!ftp.Get("/page.html", target.toStdString()));
+    QVERIFY(timer.elapsed() < 10000);
+    QCOMPARE(ReadLocal(target), hadFile ? QByteArray("the page as it was") : "<missing>");
+    QCOMPARE(Others(local.path(), {"page.html"}), QStringList());
+    QCOMPARE(ftp.State(), wisClosed);
+    QCOMPARE(disconnects, 1);
+    QVERIFY(!ftp.Refresh());
+}
+
+void TestFtpFailures::wrongLogin_data() {
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("right") << "editor"
+                           << "s3cret pass" << true << "";
+    QTest::newRow("wrong password") << "editor"
+                                    << "guess" << false << "Bad password connecting to %1";
+    QTest::newRow("unknown user") << "nobody"
+                                  << "s3cret pass" << false << "Bad password connecting to %1";
+    QTest::newRow("anonymous refused") << ""
+                                       << "" << false << "Bad password connecting to %1";
+}
+
+void TestFtpFailures::wrongLogin() {
+    QFETCH(QString, user);
+    QFETCH(QString, password);
+    QFETCH(bool, ok);
+    QFETCH(QString, message);
+    FtpServer server({"--user", "editor", "--password", "s3cret pass"});
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    TSimpleFTP ftp;
+    Setup(ftp, server, true);
+    ftp.UserName = user.toStdString();
+    ftp.Password = password.toStdString();
+    QCOMPARE(ftp.Connect(), ok);
+    QCOMPARE(ftp.State(), ok ? wisConnected : wisClosed);
+    if (ok) return;
+    ftp.SilentExceptions = false;
+    try {
+        ftp.Connect();
+        QFAIL("no exception");
+    } catch (const EWinInetError& e) {
+        QCOMPARE(QString(e.what()), message.arg(QString::fromStdString(ftp.HostName)));
+    }
+}
+
+void TestFtpFailures::nobodyListening() {
+    quint16 port = 0;
+    {
+        FtpServer server;
+        QVERIFY(server.isRunning());
+        port = server.port();
+    } // stopped: the port is free now
+    TSimpleFTP ftp;
+    ftp.HostName = "127.0.0.1:" + std::to_string(port);
+    ftp.SilentExceptions = false;
+    try {
+        ftp.Connect();
+        QFAIL("no exception");
+    } catch (const EWinInetError& e) {
+        QCOMPARE(QString(e.what()), QString("Unable to connect to 127.0.0.1:%1").arg(port));
+    }
+    QCOMPARE(ftp.State(), wisClosed);
+}
+
+QTEST_GUILESS_MAIN(TestFtpFailures)
+#include "test_ftp_failures.moc"
