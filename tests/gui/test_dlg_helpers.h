@@ -1,0 +1,75 @@
+#pragma once
+// Shared pieces of the dialog tests: a private program folder, driving modal windows, and
+// reading the configuration file back the way the main window does.
+#include "core/config/ConfigTables.h"
+#include "core/storage/FileIO.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+// Points the program folder (and so the configuration file) at a fresh temporary folder.
+struct TempHome {
+    QTemporaryDir dir;
+    TempHome() { qputenv("PAGEWRIGHT_HOME", QFile::encodeName(dir.path())); }
+    ~TempHome() { qunsetenv("PAGEWRIGHT_HOME"); }
+    QString path(const QString& name = QStringLiteral("Pagewright2.cfg")) const {
+        return dir.filePath(name);
+    }
+    std::string cfg() const { return QFile::encodeName(path()).toStdString(); }
+    bool hasFile() const { return QFile::exists(path()); }
+    QByteArray bytes() const {
+        QFile file(path());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+};
+
+// The file as the main window sees it: no field definitions, exactly what is stored.
+inline std::unique_ptr<ConfigTables> readBack(const std::string& path) {
+    auto tables = std::make_unique<ConfigTables>(ConfigRole::MainWindow);
+    tables->ConfigFile.LoadFromFile(path);
+    return tables;
+}
+
+// Runs `action` on the first modal window of type T that appears (polling until one does,
+// for up to five seconds); returns a flag that tells whether it ran.
+template <class T> std::shared_ptr<bool> whenModal(std::function<void(T*)> action) {
+    auto done = std::make_shared<bool>(false);
+    auto timer = new QTimer;
+    auto deadline = std::make_shared<int>(500);
+    QObject::connect(timer, &QTimer::timeout, [timer, action, done, deadline] {
+        if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            *done = true;
+            action(window);
+        } else if (--*deadline <= 0) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start(10);
+    return done;
+}
+
+template <class T> T* child(QObject* parent, const char* name) {
+    return parent->findChild<T*>(QString::fromLatin1(name));
+}
+
+// Clicks the toolbar button of an action, as the user would.
+inline void clickAction(QAction* action) {
+    QToolButton* button = nullptr;
+    for (QObject* owner : action->associatedObjects())
+        if (auto* bar = qobject_cast<QToolBar*>(owner))
+            button = qobject_cast<QToolButton*>(bar->widgetForAction(action));
+    QVERIFY2(button, "no toolbar button for the action");
+    QTest::mouseClick(button, Qt::LeftButton);
+}
