@@ -70,6 +70,11 @@ void TestNewsText::replaceAll_data() {
         << QByteArray("ab") << QByteArray("abc") << QByteArray("x") << QByteArray("ab");
     QTest::newRow("case-sensitive")
         << QByteArray("Aa") << QByteArray("a") << QByteArray("b") << QByteArray("Ab");
+    QTest::newRow("many false starts")
+        << QByteArray(200, 'a') + "b" + QByteArray(300, 'a') + "b" << QByteArray("ab")
+        << QByteArray("X") << QByteArray(199, 'a') + "X" + QByteArray(299, 'a') + "X";
+    QTest::newRow("match at the very end")
+        << QByteArray("xyz") << QByteArray("yz") << QByteArray("Q") << QByteArray("xQ");
     QTest::newRow("NUL bytes") << QByteArray("a\0b\0", 4) << QByteArray("\0", 1) << QByteArray("0")
                                << QByteArray("a0b0");
 }

@@ -1,6 +1,7 @@
 #include "core/news/NewsFormat.h"
 #include "core/news/NewsPage.h"
 #include "core/news/PageLines.h"
+#include "core/news/TextSearch.h"
 #include "core/storage/TnkDBData.h"
 #include "core/storage/TnkDBSource.h"
 
@@ -16,19 +17,20 @@ struct ParsedItem {
     std::string_view Date, Time, Header, Name, Text, Footer;
 };
 
-// The first occurrence of a needle (or of any of a set of characters) at or after a
+// The first occurrence of a needle (or of a line end) at or after a
 // position. The last answer is kept: it stays valid for any later position up to it, so a
 // walk through the text with ever larger positions searches every character only once,
 // whatever the input looks like.
 class ForwardFinder {
 public:
-    ForwardFinder(std::string_view text, std::string_view needle, bool anyOf = false)
-        : m_text(text), m_needle(needle), m_anyOf(anyOf) {}
+    // An empty needle stands for "a CR or an LF".
+    ForwardFinder(std::string_view text, std::string_view needle)
+        : m_text(text), m_needle(needle) {}
 
     size_t from(size_t pos) {
         if (m_valid && pos >= m_start && (m_hit == npos || m_hit >= pos)) return m_hit;
         m_start = pos;
-        m_hit = m_anyOf ? m_text.find_first_of(m_needle, pos) : m_text.find(m_needle, pos);
+        m_hit = m_needle.empty() ? FindLineEnd(m_text, pos) : FindText(m_text, m_needle, pos);
         m_valid = true;
         return m_hit;
     }
@@ -36,7 +38,6 @@ public:
 private:
     std::string_view m_text;
     std::string_view m_needle;
-    bool m_anyOf;
     bool m_valid = false;
     size_t m_start = 0;
     size_t m_hit = npos;
@@ -51,7 +52,7 @@ std::vector<ParsedItem> parseSection(std::string_view content) {
         at = std::min(at, n);
         return content.substr(at, std::min(length, n - at));
     };
-    ForwardFinder lineEnd(content, "\r\n", true);
+    ForwardFinder lineEnd(content, {});
     ForwardFinder quote(content, "\"");
     ForwardFinder footer(content, kFooter);
     ForwardFinder betweenClose(content, kBetweenClose);
@@ -109,14 +110,9 @@ std::vector<ParsedItem> parseSection(std::string_view content) {
     return items;
 }
 
-// Adds the news fields the table lacks, so that no value is lost on a bare table.
-void ensureNewsFields(TnkDBData& data) {
-    for (const auto& field : NewsFields())
-        data.AddField(field.Name);
-}
-
 void storeItems(const std::vector<ParsedItem>& items, TnkDBSource& news) {
-    TnkTable& table = news.DBData()->Table();
+    TnkDBData& data = *news.DBData();
+    TnkTable& table = data.Table();
     const bool wasDisabled = news.ControlsDisabled();
     news.DisableControls();
     table.BeginUpdate();
@@ -131,7 +127,16 @@ void storeItems(const std::vector<ParsedItem>& items, TnkDBSource& news) {
         }
     } resume{news, table, wasDisabled};
 
-    ensureNewsFields(*news.DBData());
+    // A bare table gets the fields it lacks, so that no value is lost.
+    for (const auto& field : NewsFields())
+        data.AddField(field.Name);
+    const int fDate = table.FieldIndex(news_field::kDate);
+    const int fTime = table.FieldIndex(news_field::kTime);
+    const int fName = table.FieldIndex(news_field::kName);
+    const int fHeader = table.FieldIndex(news_field::kHeader);
+    const int fText = table.FieldIndex(news_field::kText);
+    const int fFooter = table.FieldIndex(news_field::kFooter);
+
     // Each item goes in front of the current record and becomes current, so the page's
     // items end up in reverse order. On an empty table (or without a cursor) that is the
     // same as appending them from the last to the first; otherwise they form one block in
@@ -147,12 +152,12 @@ void storeItems(const std::vector<ParsedItem>& items, TnkDBSource& news) {
             news.Insert();
             record = at++;
         }
-        news.SetString(record, news_field::kDate, it->Date);
-        news.SetString(record, news_field::kTime, it->Time);
-        news.SetString(record, news_field::kName, it->Name);
-        news.SetString(record, news_field::kHeader, it->Header);
-        news.SetString(record, news_field::kText, it->Text);
-        news.SetString(record, news_field::kFooter, it->Footer);
+        table.WriteString(fDate, record, it->Date);
+        table.WriteString(fTime, record, it->Time);
+        table.WriteString(fName, record, it->Name);
+        table.WriteString(fHeader, record, it->Header);
+        table.WriteString(fText, record, it->Text);
+        table.WriteString(fFooter, record, it->Footer);
     }
 }
 
@@ -165,11 +170,11 @@ bool ParseNewsPage(std::string_view page, const NewsPageOptions& options,
     const std::string work = HtmlToAscii(JoinPageLines(page), translation);
     const std::string_view text(work);
 
-    size_t start = text.find(kPlainStart);
+    size_t start = FindText(text, kPlainStart);
     size_t startLength = kPlainStart.size();
     if (!options.Section.empty()) {
         const std::string named = NamedStartMarker(options.Section);
-        if (const size_t at = text.find(named); at != npos) {
+        if (const size_t at = FindText(text, named); at != npos) {
             start = at;
             startLength = named.size();
         }
@@ -177,7 +182,8 @@ bool ParseNewsPage(std::string_view page, const NewsPageOptions& options,
     if (start == npos) return false;
 
     const size_t afterStart = start + startLength;
-    const size_t end = std::min(text.find(kPlainEnd, afterStart), text.find(kNamedEnd, afterStart));
+    const size_t end =
+        std::min(FindText(text, kPlainEnd, afterStart), FindText(text, kNamedEnd, afterStart));
     if (end == npos) return false;
 
     // The character after the start marker is the CR of the line break that follows it.

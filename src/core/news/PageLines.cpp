@@ -1,18 +1,21 @@
 #include "core/news/PageLines.h"
 
+#include <cstring>
+
 namespace {
 // Already a list of lines: every CR starts a CR LF, every LF ends one, and the text ends
 // with CR LF (or is empty).
 bool alreadyJoined(std::string_view bytes) {
     if (bytes.empty()) return true;
-    if (bytes.size() < 2 || bytes.substr(bytes.size() - 2) != "\r\n") return false;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r') {
-            if (i + 1 >= bytes.size() || bytes[i + 1] != '\n') return false;
-            ++i;
-        } else if (bytes[i] == '\n') {
-            return false;
-        }
+    const char* const data = bytes.data();
+    size_t lineStart = 0;
+    while (lineStart < bytes.size()) {
+        const void* lf = std::memchr(data + lineStart, '\n', bytes.size() - lineStart);
+        if (!lf) return false; // a last line without a line end
+        const size_t end = static_cast<size_t>(static_cast<const char*>(lf) - data);
+        if (end == lineStart || data[end - 1] != '\r') return false;
+        if (std::memchr(data + lineStart, '\r', end - 1 - lineStart)) return false;
+        lineStart = end + 1;
     }
     return true;
 }

@@ -1,9 +1,11 @@
 #include "core/news/ReplaceAll.h"
 
+#include "core/news/TextSearch.h"
+
 std::string ReplaceAll(std::string text, std::string_view search, std::string_view replacement) {
     if (search.empty()) return text;
     const std::string_view source(text);
-    size_t match = source.find(search);
+    size_t match = FindText(source, search);
     if (match == std::string_view::npos) return text;
 
     // One pass into a new buffer: the cost stays linear in the text however many matches.
@@ -15,7 +17,7 @@ std::string ReplaceAll(std::string text, std::string_view search, std::string_vi
         result.append(source.substr(from, match - from));
         result.append(replacement);
         from = match + search.size();
-        match = source.find(search, from);
+        match = FindText(source, search, from);
     }
     result.append(source.substr(from));
     return result;
