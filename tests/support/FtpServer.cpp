@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <filesystem>
+
 FtpServer::FtpServer(const QStringList& extraArgs) {
     if (!m_root.isValid()) {
         m_error = QStringLiteral("cannot create a temporary root folder");
@@ -46,6 +48,9 @@ FtpServer::~FtpServer() {
             m_process.waitForFinished(5000);
         }
     }
+    // Names that are not UTF-8 defeat QTemporaryDir's own clean-up.
+    std::error_code ignored;
+    std::filesystem::remove_all(m_root.path().toStdString(), ignored);
 }
 
 void FtpServer::kill() {

@@ -1,0 +1,375 @@
+// Every operation of the FTP client against a real server, in active and passive mode, with
+// and without MLSD, with names that hold blanks and non-ASCII bytes.
+#include "support/FtpServer.h"
+
+#include "core/ftp/FtpErrors.h"
+#include "core/ftp/TSimpleFTP.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+namespace {
+// "caf\xE9 menu.txt": Windows-1252 bytes, not UTF-8.
+const std::string kOddName = "caf\xE9 menu.txt";
+
+std::string Pattern(size_t size) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = char((i * 7 + i / 251) & 0xff);
+    return bytes;
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return "<missing>";
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::vector<std::string> LocalNames(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct Served {
+    FtpServer server;
+    std::string root;
+    explicit Served(bool mlsd) : server(mlsd ? QStringList() : QStringList{"--no-mlsd"}) {
+        root = server.root().toStdString();
+        std::filesystem::create_directories(root + "/sub dir/deeper");
+        WriteBytes(root + "/a.txt", "hello");
+        WriteBytes(root + "/" + kOddName, Pattern(1234));
+        WriteBytes(root + "/sub dir/Report.TXT", Pattern(70000));
+    }
+};
+
+void AddModes() {
+    QTest::addColumn<bool>("passive");
+    QTest::addColumn<bool>("mlsd");
+    QTest::newRow("passive, MLSD") << true << true;
+    QTest::newRow("active, MLSD") << false << true;
+    QTest::newRow("passive, LIST") << true << false;
+    QTest::newRow("active, LIST") << false << false;
+}
+
+void Setup(TSimpleFTP& ftp, const FtpServer& server, bool passive) {
+    ftp.HostName = server.hostName();
+    ftp.SetPassive(passive);
+    ftp.SetConnectTimeout(10000);
+}
+} // namespace
+
+class TestFtpClient : public QObject {
+    Q_OBJECT
+
+private slots:
+    void listing_data() { AddModes(); }
+    void listing();
+    void directories_data() { AddModes(); }
+    void directories();
+    void transfers_data() { AddModes(); }
+    void transfers();
+    void downloadNeverDestroys_data() { AddModes(); }
+    void downloadNeverDestroys();
+    void fileCommands_data() { AddModes(); }
+    void fileCommands();
+    void singleNames();
+    void notConnected();
+};
+
+void TestFtpClient::listing() {
+    QFETCH(bool, passive);
+    QFETCH(bool, mlsd);
+    Served s(mlsd);
+    QVERIFY2(s.server.isRunning(), qPrintable(s.server.errorString()));
+    TSimpleFTP ftp;
+    Setup(ftp, s.server, passive);
+    int connected = 0;
+    ftp.OnConnected = [&](TWinInetControl&) { ++connected; };
+    QVERIFY(ftp.Connect());
+    QCOMPARE(connected, 1);
+    QCOMPARE(ftp.State(), wisConnected);
+    QVERIFY(!ftp.LastResponse.empty());
+
+    std::map<std::string, TFtpFindData> seen;
+    ftp.OnFindItem = [&](TSimpleFTP&, const TFtpFindData& e) { seen[e.FileName] = e; };
+    QVERIFY(ftp.Refresh());
+    QCOMPARE(seen.size(), size_t(3));
+    QVERIFY(seen.count(kOddName));
+    QCOMPARE(seen[kOddName].FileSize, int64_t(1234));
+    QVERIFY(!seen[kOddName].IsDirectory());
+    QVERIFY(seen["sub dir"].IsDirectory());
+    QCOMPARE(seen["a.txt"].FileSize, int64_t(5));
+    // The time stamp is today's (in UTC), give or take the test's run time.
+    const double now =
+        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count() /
+            86400.0 +
+        25569.0;
+    QVERIFY(std::abs(seen["a.txt"].LastWriteDateTime() - now) < 0.01);
+
+    // A listing into a list of full paths fires no event.
+    seen.clear();
+    TDirList list;
+    QCOMPARE(ftp.ReadDirectory("/sub dir/", &list, true), 2);
+    QVERIFY(seen.empty());
+    std::vector<std::string> texts;
+    for (const auto& line : list)
+        texts.push_back(line.Text);
+    std::sort(texts.begin(), texts.end());
+    QCOMPARE(texts, (std::vector<std::string>{"/sub dir/Report.TXT", "/sub dir/deeper"}));
+
+    // Into DirList: events fire as well.
+    QCOMPARE(ftp.ReadDirectory("", &ftp.DirList, false), 3);
+    QCOMPARE(seen.size(), size_t(3));
+
+    // A folder that does not exist gives nothing and keeps the connection.
+    QCOMPARE(ftp.ReadDirectory("/missing/", nullptr, false), 0);
+    QVERIFY(!ftp.LastListingSucceeded());
+    QVERIFY(ftp.IsConnected());
+    QVERIFY(ftp.Refresh());
+}
+
+void TestFtpClient::directories() {
+    QFETCH(bool, passive);
+    QFETCH(bool, mlsd);
+    Served s(mlsd);
+    QVERIFY(s.server.isRunning());
+    TSimpleFTP ftp;
+    Setup(ftp, s.server, passive);
+    int changes = 0;
+    ftp.OnDirectoryChange = [&](TSimpleFTP&) { ++changes; };
+    QVERIFY(ftp.Connect());
+    QCOMPARE(ftp.RemoteDir(), std::string("/"));
+    QVERIFY(ftp.ChangeDir("sub dir/"));
+    QCOMPARE(ftp.RemoteDir(), std::string("/sub dir"));
+    QVERIFY(ftp.ChangeDir("deeper"));
+    QVERIFY(ftp.ChangeDir(".."));
+    QCOMPARE(ftp.RemoteDir(), std::string("/sub dir"));
+    QCOMPARE(changes, 3);
+
+    // A folder that does not exist: false, the current one stays, the connection too.
+    QVERIFY(!ftp.ChangeDir("/no such folder"));
+    QCOMPARE(ftp.RemoteDir(), std::string("/sub dir"));
+    QVERIFY(ftp.IsConnected());
+    ftp.SilentExceptions = false;
+    QVERIFY_THROWS_EXCEPTION(ESimpleFTPError, ftp.ChangeDir("/no such folder"));
+    ftp.SilentExceptions = true;
+
+    // The stored folder is applied again at the next connect ("..", as it was passed).
+    QVERIFY(ftp.ChangeDir("/sub dir/deeper"));
+    QVERIFY(ftp.Disconnect());
+    QCOMPARE(ftp.State(), wisClosed);
+    QCOMPARE(ftp.RemoteDir(), std::string("/sub dir/deeper"));
+    QVERIFY(ftp.Connect());
+    QCOMPARE(ftp.RemoteDir(), std::string("/sub dir/deeper"));
+
+    // A folder set while disconnected is entered at connect time.
+    QVERIFY(ftp.Disconnect());
+    QVERIFY(ftp.ChangeDir("/sub dir"));
+    QVERIFY(ftp.Connect());
+    QCOMPARE(ftp.RemoteDir(), std::string("/sub dir"));
+}
+
+void TestFtpClient::transfers() {
+    QFETCH(bool, passive);
+    QFETCH(bool, mlsd);
+    Served s(mlsd);
+    QVERIFY(s.server.isRunning());
+    QTemporaryDir local;
+    const std::string folder = local.path().toStdString();
+    const std::string content = Pattern(1500000);
+    WriteBytes(folder + "/up load.bin", content);
+
+    TSimpleFTP ftp;
+    Setup(ftp, s.server, passive);
+    std::vector<TFTPProgressInfo> progress;
+    ftp.OnTransferProgress = [&](TSimpleFTP&, const TFTPProgressInfo& i) { progress.push_back(i); };
+    QVERIFY(ftp.Connect());
+
+    QVERIFY(ftp.Put(folder + "/up load.bin", "/sub dir/" + kOddName));
+    QCOMPARE(ReadBytes(s.root + "/sub dir/" + kOddName), content);
+    QVERIFY(!progress.empty());
+    QCOMPARE(progress.back().FileName, std::string("up load.bin"));
+    QCOMPARE(progress.back().BytesTotal, int64_t(content.size()));
+    QCOMPARE(progress.back().BytesDone, int64_t(content.size()));
+    for (const auto& p : progress)
+        QVERIFY(p.BytesDone <= p.BytesTotal);
+
+    // Download from a folder other than the current one, into a name with blanks.
+    progress.clear();
+    QVERIFY(ftp.Get("/sub dir/" + kOddName, folder + "/down load.bin"));
+    QCOMPARE(ReadBytes(folder + "/down load.bin"), content);
+    QCOMPARE(progress.back().BytesDone, int64_t(content.size()));
+    QCOMPARE(progress.back().FileName, std::string("down load.bin"));
+
+    // An empty file, and a file whose name differs in letter case only.
+    WriteBytes(s.root + "/empty", "");
+    QVERIFY(ftp.Get("/empty", folder + "/empty"));
+    QCOMPARE(ReadBytes(folder + "/empty"), std::string());
+    // The size is looked up ignoring case, but this server's names are case-sensitive.
+    QVERIFY(!ftp.Get("/sub dir/report.txt", folder + "/r.txt"));
+    QVERIFY(ftp.IsConnected());
+
+    // ASCII mode turns LF into CR LF on the wire and back.
+    ftp.SetTransferType(ttAscii);
+    WriteBytes(folder + "/lines.txt", "one\ntwo\n");
+    QVERIFY(ftp.Put(folder + "/lines.txt", "/lines.txt"));
+    QVERIFY(ftp.Get("/lines.txt", folder + "/lines back.txt"));
+    QCOMPARE(ReadBytes(folder + "/lines back.txt"), std::string("one\ntwo\n"));
+
+    QCOMPARE(LocalNames(folder),
+             (std::vector<std::string>{"down load.bin", "empty", "lines back.txt", "lines.txt",
+                                       "up load.bin"}));
+}
+
+void TestFtpClient::downloadNeverDestroys() {
+    QFETCH(bool, passive);
+    QFETCH(bool, mlsd);
+    Served s(mlsd);
+    QVERIFY(s.server.isRunning());
+    QTemporaryDir local;
+    const std::string target = local.path().toStdString() + "/a.txt";
+    WriteBytes(target, "mine");
+    TSimpleFTP ftp;
+    Setup(ftp, s.server, passive);
+    QVERIFY(ftp.Connect());
+
+    // A missing remote file: false, the local file stays.
+    QVERIFY(!ftp.Get("/missing.txt", target));
+    QVERIFY(!ftp.Get("/sub dir/missing.txt", target));
+    QVERIFY(!ftp.Get("/no folder/a.txt", target));
+    QCOMPARE(ReadBytes(target), std::string("mine"));
+    ftp.SilentExceptions = false;
+    try {
+        ftp.Get("/missing.txt", target);
+        QFAIL("no exception");
+    } catch (const ESimpleFTPError& e) {
+        QCOMPARE(std::string(e.what()),
+                 "Error getting /missing.txt to " + target + ": remote file not found");
+    }
+
+    // FailIfExistsOnGet: false without an error, the file stays.
+    ftp.FailIfExistsOnGet = true;
+    QVERIFY(!ftp.Get("/a.txt", target));
+    QCOMPARE(ReadBytes(target), std::string("mine"));
+    QVERIFY(ftp.Get("/a.txt", target + ".new"));
+    QCOMPARE(ReadBytes(target + ".new"), std::string("hello"));
+    ftp.FailIfExistsOnGet = false;
+    QVERIFY(ftp.Get("/a.txt", target));
+    QCOMPARE(ReadBytes(target), std::string("hello"));
+
+    // A download into a folder that does not exist fails cleanly.
+    ftp.SilentExceptions = true;
+    QVERIFY(!ftp.Get("/a.txt", local.path().toStdString() + "/nowhere/a.txt"));
+    QVERIFY(ftp.IsConnected());
+    QCOMPARE(LocalNames(local.path().toStdString()),
+             (std::vector<std::string>{"a.txt", "a.txt.new"}));
+}
+
+void TestFtpClient::fileCommands() {
+    QFETCH(bool, passive);
+    QFETCH(bool, mlsd);
+    Served s(mlsd);
+    QVERIFY(s.server.isRunning());
+    TSimpleFTP ftp;
+    Setup(ftp, s.server, passive);
+    QVERIFY(ftp.Connect());
+
+    QVERIFY(ftp.MakeDir("/new folder/"));
+    QVERIFY(std::filesystem::is_directory(s.root + "/new folder"));
+    QVERIFY(!ftp.MakeDir("/new folder"));
+    QVERIFY(ftp.Rename("/" + kOddName, "/new folder/moved " + kOddName));
+    QVERIFY(std::filesystem::exists(s.root + "/new folder/moved " + kOddName));
+    QVERIFY(!ftp.Rename("/" + kOddName, "/again"));
+    QVERIFY(!ftp.RemoveDir("/new folder")); // not empty
+    QVERIFY(ftp.ChangeDir("/new folder"));
+    QVERIFY(ftp.Delete("moved " + kOddName)); // resolved against the current folder
+    QVERIFY(!std::filesystem::exists(s.root + "/new folder/moved " + kOddName));
+    QVERIFY(ftp.RemoveDir("/new folder/"));
+    QVERIFY(!std::filesystem::exists(s.root + "/new folder"));
+    QVERIFY(ftp.DeleteFile("/a.txt"));
+    QVERIFY(!ftp.DeleteFile("/a.txt"));
+    QVERIFY(ftp.IsConnected());
+
+    ftp.SilentExceptions = false;
+    const auto message = [&](auto&& call) -> std::string {
+        try {
+            call();
+        } catch (const ESimpleFTPError& e) {
+            return e.what();
+        }
+        return "no exception";
+    };
+    QCOMPARE(message([&] { ftp.DeleteFile("/a.txt"); }), std::string("Error deleting /a.txt"));
+    QCOMPARE(message([&] { ftp.RemoveDir("/gone/"); }),
+             std::string("Error removing directory /gone/"));
+    QCOMPARE(message([&] { ftp.MakeDir("/sub dir"); }),
+             std::string("Error creating directory /sub dir"));
+    QCOMPARE(message([&] { ftp.Rename("/x", "/y"); }),
+             std::string("Error renaming file from /x to /y"));
+    // Commands cannot be smuggled in through a name.
+    QCOMPARE(message([&] { ftp.MakeDir("/evil\r\nDELE /sub dir/Report.TXT"); }),
+             std::string("Error creating directory /evil\r\nDELE /sub dir/Report.TXT"));
+    QVERIFY(std::filesystem::exists(s.root + "/sub dir/Report.TXT"));
+}
+
+void TestFtpClient::singleNames() {
+    Served s(true);
+    QVERIFY(s.server.isRunning());
+    QTemporaryDir local;
+    const std::string folder = local.path().toStdString();
+    TSimpleFTP ftp;
+    Setup(ftp, s.server, true);
+    ftp.LocalDir = folder;
+    QVERIFY(ftp.Connect());
+    QVERIFY(ftp.ChangeDir("/sub dir"));
+
+    QVERIFY(ftp.GetFile("Report.TXT"));
+    QCOMPARE(ReadBytes(folder + "/Report.TXT"), Pattern(70000));
+    QVERIFY(ftp.GetFile("/a.txt"));
+    QCOMPARE(ReadBytes(folder + "/a.txt"), std::string("hello"));
+    QVERIFY(ftp.PutFile("a.txt"));
+    QCOMPARE(ReadBytes(s.root + "/sub dir/a.txt"), std::string("hello"));
+    WriteBytes(folder + "/other.txt", "other");
+    QVERIFY(ftp.PutFile(folder + "/other.txt"));
+    QCOMPARE(ReadBytes(s.root + "/sub dir/other.txt"), std::string("other"));
+
+    // Names that would leave the local folder are refused.
+    QVERIFY(!ftp.GetFile(".."));
+    QVERIFY(!ftp.GetFile("/sub dir/.."));
+    QVERIFY(!ftp.GetFile("/sub dir/"));
+    QVERIFY(ftp.IsConnected());
+}
+
+void TestFtpClient::notConnected() {
+    TSimpleFTP ftp;
+    int found = 0;
+    ftp.OnFindItem = [&](TSimpleFTP&, const TFtpFindData&) { ++found; };
+    QCOMPARE(ftp.ReadDirectory("", nullptr, false), 0);
+    QCOMPARE(found, 0);
+    QVERIFY(!ftp.Get("/a", "/tmp/never-written"));
+    QVERIFY(!ftp.Put("/etc/hostname", "/a"));
+    QVERIFY(!ftp.MakeDir("/x"));
+    QVERIFY(!ftp.DeleteFile("/x"));
+    QVERIFY(ftp.ChangeDir("/stored"));
+    QCOMPARE(ftp.RemoteDir(), std::string("/stored"));
+    ftp.SilentExceptions = false;
+    QVERIFY_THROWS_EXCEPTION(ESimpleFTPError, ftp.Get("/a", "/tmp/never-written"));
+    QVERIFY_THROWS_EXCEPTION(ESimpleFTPError, ftp.Put("/etc/hostname", "/a"));
+    QVERIFY_THROWS_EXCEPTION(ESimpleFTPError, ftp.Put("/no/such/file", "/a"));
+    QVERIFY_THROWS_EXCEPTION(ESimpleFTPError, ftp.Rename("/a", "/b"));
+}
+
+QTEST_GUILESS_MAIN(TestFtpClient)
+#include "test_ftp_client.moc"
