@@ -1,14 +1,24 @@
-// Program entry: sets the application title and shows the main window.
-#include <QApplication>
-#include <QMainWindow>
+// Program entry: "/config" as the first argument runs the configuration dialog alone;
+// otherwise the main window runs until it is closed.
+#include "gui/app/PagewrightApplication.h"
+#include "gui/app/TfmMain.h"
+#include "gui/dialogs/TfmConfiguration.h"
+
+#include <cstring>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Pagewright");
-    QMainWindow window;
-    window.setObjectName("fmMain");
-    window.setWindowTitle("Pagewright v2.0 beta 1");
-    window.resize(800, 600);
+    PagewrightApplication app(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "/config") == 0) {
+        TfmConfiguration dialog;
+        dialog.exec();
+        return 0;
+    }
+    QApplication::setApplicationName("Pagewright v2.0");
+    QApplication::setQuitOnLastWindowClosed(false);
+    TfmMain window;
+    // The window may be hidden in the tray while dialogs come and go: the program ends when
+    // the main window has closed, not when the last visible window has.
+    QObject::connect(&window, &TfmMain::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
     window.show();
     return app.exec();
 }

@@ -1,0 +1,93 @@
+#include "gui/ui/GaugeStatusBar.h"
+
+#include "gui/ui/MainPictures.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QToolButton>
+
+GaugeStatusBar::GaugeStatusBar(const std::vector<Panel>& panels, QWidget* parent)
+    : QStatusBar(parent) {
+    setSizeGripEnabled(false);
+    for (size_t i = 0; i < panels.size(); ++i) {
+        const Panel& p = panels[i];
+        const bool last = i + 1 == panels.size();
+        QWidget* w = nullptr;
+        switch (p.kind) {
+        case Kind::Text: {
+            auto* label = new QLabel(this);
+            label->setTextFormat(Qt::PlainText);
+            w = label;
+            break;
+        }
+        case Kind::Gauge: {
+            auto* bar = new QProgressBar(this);
+            bar->setRange(0, 100);
+            bar->setValue(0);
+            bar->setAlignment(Qt::AlignCenter);
+            bar->setTextVisible(true);
+            bar->setMaximumHeight(16);
+            w = bar;
+            break;
+        }
+        case Kind::SuccessGlyph:
+        case Kind::FailureGlyph: {
+            auto* button = new QToolButton(this);
+            button->setAutoRaise(true);
+            button->setIconSize(QSize(14, 14));
+            button->setIcon(MainPicture(p.kind == Kind::SuccessGlyph ? MainGlyph::Success
+                                                                     : MainGlyph::Failure));
+            button->setFocusPolicy(Qt::NoFocus);
+            const int index = static_cast<int>(i);
+            connect(button, &QToolButton::clicked, this, [this, index] {
+                if (m_panels[index].enabled) emit PanelClicked(index);
+            });
+            w = button;
+            break;
+        }
+        }
+        w->setObjectName(QStringLiteral("panel%1").arg(i));
+        if (!last)
+            w->setFixedWidth(p.width);
+        else
+            w->setMinimumWidth(p.width);
+        addWidget(w, last ? 1 : 0);
+        m_panels.push_back({p.kind, w, true});
+    }
+}
+
+void GaugeStatusBar::SetText(int index, const QString& text) {
+    if (auto* label = qobject_cast<QLabel*>(m_panels.at(index).widget)) label->setText(text);
+}
+
+QString GaugeStatusBar::Text(int index) const {
+    if (auto* label = qobject_cast<QLabel*>(m_panels.at(index).widget)) return label->text();
+    return {};
+}
+
+void GaugeStatusBar::SetPosition(int index, int percent) {
+    if (auto* bar = qobject_cast<QProgressBar*>(m_panels.at(index).widget))
+        bar->setValue(qBound(0, percent, 100));
+}
+
+int GaugeStatusBar::Position(int index) const {
+    if (auto* bar = qobject_cast<QProgressBar*>(m_panels.at(index).widget)) return bar->value();
+    return 0;
+}
+
+void GaugeStatusBar::SetPanelEnabled(int index, bool enabled) {
+    Slot& slot = m_panels.at(index);
+    slot.enabled = enabled;
+    slot.widget->setEnabled(enabled);
+    // A disabled gauge or glyph shows nothing; the panel keeps its place.
+    if (slot.kind == Kind::Text) return;
+    if (auto* bar = qobject_cast<QProgressBar*>(slot.widget)) {
+        bar->setTextVisible(enabled);
+        bar->setStyleSheet(enabled ? QString()
+                                   : QStringLiteral("QProgressBar::chunk{background:transparent}"));
+    } else if (auto* button = qobject_cast<QToolButton*>(slot.widget)) {
+        button->setIcon(enabled ? MainPicture(slot.kind == Kind::SuccessGlyph ? MainGlyph::Success
+                                                                              : MainGlyph::Failure)
+                                : QIcon());
+    }
+}

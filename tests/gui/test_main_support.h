@@ -1,0 +1,84 @@
+#pragma once
+// Shared pieces of the main-window tests: a temporary program folder, configuration files
+// written the way the wizard and the dialog write them, and answering modal boxes.
+#include "core/config/ConfigLocation.h"
+#include "core/config/ConfigSteps.h"
+#include "core/config/ConfigTables.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+#include <map>
+#include <string>
+
+struct TempHome {
+    QTemporaryDir dir;
+    TempHome() { qputenv("PAGEWRIGHT_HOME", dir.path().toUtf8()); }
+    ~TempHome() { qunsetenv("PAGEWRIGHT_HOME"); }
+    std::string path() const { return ConfigFilePath(); }
+    QByteArray bytes() const {
+        QFile f(QString::fromStdString(path()));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+inline NewServerInput demoServer(const std::string& name) {
+    return {name, "Poster", "127.0.0.1:2121", "demo", "secret", "/tmp", "/tmp"};
+}
+
+// A file as the new-server wizard leaves it on first run.
+inline void writeWizardFile(const std::string& path, int configurations = 1) {
+    QFile::remove(QString::fromStdString(path));
+    ConfigTables tables(ConfigRole::Wizard);
+    OpenConfigurationForWizard(tables, path);
+    for (int i = 0; i < configurations; ++i)
+        FinishNewServer(tables, demoServer("Server " + std::to_string(i + 1)), path);
+}
+
+// A file as the configuration dialog saves it, with some settings changed first.
+inline void writeDialogFile(const std::string& path, int configurations,
+                            const std::map<std::string, std::string>& settings = {}) {
+    writeWizardFile(path, configurations);
+    ConfigTables tables(ConfigRole::Dialog);
+    OpenConfigurationForDialog(tables, path);
+    for (const auto& [field, value] : settings)
+        tables.SettingsSource.SetString(field, value);
+    SaveConfigurationFromDialog(tables, path);
+}
+
+// Reads the file back the way the main window sees it.
+struct FileView {
+    ConfigTables tables{ConfigRole::MainWindow};
+    explicit FileView(const std::string& path) { tables.LoadIfExists(path); }
+    int setting(const char* field) { return tables.SettingsSource.GetInteger(0, field); }
+};
+
+// Answers the next message box with `button` and records its caption and text.
+struct MessageBoxAnswer {
+    QString caption, text;
+    int shown = 0;
+    void arm(QMessageBox::StandardButton button) {
+        QTimer::singleShot(0, [this, button] { answer(button); });
+    }
+
+private:
+    void answer(QMessageBox::StandardButton button) {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            QTimer::singleShot(10, [this, button] { answer(button); });
+            return;
+        }
+        ++shown;
+        caption = box->windowTitle();
+        text = box->text();
+        if (QAbstractButton* b = box->button(button))
+            b->click();
+        else
+            box->reject();
+    }
+};

@@ -1,0 +1,372 @@
+// The main window's start: pages and menus as the file says, command enabling without a
+// configuration, first activation, placement, the pane split, commands of the window itself.
+#include "gui/app/TfmMain.h"
+#include "gui/dialogs/TfmNewServer.h"
+#include "gui/ui/AnimatedImage.h"
+#include "gui/ui/DBComboBox.h"
+#include "gui/ui/ToolbarCustomizer.h"
+#include "test_main_support.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QMenu>
+#include <QSplitter>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <thread>
+
+namespace {
+bool tabVisible(TfmMain& w, const char* page) {
+    return w.PageControl->isTabVisible(
+        w.PageControl->indexOf(w.findChild<QWidget*>(QString::fromLatin1(page))));
+}
+
+bool enabled(TfmMain& w, const QString& name) {
+    if (auto* a = w.findChild<QAction*>(name)) return a->isEnabled();
+    if (auto* wid = w.findChild<QWidget*>(name)) return wid->isEnabled();
+    qFatal("no item %s", qPrintable(name));
+}
+
+bool menuVisible(TfmMain& w, const char* menu) {
+    return w.findChild<QMenu*>(QString::fromLatin1(menu))->menuAction()->isVisible();
+}
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void startsWithoutConfiguration();
+    void wizardOnceOnFirstActivation();
+    void visibility_data();
+    void visibility();
+    void placement_data();
+    void placement();
+    void remotePaneSplit();
+    void gotoPage_data();
+    void gotoPage();
+    void localCopyNeedsConnection();
+    void statesFromWorkerThreads();
+    void reloadKeepsChoices();
+    void damagedFileIsReported();
+    void transferPauseRestart();
+    void toolbarCustomizer();
+    void minimizeWithoutTray();
+};
+
+void TestMainWindow::startsWithoutConfiguration() {
+    TempHome home;
+    TfmMain w;
+    QCOMPARE(w.windowTitle(), QString("Pagewright v2.0 beta 1"));
+    QVERIFY(tabVisible(w, "tsNews"));
+    QVERIFY(tabVisible(w, "tsFTP"));
+    QVERIFY(tabVisible(w, "tsTransfers"));
+    QVERIFY(!tabVisible(w, "tsLinks"));
+    QVERIFY(!menuVisible(w, "miLinks"));
+    for (const char* menu : {"miNews", "miFTP", "miTransfer"})
+        QVERIFY(menuVisible(w, menu));
+    for (const char* name : {"miNewsStart",        "siNewsStart",
+                             "miNewNewsfile",      "miDropperWindow",
+                             "miMinimizeToTray",   "siMinimizeToTray",
+                             "wiMinimizeToTray",   "miLinksStart",
+                             "miFTPConnect",       "siFTPConnect",
+                             "miFTPQuickConnect",  "miFTPRefreshLocal",
+                             "milvLocalRefresh",   "miFTPMakeDirectoryLocal",
+                             "miFTPLocalSortName", "cbLocalDrives",
+                             "miTransferPause",    "siTransferPause",
+                             "miTransferRestart",  "siTransferRestart",
+                             "miTransferDelete",   "miNewsStop",
+                             "miFTPDisconnect",    "miTransferLoad",
+                             "miTransferSave",     "miTransferStop",
+                             "miFTPMoveFile",      "miFTPRemoteSortName"})
+        QVERIFY2(!enabled(w, name), name);
+    for (const char* name : {"miNewServer", "miConfiguration", "siConfiguration", "miExit",
+                             "siExit", "miHelpAbout", "cbNewsConfig", "cbFTPConfig"})
+        QVERIFY2(enabled(w, name), name);
+    QVERIFY(!w.BoltAnimation->Active());
+    QCOMPARE(w.lbNewsPosition->text(), QString("0/0"));
+    QCOMPARE(w.labTransfer->text(), QString("Disconnected"));
+    QCOMPARE(w.minimumSize(), QSize(545, 422));
+}
+
+void TestMainWindow::wizardOnceOnFirstActivation() {
+    TempHome home;
+    TfmMain w;
+    int wizards = 0;
+    w.Hooks.RunDialog = [&](QDialog& d) {
+        if (qobject_cast<TfmNewServer*>(&d)) ++wizards;
+    };
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTRY_COMPARE(wizards, 1);
+    QVERIFY(w.FirstActivationDone);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::qWait(50);
+    QCOMPARE(wizards, 1);
+    // Cancelled: still no configuration, the dependent commands stay disabled.
+    QVERIFY(!w.miNewsStart->isEnabled());
+}
+
+void TestMainWindow::visibility_data() {
+    QTest::addColumn<bool>("wizardOnly");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("hidden"); // the element the empty setting hides
+    QTest::newRow("wizard file hides menus") << true << ""
+                                             << "menus";
+    QTest::newRow("no PagesFTP") << false << "PagesFTP"
+                                 << "tsFTP";
+    QTest::newRow("no PagesNews") << false << "PagesNews"
+                                  << "tsNews";
+    QTest::newRow("no PagesTransfers") << false << "PagesTransfers"
+                                       << "tsTransfers";
+    QTest::newRow("no speedbar") << false << "VisibleSpeedbar"
+                                 << "sbMain";
+    QTest::newRow("no tray button") << false << "VisibleMinimizeToTray"
+                                    << "wiMinimizeToTray";
+    QTest::newRow("no FTP menu") << false << "VisibleMenuFTP"
+                                 << "miFTP";
+    QTest::newRow("lower-case true") << false << "PagesLinks"
+                                     << "";
+}
+
+void TestMainWindow::visibility() {
+    QFETCH(bool, wizardOnly);
+    QFETCH(QString, field);
+    QFETCH(QString, hidden);
+    TempHome home;
+    if (wizardOnly)
+        writeWizardFile(home.path());
+    else
+        writeDialogFile(home.path(), 1, {{field.toStdString(), ""}});
+    if (field == "PagesLinks") // "true" is not "TRUE": only the exact text shows an element
+        writeDialogFile(home.path(), 1, {{"PagesFTP", "true"}}), hidden = "tsFTP";
+    TfmMain w;
+    w.show();
+    QCOMPARE(menuVisible(w, "miNews"), !wizardOnly);
+    QCOMPARE(menuVisible(w, "miTransfer"), !wizardOnly);
+    QCOMPARE(menuVisible(w, "miFTP"), !wizardOnly && hidden != "miFTP");
+    QVERIFY(!menuVisible(w, "miLinks"));
+    QVERIFY(!tabVisible(w, "tsLinks"));
+    for (const char* page : {"tsNews", "tsFTP", "tsTransfers"})
+        QCOMPARE(tabVisible(w, page), hidden != page);
+    QCOMPARE(w.sbMain->isVisible(), hidden != "sbMain");
+    QCOMPARE(w.wiMinimizeToTray->isVisible(), hidden != "wiMinimizeToTray");
+    QVERIFY(w.miNewsStart->isEnabled()); // a configuration exists
+}
+
+void TestMainWindow::placement_data() {
+    QTest::addColumn<QString>("save");
+    QTest::addColumn<QList<int>>("stored");
+    QTest::addColumn<bool>("applied");
+    QTest::newRow("left -1") << "TRUE" << QList<int>{-1, 40, 640, 480} << true;
+    QTest::newRow("all") << "TRUE" << QList<int>{30, 40, 640, 480} << true;
+    QTest::newRow("not saved") << "" << QList<int>{30, 40, 640, 480} << false;
+}
+
+void TestMainWindow::placement() {
+    QFETCH(QString, save);
+    QFETCH(QList<int>, stored);
+    QFETCH(bool, applied);
+    TempHome home;
+    writeDialogFile(home.path(), 1, {{"SaveWindowPos", "TRUE"}});
+    int designedX;
+    {
+        TfmMain designed;
+        designedX = designed.geometry().x();
+    }
+    writeDialogFile(home.path(), 1,
+                    {{"SaveWindowPos", save.toStdString()},
+                     {"Left", std::to_string(stored[0])},
+                     {"Top", std::to_string(stored[1])},
+                     {"Width", std::to_string(stored[2])},
+                     {"Height", std::to_string(stored[3])}});
+    TfmMain w;
+    if (!applied) {
+        QCOMPARE(w.size(), QSize(545, 422));
+        return;
+    }
+    QCOMPARE(w.geometry().x(), stored[0] < 0 ? designedX : stored[0]);
+    QCOMPARE(w.geometry().y(), stored[1]);
+    QCOMPARE(w.size(), QSize(stored[2], stored[3]));
+}
+
+void TestMainWindow::remotePaneSplit() {
+    TempHome home;
+    TfmMain w;
+    w.Hooks.RunDialog = [](QDialog&) {};
+    w.show();
+    w.GotoPage(w.tsFTP);
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    for (int i = 0; i < 3 && w.tsFTP->width() != 803; ++i) {
+        w.resize(w.width() + 803 - w.tsFTP->width(), w.height());
+        QTest::qWait(20);
+    }
+    QCOMPARE(w.tsFTP->width(), 803);
+    QCOMPARE(w.pnRemote->width(), 400);
+    QCOMPARE(w.pnLocal->width(), 400);
+}
+
+void TestMainWindow::gotoPage_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("page");
+    QTest::newRow("news") << "miNewsGoto"
+                          << "tsNews";
+    QTest::newRow("ftp") << "miFTPGoto"
+                         << "tsFTP";
+    QTest::newRow("transfers") << "miTransferGoto"
+                               << "tsTransfers";
+}
+
+void TestMainWindow::gotoPage() {
+    QFETCH(QString, item);
+    QFETCH(QString, page);
+    TempHome home;
+    TfmMain w;
+    w.GotoPage(w.tsTransfers);
+    if (page == "tsTransfers") w.GotoPage(w.tsNews);
+    w.findChild<QAction*>(item)->trigger();
+    QCOMPARE(w.PageControl->currentWidget()->objectName(), page);
+}
+
+void TestMainWindow::localCopyNeedsConnection() {
+    TempHome home;
+    writeDialogFile(home.path(), 1);
+    TfmMain w;
+    auto* row = new QTreeWidgetItem(w.lvLocalFiles, {"index.html", "10", "File", ""});
+    row->setSelected(true);
+    for (QAction* a : {w.miFTPCopyLocalToFTP, w.siFTPCopyLocalToFTP, w.milvLocalCopy})
+        QVERIFY(!a->isEnabled());
+    QVERIFY(w.miFTPRenameLocalFile->isEnabled());
+    w.SetFTPState(ActivityState::Connected);
+    for (QAction* a : {w.miFTPCopyLocalToFTP, w.siFTPCopyLocalToFTP, w.milvLocalCopy})
+        QVERIFY(a->isEnabled());
+    w.lvLocalFiles->clearSelection();
+    QVERIFY(!w.milvLocalCopy->isEnabled());
+}
+
+void TestMainWindow::statesFromWorkerThreads() {
+    TempHome home;
+    writeDialogFile(home.path(), 1);
+    TfmMain w;
+    std::thread worker([&] {
+        w.SetNewsState(ActivityState::Busy);
+        w.SetNewsState(ActivityState::Connected);
+        w.SetFTPState(ActivityState::Busy);
+        w.SetFTPState(ActivityState::Idle);
+    });
+    worker.join();
+    // Applied in the order issued: the last change of each state wins.
+    QTRY_COMPARE(w.NewsState(), ActivityState::Connected);
+    QTRY_COMPARE(w.FTPState(), ActivityState::Idle);
+    QVERIFY(w.miNewsStop->isEnabled());
+    QVERIFY(!w.miNewsStart->isEnabled());
+    QVERIFY(!w.cbNewsConfig->isEnabled());
+    QVERIFY(!w.miConfiguration->isEnabled());
+    QVERIFY(w.BoltAnimation->Active());
+    w.SetNewsState(ActivityState::Idle);
+    QVERIFY(!w.BoltAnimation->Active());
+    QVERIFY(w.miConfiguration->isEnabled());
+}
+
+void TestMainWindow::reloadKeepsChoices() {
+    TempHome home;
+    writeDialogFile(home.path(), 3);
+    TfmMain w;
+    QCOMPARE(w.cbNewsConfig->count(), 3);
+    QCOMPARE(w.cbNewsConfig->itemText(2), QString("Server 3"));
+    w.cbNewsConfig->setCurrentIndex(2);
+    emit w.cbNewsConfig->activated(2);
+    QCOMPARE(w.SettingsSource.GetInteger("NewsConfiguration"), 2);
+    int selected = 0;
+    w.Hooks.SelectNewsConfiguration = [&] { ++selected; };
+    // The dialog saves the file with other choices and a fourth configuration.
+    w.Hooks.RunDialog = [&](QDialog&) {
+        writeDialogFile(home.path(), 4, {{"NewsConfiguration", "0"}, {"FTPConfiguration", "1"}});
+    };
+    w.ConfigurationCommand();
+    QCOMPARE(w.cbNewsConfig->count(), 4);
+    QCOMPARE(w.SettingsSource.GetInteger("NewsConfiguration"), 2);
+    QCOMPARE(w.SettingsSource.GetInteger("FTPConfiguration"), 0);
+    QCOMPARE(w.cbNewsConfig->currentIndex(), 2);
+    QCOMPARE(selected, 1);
+}
+
+void TestMainWindow::damagedFileIsReported() {
+    TempHome home;
+    writeDialogFile(home.path(), 1);
+    QByteArray damaged = home.bytes();
+    damaged.truncate(damaged.size() / 2);
+    {
+        QFile f(QString::fromStdString(home.path()));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(damaged);
+    }
+    MessageBoxAnswer answer;
+    answer.arm(QMessageBox::Ok);
+    {
+        TfmMain w;
+        QCOMPARE(answer.shown, 1);
+        QVERIFY(answer.text.contains("could not be read"));
+        w.show();
+        QVERIFY(w.close());
+    }
+    QCOMPARE(home.bytes(), damaged); // not overwritten with what could be read
+}
+
+void TestMainWindow::transferPauseRestart() {
+    TempHome home;
+    writeDialogFile(home.path(), 1);
+    TfmMain w;
+    QVERIFY(w.siTransferRestart->isChecked());
+    QVERIFY(!w.miTransferRestart->isEnabled());
+    QVERIFY(w.miTransferPause->isEnabled());
+    w.miTransferPause->trigger();
+    QVERIFY(w.siTransferPause->isChecked());
+    QVERIFY(!w.siTransferRestart->isChecked());
+    QVERIFY(!w.miTransferPause->isEnabled());
+    QVERIFY(w.miTransferRestart->isEnabled());
+    QVERIFY(w.siTransferPause->isEnabled());
+}
+
+void TestMainWindow::toolbarCustomizer() {
+    TempHome home;
+    TfmMain w;
+    w.Hooks.RunDialog = [](QDialog& d) {
+        auto* c = qobject_cast<ToolbarCustomizer*>(&d);
+        QVERIFY(c);
+        auto items = c->List()->findItems("FTP Connect", Qt::MatchExactly);
+        QCOMPARE(items.size(), 1);
+        items[0]->setCheckState(Qt::Unchecked);
+    };
+    w.findChild<QAction*>("misbMainConfigure")->trigger();
+    QVERIFY(!w.siFTPConnect->isVisible());
+    QVERIFY(w.siFTPDisconnect->isVisible());
+}
+
+void TestMainWindow::minimizeWithoutTray() {
+    if (QSystemTrayIcon::isSystemTrayAvailable()) QSKIP("a tray is available here");
+    TempHome home;
+    writeDialogFile(home.path(), 1);
+    TfmMain w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.wiMinimizeToTray->click();
+    QTRY_VERIFY(w.isMinimized());
+    QVERIFY(!w.TrayIcon->isVisible());
+    w.mistRestorePagewright->trigger();
+    QTRY_VERIFY(!w.isMinimized());
+    QVERIFY(w.isVisible());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"
