@@ -39,21 +39,22 @@ inline std::unique_ptr<ConfigTables> readBack(const std::string& path) {
     return tables;
 }
 
-// Runs `action` on the first modal window of type T that appears (polling until one does,
-// for up to five seconds); returns a flag that tells whether it ran.
+// Runs `action` on the first modal window of type T that appears (polling for up to five
+// seconds). The returned flag tells whether it ran; polling stops once the caller drops it.
 template <class T> std::shared_ptr<bool> whenModal(std::function<void(T*)> action) {
     auto done = std::make_shared<bool>(false);
     auto timer = new QTimer;
-    auto deadline = std::make_shared<int>(500);
-    QObject::connect(timer, &QTimer::timeout, [timer, action, done, deadline] {
-        if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
+    auto ticks = std::make_shared<int>(500);
+    std::weak_ptr<bool> flag = done;
+    QObject::connect(timer, &QTimer::timeout, [timer, action, flag, ticks] {
+        const std::shared_ptr<bool> done = flag.lock();
+        auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (done && !window && --*ticks > 0) return;
+        timer->stop();
+        timer->deleteLater();
+        if (done && window) {
             *done = true;
             action(window);
-        } else if (--*deadline <= 0) {
-            timer->stop();
-            timer->deleteLater();
         }
     });
     timer->start(10);

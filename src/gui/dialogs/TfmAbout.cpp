@@ -3,7 +3,6 @@
 #include "gui/dialogs/DialogPictures.h"
 #include "gui/dialogs/WebLinkLabel.h"
 
-#include <QBitmap>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QFrame>
@@ -139,11 +138,27 @@ void TfmAbout::OpenWebLink() {
     QMessageBox::information(this, windowTitle(), FailureText(result), QMessageBox::Ok);
 }
 
+QRegion TfmAbout::FaceRegion(const QImage& face) {
+    // Row by row, the runs of pixels that are not magenta.
+    const QRgb magenta = qRgb(255, 0, 255);
+    QRegion region;
+    for (int y = 0; y < face.height(); ++y) {
+        int x = 0;
+        while (x < face.width()) {
+            while (x < face.width() && face.pixel(x, y) == magenta)
+                ++x;
+            const int start = x;
+            while (x < face.width() && face.pixel(x, y) != magenta)
+                ++x;
+            if (x > start) region += QRect(start, y, x - start, 1);
+        }
+    }
+    return region;
+}
+
 void TfmAbout::updateShape() {
     // The face without its magenta pixels, plus every visible control.
-    const QBitmap plate = QBitmap::fromImage(
-        m_face.createMaskFromColor(qRgb(255, 0, 255), Qt::MaskOutColor), Qt::MonoOnly);
-    QRegion region(plate);
+    QRegion region = FaceRegion(m_face);
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (!child->isHidden()) region += child->geometry();
     setMask(region);

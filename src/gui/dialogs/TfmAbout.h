@@ -3,6 +3,7 @@
 // patch level, version information and a web link.
 #include <QDialog>
 #include <QImage>
+#include <QRegion>
 #include <QUrl>
 
 #include <functional>
@@ -24,6 +25,8 @@ public:
 
     // The face: a grey plate on magenta; magenta pixels are outside the window.
     static QImage FaceImage();
+    // The pixels of a face that are not magenta.
+    static QRegion FaceRegion(const QImage& face);
     static QUrl WebAddress();
     // The message shown for a failed opening (empty for Opened).
     static QString FailureText(LinkOpenResult result);
