@@ -1,6 +1,7 @@
 // Analysis of news pages into records and page context, and generation of pages from them.
 #include "core/news/NewsFormat.h"
 #include "core/news/NewsPage.h"
+#include "core/news/PageLines.h"
 #include "core/storage/TnkDBControl.h"
 #include "core/storage/TnkDBData.h"
 #include "core/storage/TnkDBSource.h"
@@ -75,6 +76,10 @@ private slots:
     void emptyTableBuild();
     void textOutsideTheSectionIsTranslated();
     void strayTextIsDropped();
+    void pageLines_data();
+    void pageLines();
+    void optionsFromConfiguration_data();
+    void optionsFromConfiguration();
     void adversarialPagesFinish_data();
     void adversarialPagesFinish();
 };
@@ -363,6 +368,59 @@ void TestNewsPage::strayTextIsDropped() {
                            "<!-- TEXT --><A NAME=\"n\"></A>t<!-- SUBLINE -->f\n"
                            "<!-- TEXT --><A NAME=\"m\"></A>u<!-- SUBLINE -->g\n"
                            "<!-- /DATA -->\n"));
+}
+
+void TestNewsPage::pageLines_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("lines");
+    QTest::newRow("empty file") << QByteArray() << QByteArray();
+    QTest::newRow("last line without a line end") << QByteArray("a") << QByteArray("a\r\n");
+    QTest::newRow("LF") << QByteArray("a\nb\n") << QByteArray("a\r\nb\r\n");
+    QTest::newRow("CR") << QByteArray("a\rb") << QByteArray("a\r\nb\r\n");
+    QTest::newRow("CR CR LF is two line ends") << QByteArray("a\r\r\n") << QByteArray("a\r\n\r\n");
+    QTest::newRow("LF CR is two line ends") << QByteArray("a\n\r") << QByteArray("a\r\n\r\n");
+    QTest::newRow("already lines") << QByteArray("a\r\n\r\nb\r\n") << QByteArray("a\r\n\r\nb\r\n");
+    QTest::newRow("lone CR inside CR LF lines")
+        << QByteArray("a\rb\r\nc\r\n") << QByteArray("a\r\nb\r\nc\r\n");
+    QTest::newRow("lone LF after CR LF lines")
+        << QByteArray("a\r\nb\n") << QByteArray("a\r\nb\r\n");
+    QTest::newRow("NUL bytes stay") << QByteArray("a\0b\n", 4) << QByteArray("a\0b\r\n", 5);
+}
+
+void TestNewsPage::pageLines() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, lines);
+    QCOMPARE(qb(JoinPageLines(str(bytes))), lines);
+    QCOMPARE(qb(JoinPageLines(str(lines))), lines);
+}
+
+void TestNewsPage::optionsFromConfiguration_data() {
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<bool>("ownHeader");
+    QTest::newRow("TRUE") << QByteArray("TRUE") << true;
+    QTest::newRow("lower case is off") << QByteArray("true") << false;
+    QTest::newRow("empty is off") << QByteArray() << false;
+}
+
+void TestNewsPage::optionsFromConfiguration() {
+    QFETCH(QByteArray, header);
+    QFETCH(bool, ownHeader);
+    TnkDBData data;
+    TnkDBSource config(&data, {{"Name"}, {"NewsSection"}, {"NewsHeader"}, {"NewsBetweenNews"}});
+    config.Loaded();
+    config.Append();
+    const int r = config.Append();
+    config.SetString(r, "NewsSection", "main");
+    config.SetString(r, "NewsHeader", str(header));
+    config.SetString(r, "NewsBetweenNews", "<hr>\r\n");
+    const NewsPageOptions second = ReadNewsPageOptions(config, 1);
+    QCOMPARE(qb(second.Section), QByteArray("main"));
+    QCOMPARE(second.OwnHeader, ownHeader);
+    QCOMPARE(qb(second.BetweenNews), QByteArray("<hr>\r\n"));
+    const NewsPageOptions first = ReadNewsPageOptions(config, 0);
+    QVERIFY(first.Section.empty() && !first.OwnHeader && first.BetweenNews.empty());
+    QVERIFY(ReadNewsPageOptions(config, 2).Section.empty());
+    QVERIFY(ReadNewsPageOptions(config, -1).Section.empty());
 }
 
 // Inputs that would make a scan from the front, or a search restarted from every position,
