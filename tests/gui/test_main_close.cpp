@@ -1,0 +1,216 @@
+// The close query and the close path: refused while busy, asked while connected, the bounds
+// written whatever "SaveWindowPos" says, a failed save keeps the window open, the later parts'
+// close steps run in order.
+#include "gui/app/TfmMain.h"
+#include "gui/ui/WorkerThread.h"
+#include "test_main_support.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <atomic>
+
+class TestMainClose : public QObject {
+    Q_OBJECT
+private slots:
+    void refusedWhileBusy_data();
+    void refusedWhileBusy();
+    void connectedAsks_data();
+    void connectedAsks();
+    void writesBoundsWithoutSaveWindowPos();
+    void noFileNoSave();
+    void closeStepsInOrder_data();
+    void closeStepsInOrder();
+    void failedSaveKeepsWindowOpen();
+    void stopsTransferWorker();
+};
+
+void TestMainClose::refusedWhileBusy_data() {
+    QTest::addColumn<int>("which");
+    QTest::newRow("news") << 0;
+    QTest::newRow("links") << 1;
+    QTest::newRow("ftp") << 2;
+    QTest::newRow("transfer") << 3;
+}
+
+void TestMainClose::refusedWhileBusy() {
+    QFETCH(int, which);
+    TempHome home;
+    writeDialogFile(home.path(), 1);
+    const QByteArray before = home.bytes();
+    TfmMain w;
+    w.show();
+    int asked = 0;
+    w.Hooks.AskYesNo = [&](const QString&, const QString&) { return ++asked, true; };
+    const ActivityState busy = ActivityState::Busy;
+    if (which == 0) w.SetNewsState(busy);
+    if (which == 1) w.SetLinksState(busy);
+    if (which == 2) w.SetFTPState(busy);
+    if (which == 3) w.SetTransferState(busy);
+    w.SetNewsState(which == 0 ? busy : ActivityState::Connected); // busy beats connected
+    QVERIFY(!w.miExit->isEnabled());
+    QVERIFY(!w.close());
+    QVERIFY(w.isVisible());
+    QCOMPARE(asked, 0);
+    QCOMPARE(home.bytes(), before);
+}
+
+void TestMainClose::connectedAsks_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("no") << false;
+    QTest::newRow("yes") << true;
+}
+
+void TestMainClose::connectedAsks() {
+    QFETCH(bool, yes);
+    TempHome home;
+    writeDialogFile(home.path(), 1);
+    const QByteArray before = home.bytes();
+    TfmMain w; // the real question box
+    w.show();
+    w.resize(700, 500);
+    w.SetNewsState(ActivityState::Connected);
+    QVERIFY(w.miExit->isEnabled());
+    MessageBoxAnswer answer;
+    answer.arm(yes ? QMessageBox::Yes : QMessageBox::No);
+    QCOMPARE(w.close(), yes);
+    QCOMPARE(answer.shown, 1);
+    QCOMPARE(answer.caption, QString("Exit Pagewright?"));
+    QCOMPARE(answer.text, QString("You are connected. Do want to exit?"));
+    if (!yes) {
+        QVERIFY(w.isVisible());
+        QCOMPARE(home.bytes(), before); // nothing saved
+    } else {
+        QCOMPARE(FileView(home.path()).setting("Width"), 700);
+    }
+}
+
+void TestMainClose::writesBoundsWithoutSaveWindowPos() {
+    TempHome home;
+    writeDialogFile(home.path(), 2, {{"SaveWindowPos", ""}, {"NewsConfiguration", "1"}});
+    {
+        TfmMain w;
+        w.show();
+        w.setGeometry(QRect(33, 44, 640, 470));
+        QVERIFY(w.close());
+    }
+    FileView file(home.path());
+    QCOMPARE(file.setting("Left"), 33);
+    QCOMPARE(file.setting("Top"), 44);
+    QCOMPARE(file.setting("Width"), 640);
+    QCOMPARE(file.setting("Height"), 470);
+    QCOMPARE(file.setting("NewsConfiguration"), 1);
+    QCOMPARE(file.tables.ConfigSource.RecordCount(), 2);
+    QCOMPARE(file.tables.TranslationSource.RecordCount(), 7);
+    // Passwords stay scrambled.
+    QCOMPARE(file.tables.ConfigSource.GetString(0, "LoginPassword"),
+             std::string("\x8c\x9a\x9c\x8d\x9a\x8b"));
+}
+
+void TestMainClose::noFileNoSave() {
+    TempHome home;
+    {
+        TfmMain w;
+        w.Hooks.RunDialog = [](QDialog&) {};
+        w.show();
+        QVERIFY(w.close());
+    }
+    QVERIFY(!QFile::exists(QString::fromStdString(home.path())));
+}
+
+void TestMainClose::closeStepsInOrder_data() {
+    QTest::addColumn<QString>("stayConnected");
+    QTest::addColumn<int>("news");
+    QTest::addColumn<int>("ftp");
+    QTest::addColumn<QString>("expected");
+    const int idle = 2, connected = 1;
+    QTest::newRow("idle") << "TRUE" << idle << idle << "monitor,select,transfer";
+    QTest::newRow("news held open")
+        << "TRUE" << connected << idle << "monitor,news,select,transfer";
+    QTest::newRow("news not held open") << "" << connected << idle << "monitor,select,transfer";
+    QTest::newRow("remote connected")
+        << "" << idle << connected << "monitor,remote,select,transfer";
+}
+
+void TestMainClose::closeStepsInOrder() {
+    QFETCH(QString, stayConnected);
+    QFETCH(int, news);
+    QFETCH(int, ftp);
+    QFETCH(QString, expected);
+    TempHome home;
+    writeDialogFile(home.path(), 1);
+    {
+        ConfigTables t(ConfigRole::Dialog);
+        OpenConfigurationForDialog(t, home.path());
+        t.ConfigSource.SetString(0, "NewsStayConnected", stayConnected.toStdString());
+        SaveConfigurationFromDialog(t, home.path());
+    }
+    TfmMain w;
+    w.show();
+    QStringList steps;
+    w.Hooks.StopFolderMonitor = [&] { steps << "monitor"; };
+    w.Hooks.DisconnectNews = [&] { steps << "news"; };
+    w.Hooks.DisconnectRemote = [&] { steps << "remote"; };
+    w.Hooks.SelectNewsConfiguration = [&] { steps << "select"; };
+    w.Hooks.StopTransferWorker = [&] { steps << "transfer"; };
+    w.Hooks.AskYesNo = [](const QString&, const QString&) { return true; };
+    w.SetNewsState(static_cast<ActivityState>(news));
+    w.SetFTPState(static_cast<ActivityState>(ftp));
+    // The news page's working files go too.
+    w.DataFile = QDir(QString::fromStdString(ProgramFolder())).filePath("datafile.tmp");
+    QFile data(w.DataFile);
+    QVERIFY(data.open(QIODevice::WriteOnly));
+    data.close();
+    w.PageLines << "<html>";
+    QSignalSpy closed(&w, &TfmMain::Closed);
+    QVERIFY(w.close());
+    QCOMPARE(steps.join(','), expected);
+    QVERIFY(!QFile::exists(w.DataFile));
+    QVERIFY(w.PageLines.isEmpty());
+    QCOMPARE(closed.size(), 1);
+}
+
+void TestMainClose::failedSaveKeepsWindowOpen() {
+    TempHome home;
+    writeDialogFile(home.path(), 1);
+    TfmMain w;
+    w.show();
+    int stopped = 0;
+    w.Hooks.StopTransferWorker = [&] { ++stopped; };
+    QString error;
+    w.Hooks.ShowError = [&](const QString& message) { error = message; };
+    // The file's place is taken by a folder that cannot be replaced.
+    const QString path = QString::fromStdString(home.path());
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QDir().mkpath(path + "/blocker"));
+    QVERIFY(!w.close());
+    QVERIFY(w.isVisible());
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(stopped, 0);
+    // Once the place is free again, a second close saves and ends.
+    QVERIFY(QDir(path).removeRecursively());
+    writeDialogFile(home.path(), 1);
+    QVERIFY(w.close());
+    QCOMPARE(stopped, 1);
+}
+
+void TestMainClose::stopsTransferWorker() {
+    TempHome home;
+    TfmMain w;
+    w.Hooks.RunDialog = [](QDialog&) {};
+    std::atomic<bool> sawStop{false};
+    w.thTransfer->OnExecute = [&](WorkerThread& t) {
+        while (!t.Terminated())
+            QThread::msleep(1);
+        sawStop = true;
+    };
+    w.thTransfer->Start();
+    w.show();
+    QVERIFY(w.close()); // does not wait for the worker
+    QVERIFY(w.thTransfer->WaitFor(5000));
+    QVERIFY(sawStop);
+}
+
+QTEST_MAIN(TestMainClose)
+#include "test_main_close.moc"
