@@ -174,6 +174,13 @@ void TestFtpClient::directories() {
     QVERIFY(ftp.Connect());
     QCOMPARE(ftp.RemoteDir(), std::string("/sub dir/deeper"));
 
+    // The file system type cannot change while connected.
+    ftp.SetFileSystemType(ftUnknown);
+    QCOMPARE(ftp.FileSystemType(), ftUnix);
+    ftp.SilentExceptions = false;
+    QVERIFY_THROWS_EXCEPTION(ESimpleFTPError, ftp.SetFileSystemType(ftUnknown));
+    ftp.SilentExceptions = true;
+
     // A folder set while disconnected is entered at connect time.
     QVERIFY(ftp.Disconnect());
     QVERIFY(ftp.ChangeDir("/sub dir"));
