@@ -15,6 +15,8 @@
 #include <QStandardPaths>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace {
 const char* const kCompanyName = "Pagewright Software";
 const char* const kLegalCopyright = "Copyright (c) 2001 Pagewright Software";
@@ -67,19 +69,18 @@ TfmAbout::TfmAbout(QWidget* parent)
     rule->setFrameShadow(QFrame::Sunken);
     rule->setGeometry(22, 108, kWidth - 44, 4);
 
-    placed(new QLabel(QString::fromLatin1(kLegalCopyright), this), "labNotice",
-           {24, 116, kWidth - 48, 16});
-
+    auto* notice = placed(new QLabel(QString::fromLatin1(kLegalCopyright), this), "labNotice",
+                          {24, 116, 260, 16});
     lvVersionResource = new QTreeWidget(this);
     lvVersionResource->setObjectName(QStringLiteral("lvVersionResource"));
-    lvVersionResource->setGeometry(24, 138, 330, 94);
+    lvVersionResource->setGeometry(24, 136, kWidth - 48, 86);
     lvVersionResource->setHeaderLabels({QStringLiteral("Resource"), QStringLiteral("Value")});
     lvVersionResource->setRootIsDecorated(false);
     lvVersionResource->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lvVersionResource->setSelectionMode(QAbstractItemView::NoSelection);
     lvVersionResource->setFocusPolicy(Qt::NoFocus);
     lvVersionResource->header()->setSectionsClickable(false);
-    lvVersionResource->setColumnWidth(0, 110);
+    lvVersionResource->setColumnWidth(0, 130);
     const std::pair<const char*, const char*> entries[] = {{"CompanyName", kCompanyName},
                                                            {"FileDescription", kFileDescription},
                                                            {"ProductName", kProductName},
@@ -88,17 +89,21 @@ TfmAbout::TfmAbout(QWidget* parent)
         lvVersionResource->addTopLevelItem(new QTreeWidgetItem(
             QStringList{QString::fromLatin1(resource), QString::fromLatin1(value)}));
 
+    // The link sits at the right end of the notice's row, as wide as its text.
     auto* link = new WebLinkLabel(WebAddress().toString(), this);
-    labWebLink = placed(link, "labWebLink", {366, 140, kWidth - 366 - 20, 18});
-    labWebLink->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    labWebLink->setToolTip(WebAddress().toString());
+    labWebLink = link;
+    labWebLink->setObjectName(QStringLiteral("labWebLink"));
+    labWebLink->adjustSize();
+    const int linkWidth = labWebLink->sizeHint().width();
+    labWebLink->setGeometry(kWidth - 24 - linkWidth, 116, linkWidth, 16);
+    notice->setGeometry(24, 116, std::max(0, labWebLink->x() - 24 - 8), 16);
     connect(link, &WebLinkLabel::clicked, this, &TfmAbout::OpenWebLink);
 
     btOK = new QPushButton(QStringLiteral("OK"), this);
     btOK->setObjectName(QStringLiteral("btOK"));
     btOK->setAutoDefault(false);
     btOK->setDefault(false);
-    btOK->setGeometry(kWidth - 22 - 100, kHeight - 34, 100, 26);
+    btOK->setGeometry(kWidth - 24 - 100, kHeight - 33, 100, 26);
     connect(btOK, &QPushButton::clicked, this, &QDialog::accept);
 
     updateShape();
@@ -109,7 +114,7 @@ QImage TfmAbout::FaceImage() {
 }
 
 QUrl TfmAbout::WebAddress() {
-    return QUrl(QStringLiteral("https://www.example.org/pagewright/"));
+    return QUrl(QStringLiteral("https://pagewright.example.org/"));
 }
 
 QString TfmAbout::FailureText(LinkOpenResult result) {

@@ -111,7 +111,6 @@ QWidget* TfmConfiguration::buildGlobalPage() {
     list->SetDataSource(&translation);
     auto* bar = named(new QToolBar(QStringLiteral("Translation"), group), "sbTranslation");
     bar->setIconSize(QSize(16, 16));
-    bar->setOrientation(Qt::Vertical);
     auto add = [this, bar](QAction*& action, const char* name, const char* caption,
                            const QIcon& icon) {
         action = named(bar->addAction(icon, QString::fromLatin1(caption)), name);
@@ -147,9 +146,9 @@ QWidget* TfmConfiguration::buildGlobalPage() {
     edits->addWidget(label("Html", transHtml));
     edits->addWidget(transHtml, 2);
     auto* groupLayout = new QGridLayout(group);
-    groupLayout->addWidget(list, 0, 0);
-    groupLayout->addWidget(bar, 0, 1, Qt::AlignTop);
-    groupLayout->addLayout(edits, 1, 0, 1, 2);
+    groupLayout->addWidget(bar, 0, 0);
+    groupLayout->addWidget(list, 1, 0);
+    groupLayout->addLayout(edits, 2, 0);
 
     auto* language = named(new DBComboBox(page), "cbLanguage");
     language->addItem(QStringLiteral("english (default)"));
