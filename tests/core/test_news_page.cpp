@@ -109,15 +109,6 @@ void TestNewsPage::workedExampleBuild() {
     const std::string page = BuildNewsPage(t.source, context, options("main", false, "<hr>"), {});
     QCOMPARE(qb(page), kWorkedExample);
     QCOMPARE(t.source.CurrentIndex(), 1);
-
-    // With own headers every item gets its date line, and the fields come back unchanged.
-    const std::string own = BuildNewsPage(t.source, context, options("main", true, "<hr>"), {});
-    QVERIFY(qb(own).contains("<!-- /BETWEEN --><!-- DATE:2000/01/15(08:05) -->H1\r\n"
-                             "<!-- TEXT -->"));
-    NewsTable back;
-    NewsPageContext parsed;
-    QVERIFY(ParseNewsPage(own, options("main"), {}, back.source, parsed));
-    QCOMPARE(back.records(), t.records());
 }
 
 void TestNewsPage::workedExampleParse() {

@@ -4,7 +4,7 @@
 // Letters are case-insensitive. "yyyy" four-digit year, "yy" two-digit year; "m"/"mm" month
 // without or with a leading zero, "mmm"/"mmmm" short or full English month name; "d"/"dd"
 // day, "ddd"/"dddd" short or full English weekday; "h"/"hh" hour 0-23; "n"/"nn" minute;
-// "s"/"ss" second. "m" and "mm" mean minutes when the letter specifier before them was an
+// "s"/"ss" second. "m" and "mm" mean minutes when the letter code before them was an
 // hour ("hh:mm"). Text in single or double quotes is copied without its quotes; any other
 // character is copied as it is.
 #include "core/news/NewsClock.h"
