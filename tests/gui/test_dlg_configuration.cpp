@@ -9,6 +9,7 @@
 #include "test_dlg_helpers.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -85,6 +86,8 @@ private slots:
     void translationCommands();
     void translationTableSaveAndLoad();
     void foreignTranslationFileIsRefused();
+    void browseButtonsFillTheirEdits();
+    void enterPressesOk();
     void failedSaveKeepsDialogOpen();
     void damagedFileIsNeverOverwritten();
 };
@@ -410,6 +413,61 @@ void TestConfigurationDialog::foreignTranslationFileIsRefused() {
     QVERIFY2(message->contains(QStringLiteral("not a translation table")), qPrintable(*message));
     QCOMPARE(child<DBTranslationList>(&dialog, "lbTranslation")->count(), 6);
     QCOMPARE(dialog.Tables().TranslationSource.GetString(0, "Html"), std::string("&ouml;"));
+}
+
+void TestConfigurationDialog::browseButtonsFillTheirEdits() {
+    TempHome home;
+    QVERIFY(QDir(home.dir.path()).mkpath("site"));
+    const QString site = home.path("site");
+    TfmConfiguration dialog;
+    dialog.show();
+    clickAction(child<QAction>(&dialog, "siCfgNew"));
+    showPage(dialog, "tsConfiguration");
+    auto chosen = whenModal<QFileDialog>([site](QFileDialog* files) {
+        QCOMPARE(files->fileMode(), QFileDialog::Directory);
+        files->selectFile(site);
+        static_cast<QDialog*>(files)->accept();
+    });
+    QTest::mouseClick(child<QPushButton>(&dialog, "btBrowseFTP"), Qt::LeftButton);
+    QVERIFY(*chosen);
+    QCOMPARE(child<QLineEdit>(&dialog, "edLocalFTPDirectory")->text(), site);
+    QCOMPARE(dialog.Tables().ConfigSource.GetString("LocalFTPDirectory"),
+             QFile::encodeName(site).toStdString());
+
+    // A cancelled chooser leaves the edit alone.
+    auto cancelled = whenModal<QFileDialog>([](QFileDialog* files) { files->reject(); });
+    QTest::mouseClick(child<QPushButton>(&dialog, "btBrowseTemp"), Qt::LeftButton);
+    QVERIFY(*cancelled);
+    QCOMPARE(child<QLineEdit>(&dialog, "edTemporaryDirectory")->text(), QString());
+
+    // The local news file gets the default extension "htm".
+    showPage(dialog, "tsNews1");
+    const QString page = home.path("site/news");
+    auto saved = whenModal<QFileDialog>([page](QFileDialog* files) {
+        QCOMPARE(files->acceptMode(), QFileDialog::AcceptSave);
+        QCOMPARE(files->nameFilters(), (QStringList{"Html file (*.htm *.html)", "All files (*)"}));
+        files->selectFile(page);
+        static_cast<QDialog*>(files)->accept();
+    });
+    QTest::mouseClick(child<QPushButton>(&dialog, "btNewsLocalFile"), Qt::LeftButton);
+    QVERIFY(*saved);
+    QCOMPARE(child<QLineEdit>(&dialog, "edNewsLocalFile")->text(), page + ".htm");
+    QCOMPARE(dialog.Tables().ConfigSource.GetString("NewsLocalFile"),
+             QFile::encodeName(page + ".htm").toStdString());
+}
+
+void TestConfigurationDialog::enterPressesOk() {
+    TempHome home;
+    TfmConfiguration dialog;
+    dialog.show();
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    QVERIFY(dialog.isVisible()); // OK is disabled without a configuration
+    QVERIFY(!home.hasFile());
+    clickAction(child<QAction>(&dialog, "siCfgNew"));
+    QTest::keyClick(child<QLineEdit>(&dialog, "edNameOfCfg"), Qt::Key_Return);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(readBack(home.cfg())->ConfigSource.RecordCount(), 1);
 }
 
 void TestConfigurationDialog::failedSaveKeepsDialogOpen() {
