@@ -96,7 +96,7 @@ void readAndWrite(const std::string& from, const std::string& to) {
 
 int main() {
     constexpr int kItems = 60000;
-    constexpr int kRuns = 5;
+    constexpr int kRuns = 7;
     const TranslationRows translation = defaultTranslation();
     const NewsPageOptions options{"main", false, "<hr>"};
 

@@ -110,6 +110,20 @@ std::vector<ParsedItem> parseSection(std::string_view content) {
     return items;
 }
 
+// The first end marker of either form at or after `from`, in one scan: both begin with
+// "<!-- /" and have the same length.
+size_t findSectionEnd(std::string_view text, size_t from) {
+    constexpr std::string_view common = "<!-- /";
+    static_assert(kPlainEnd.starts_with(common) && kNamedEnd.starts_with(common) &&
+                  kPlainEnd.size() == kEndLength && kNamedEnd.size() == kEndLength);
+    for (size_t at = FindText(text, common, from); at != npos;
+         at = FindText(text, common, at + 1)) {
+        const std::string_view candidate = text.substr(at, kEndLength);
+        if (candidate == kPlainEnd || candidate == kNamedEnd) return at;
+    }
+    return npos;
+}
+
 void storeItems(const std::vector<ParsedItem>& items, TnkDBSource& news) {
     TnkDBData& data = *news.DBData();
     TnkTable& table = data.Table();
@@ -170,24 +184,26 @@ bool ParseNewsPage(std::string_view page, const NewsPageOptions& options,
     const std::string work = HtmlToAscii(JoinPageLines(page), translation);
     const std::string_view text(work);
 
-    size_t start = FindText(text, kPlainStart);
-    size_t startLength = kPlainStart.size();
+    // The named form wins wherever it stands, so the plain form is only looked for when the
+    // named one is absent.
+    size_t start = npos;
+    size_t startLength = 0;
     if (!options.Section.empty()) {
         const std::string named = NamedStartMarker(options.Section);
-        if (const size_t at = FindText(text, named); at != npos) {
-            start = at;
-            startLength = named.size();
-        }
+        start = FindText(text, named);
+        startLength = named.size();
+    }
+    if (start == npos) {
+        start = FindText(text, kPlainStart);
+        startLength = kPlainStart.size();
     }
     if (start == npos) return false;
 
-    const size_t afterStart = start + startLength;
-    const size_t end =
-        std::min(FindText(text, kPlainEnd, afterStart), FindText(text, kNamedEnd, afterStart));
+    const size_t end = findSectionEnd(text, start + startLength);
     if (end == npos) return false;
 
     // The character after the start marker is the CR of the line break that follows it.
-    const size_t contentBegin = std::min(afterStart + 1, end);
+    const size_t contentBegin = std::min(start + startLength + 1, end);
     storeItems(parseSection(text.substr(contentBegin, end - contentBegin)), news);
 
     std::string_view suffix = text.substr(end + kEndLength);
