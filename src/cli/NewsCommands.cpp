@@ -57,11 +57,10 @@ void writeStdout(const std::string& bytes) {
 }
 
 // Analyses a page file; false (with the status text on stderr) when it has no news section.
-bool analysePage(const std::string& path, const Options& opts, NewsTable& table,
-                 NewsPageContext& context) {
+bool analysePage(const std::string& path, const Options& opts, const TranslationRows& rows,
+                 NewsTable& table, NewsPageContext& context) {
     const std::string page = ReadWholeFile(path);
-    if (ParseNewsPage(page, pageOptions(opts), loadTranslation(opts), table.source, context))
-        return true;
+    if (ParseNewsPage(page, pageOptions(opts), rows, table.source, context)) return true;
     std::fputs("Error: Analysing unsuccessful\n", stderr);
     return false;
 }
@@ -124,7 +123,8 @@ int RunNewsCommand(const Args& args) {
     NewsPageContext context;
     if (command == "parse") {
         opts.expectPositional(1, "news parse PAGE [--section NAME] [--table FILE]");
-        if (!analysePage(opts.positional()[0], opts, table, context)) return 1;
+        if (!analysePage(opts.positional()[0], opts, loadTranslation(opts), table, context))
+            return 1;
         PrintJson(pageToJson(table, context));
         return 0;
     }
@@ -136,8 +136,9 @@ int RunNewsCommand(const Args& args) {
     }
     if (command == "roundtrip") {
         opts.expectPositional(1, (std::string("news roundtrip PAGE") + kOptionsUsage).c_str());
-        if (!analysePage(opts.positional()[0], opts, table, context)) return 1;
-        writeStdout(BuildNewsPage(table.source, context, pageOptions(opts), loadTranslation(opts)));
+        const TranslationRows rows = loadTranslation(opts);
+        if (!analysePage(opts.positional()[0], opts, rows, table, context)) return 1;
+        writeStdout(BuildNewsPage(table.source, context, pageOptions(opts), rows));
         return 0;
     }
     throw CliError("unknown news command \"" + command + "\" (parse, build, roundtrip)");

@@ -17,10 +17,9 @@ struct ParsedItem {
     std::string_view Date, Time, Header, Name, Text, Footer;
 };
 
-// The first occurrence of a needle (or of a line end) at or after a
-// position. The last answer is kept: it stays valid for any later position up to it, so a
-// walk through the text with ever larger positions searches every character only once,
-// whatever the input looks like.
+// The first occurrence of a needle (or of a line end) at or after a position. The last
+// answer is kept: it stays valid for any later position up to it, so a walk through the text
+// with ever larger positions searches every character only once, whatever the input holds.
 class ForwardFinder {
 public:
     // An empty needle stands for "a CR or an LF".
