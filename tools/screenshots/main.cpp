@@ -1,6 +1,7 @@
 // Renders the configuration dialog, the new-server wizard, the About box and the two small
 // prompts into PNG files, one per page, in the folder given as the first argument. A sample
 // configuration file in a temporary program folder gives the pages something to show.
+#include "ShotsMain.h"
 #include "core/config/ConfigTables.h"
 #include "core/config/Password.h"
 #include "gui/dialogs/PasswordDialog.h"
@@ -143,5 +144,6 @@ int main(int argc, char** argv) {
         TfmPassword prompt;
         save(&prompt, QStringLiteral("password"));
     }
+    failures += MainWindowShots(outputDir);
     return failures == 0 ? 0 : 1;
 }

@@ -346,6 +346,8 @@ void TfmMain::buildFTPPage() {
     cbLocalDrives->setMaxVisibleItems(26);
     localRow->addWidget(cbLocalDrives);
     local->addLayout(localRow);
+    // Both lists start at the same height: the remote label row is as tall as the local one.
+    labRemotePath->setMinimumHeight(cbLocalDrives->sizeHint().height());
     lvLocalFiles = listView(pnLocal, "lvLocalFiles",
                             {{"Filename", 120, false},
                              {"Size", 70, true},

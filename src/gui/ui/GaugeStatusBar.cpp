@@ -2,6 +2,8 @@
 
 #include "gui/ui/MainPictures.h"
 
+#include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QToolButton>
@@ -9,32 +11,40 @@
 GaugeStatusBar::GaugeStatusBar(const std::vector<Panel>& panels, QWidget* parent)
     : QStatusBar(parent) {
     setSizeGripEnabled(false);
+    setStyleSheet(QStringLiteral("QStatusBar::item { border: none; }"));
     for (size_t i = 0; i < panels.size(); ++i) {
         const Panel& p = panels[i];
         const bool last = i + 1 == panels.size();
+        auto* frame = new QFrame(this);
+        frame->setFrameShape(QFrame::StyledPanel);
+        frame->setFrameShadow(QFrame::Sunken);
+        frame->setObjectName(QStringLiteral("panel%1").arg(i));
+        auto* layout = new QHBoxLayout(frame);
+        layout->setContentsMargins(1, 1, 1, 1);
         QWidget* w = nullptr;
         switch (p.kind) {
         case Kind::Text: {
-            auto* label = new QLabel(this);
+            auto* label = new QLabel(frame);
             label->setTextFormat(Qt::PlainText);
+            label->setContentsMargins(2, 0, 2, 0);
             w = label;
             break;
         }
         case Kind::Gauge: {
-            auto* bar = new QProgressBar(this);
+            auto* bar = new QProgressBar(frame);
             bar->setRange(0, 100);
             bar->setValue(0);
             bar->setAlignment(Qt::AlignCenter);
-            bar->setTextVisible(true);
-            bar->setMaximumHeight(16);
+            bar->setMaximumHeight(15);
             w = bar;
             break;
         }
         case Kind::SuccessGlyph:
         case Kind::FailureGlyph: {
-            auto* button = new QToolButton(this);
+            auto* button = new QToolButton(frame);
             button->setAutoRaise(true);
             button->setIconSize(QSize(14, 14));
+            button->setMaximumHeight(15);
             button->setIcon(MainPicture(p.kind == Kind::SuccessGlyph ? MainGlyph::Success
                                                                      : MainGlyph::Failure));
             button->setFocusPolicy(Qt::NoFocus);
@@ -46,12 +56,12 @@ GaugeStatusBar::GaugeStatusBar(const std::vector<Panel>& panels, QWidget* parent
             break;
         }
         }
-        w->setObjectName(QStringLiteral("panel%1").arg(i));
+        layout->addWidget(w);
         if (!last)
-            w->setFixedWidth(p.width);
+            frame->setFixedWidth(p.width);
         else
-            w->setMinimumWidth(p.width);
-        addWidget(w, last ? 1 : 0);
+            frame->setMinimumWidth(p.width);
+        addWidget(frame, last ? 1 : 0);
         m_panels.push_back({p.kind, w, true});
     }
 }
@@ -79,15 +89,6 @@ void GaugeStatusBar::SetPanelEnabled(int index, bool enabled) {
     Slot& slot = m_panels.at(index);
     slot.enabled = enabled;
     slot.widget->setEnabled(enabled);
-    // A disabled gauge or glyph shows nothing; the panel keeps its place.
-    if (slot.kind == Kind::Text) return;
-    if (auto* bar = qobject_cast<QProgressBar*>(slot.widget)) {
-        bar->setTextVisible(enabled);
-        bar->setStyleSheet(enabled ? QString()
-                                   : QStringLiteral("QProgressBar::chunk{background:transparent}"));
-    } else if (auto* button = qobject_cast<QToolButton*>(slot.widget)) {
-        button->setIcon(enabled ? MainPicture(slot.kind == Kind::SuccessGlyph ? MainGlyph::Success
-                                                                              : MainGlyph::Failure)
-                                : QIcon());
-    }
+    // A disabled gauge or glyph shows nothing; its frame keeps the place.
+    if (slot.kind != Kind::Text) slot.widget->setVisible(enabled);
 }

@@ -23,6 +23,7 @@ public:
 
     int PanelCount() const { return static_cast<int>(m_panels.size()); }
     Kind PanelKind(int index) const { return m_panels.at(index).kind; }
+    // The panel's content: a QLabel, a QProgressBar or a QToolButton.
     QWidget* PanelWidget(int index) const { return m_panels.at(index).widget; }
 
     void SetText(int index, const QString& text);

@@ -1,0 +1,164 @@
+#include "ShotsMain.h"
+
+#include "core/config/ConfigLocation.h"
+#include "core/config/ConfigTables.h"
+#include "core/config/Password.h"
+#include "gui/app/TfmMain.h"
+#include "gui/ui/GaugeStatusBar.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QProgressBar>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+#include <cstdio>
+
+namespace {
+void settle(int ms = 300) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+bool write(const QImage& image, const QDir& dir, const QString& name) {
+    const QString path = dir.filePath(name + QStringLiteral(".png"));
+    if (!image.save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+// A configuration as the configuration dialog saves it: every page and menu shown.
+void writeConfiguration(const std::string& path) {
+    ConfigTables tables(ConfigRole::Dialog);
+    tables.SettingsSource.Append();
+    const char* names[] = {"Rowing club", "Home page"};
+    for (const char* name : names) {
+        const int r = tables.ConfigSource.Append();
+        tables.ConfigSource.SetString(r, "Name", name);
+        tables.ConfigSource.SetString(r, "Host", "127.0.0.1:2121");
+        tables.ConfigSource.SetString(r, "LoginName", "club");
+        tables.ConfigSource.SetString(r, "LoginPassword", ScramblePassword("secret"));
+        tables.ConfigSource.SetString(r, "LocalFTPDirectory", "/home/ann/site");
+    }
+    tables.Save(path);
+}
+
+void fillNews(TfmMain& w) {
+    struct Item {
+        const char *date, *time, *name, *header, *text, *footer;
+    } items[] = {
+        {"2026/10/30", "20:05", "n1", "<p class=\"date\">2026/10/30</p>",
+         "The annual meeting elected a new board.", "<p class=\"by\">- Anna</p>"},
+        {"2026/11/14", "09:15", "n2", "<p class=\"date\">2026/11/14</p>",
+         "Our eight finished <b>second</b> at the autumn regatta.\r\nThanks to everyone who "
+         "came along to cheer!",
+         "<p class=\"by\">- Jonas</p>"},
+        {"2026/11/28", "18:40", "n3", "<p class=\"date\">2026/11/28</p>",
+         "Winter training starts on Monday. The boat house opens at 6:30,\r\nthe coffee is on "
+         "the club.",
+         "<p class=\"by\">- Anna</p>"},
+    };
+    for (const Item& item : items) {
+        const int r = w.NewsSource.Append();
+        w.NewsSource.SetString(r, "Date", item.date);
+        w.NewsSource.SetString(r, "Time", item.time);
+        w.NewsSource.SetString(r, "Name", item.name);
+        w.NewsSource.SetString(r, "Header", item.header);
+        w.NewsSource.SetString(r, "Text", item.text);
+        w.NewsSource.SetString(r, "Footer", item.footer);
+    }
+    w.NewsSource.SetRecNo(1);
+    w.SetNewsState(ActivityState::Connected);
+    w.sbaNews->SetText(1, "Successful");
+    w.sbaNews->SetPanelEnabled(2, true);
+}
+
+void fillFTP(TfmMain& w) {
+    w.labRemotePath->setText("/htdocs");
+    w.labLocalPath->setText("/home/ann/site");
+    w.cbLocalDrives->addItem("/");
+    const auto row = [](QTreeWidget* list, QStringList texts) {
+        auto* item = new QTreeWidgetItem(list, texts);
+        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        return item;
+    };
+    row(w.lvRemoteFiles, {"images", "", "Folder", "2026/11/14 09:20:11"});
+    row(w.lvRemoteFiles, {"about.html", "262", "File", "2026/09/02 17:45:03"});
+    row(w.lvRemoteFiles, {"index.html", "1308", "File", "2026/11/28 18:41:52"})->setSelected(true);
+    row(w.lvRemoteFiles, {"style.css", "199", "File", "2026/09/02 17:45:03"});
+    row(w.lvRemoteFiles, {"..", "", "Folder", "2026/12/06 10:00:00"});
+    row(w.lvLocalFiles, {"..", "", "Folder", "2026/12/01 08:12:40"});
+    row(w.lvLocalFiles, {"drafts", "", "Folder", "2026/11/30 21:03:17"});
+    row(w.lvLocalFiles, {"index.html", "1308", "File", "2026/11/28 18:41:52"});
+    row(w.lvLocalFiles, {"training.html", "309", "File", "2026/10/12 12:30:00"});
+    w.SetFTPState(ActivityState::Connected);
+    w.sbaFTP->SetText(1, "Succesful");
+    w.sbaFTP->SetPanelEnabled(2, true);
+}
+
+void fillTransfers(TfmMain& w) {
+    const auto row = [&](QStringList texts) {
+        auto* item = new QTreeWidgetItem(w.lvTransfer, texts);
+        item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+    };
+    row({"regatta.png", "127.0.0.1:2121", "10240", "club"});
+    row({"training.html", "127.0.0.1:2121", "309", "club"});
+    w.labTransfer->setText("/home/ann/site/regatta.png -> 127.0.0.1:2121:/htdocs/images");
+    w.labTransferPercent->setText("4096 / 10240 - 40%");
+    w.pbTransfer->setValue(40);
+    w.SetTransferState(ActivityState::Connected);
+}
+} // namespace
+
+int MainWindowShots(const QDir& outputDir) {
+    writeConfiguration(ConfigFilePath());
+    int failures = 0;
+    TfmMain w;
+    w.resize(680, 500);
+    fillNews(w);
+    fillFTP(w);
+    fillTransfers(w);
+    w.show();
+    settle();
+    const struct {
+        QWidget* page;
+        const char* name;
+    } pages[] = {{w.tsNews, "main-news"}, {w.tsFTP, "main-ftp"}, {w.tsTransfers, "main-transfers"}};
+    for (const auto& [page, name] : pages) {
+        w.GotoPage(page);
+        settle();
+        if (!write(w.grab().toImage(), outputDir, name)) ++failures;
+    }
+
+    // The tray menu over the window, as it opens at the bottom right corner of the screen.
+    w.GotoPage(w.tsNews);
+    settle();
+    QImage shot = w.grab().toImage();
+    w.pmTray->popup(w.mapToGlobal(QPoint(w.width() - 200, w.height() - 120)));
+    settle();
+    const QImage menu = w.pmTray->grab().toImage();
+    w.pmTray->hide();
+    {
+        QPainter painter(&shot);
+        painter.drawImage(shot.width() - menu.width() - 24, shot.height() - menu.height() - 30,
+                          menu);
+    }
+    if (!write(shot, outputDir, "main-tray-menu")) ++failures;
+
+    w.SetNewsState(ActivityState::Idle);
+    w.SetFTPState(ActivityState::Idle);
+    w.SetTransferState(ActivityState::Idle);
+    w.Hooks.StopTransferWorker = nullptr;
+    w.hide();
+    return failures;
+}
