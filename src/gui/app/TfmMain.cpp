@@ -413,6 +413,7 @@ void TfmMain::NewServerCommand() {
         Hooks.RunDialog(wizard);
     }
     ReloadConfigFile(true);
+    activateWindow(); // the keyboard returns to the main window
 }
 
 void TfmMain::ConfigurationCommand() {
@@ -421,6 +422,7 @@ void TfmMain::ConfigurationCommand() {
         Hooks.RunDialog(dialog);
     }
     ReloadConfigFile(true);
+    activateWindow();
 }
 
 void TfmMain::AboutCommand() {

@@ -20,5 +20,6 @@ int main(int argc, char** argv) {
     // the main window has closed, not when the last visible window has.
     QObject::connect(&window, &TfmMain::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
     window.show();
+    window.activateWindow(); // also where no window manager hands out the focus
     return app.exec();
 }
