@@ -28,9 +28,14 @@ THostPort SplitHostPort(const std::string& hostName, int defaultPort) {
 
 std::string ServerUrl(const std::string& scheme, const THostPort& server) {
     const bool v6 = server.Host.find(':') != std::string::npos;
-    std::string url = scheme + "://";
-    url += v6 ? "[" + server.Host + "]" : server.Host;
-    url += ":" + std::to_string(server.Port) + "/";
+    std::string url = scheme;
+    url += "://";
+    if (v6) url += '[';
+    url += server.Host;
+    if (v6) url += ']';
+    url += ':';
+    url += std::to_string(server.Port);
+    url += '/';
     return url;
 }
 

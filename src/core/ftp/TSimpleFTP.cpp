@@ -160,9 +160,11 @@ bool TSimpleFTP::Fail(const std::string& message) {
 // --- connection ---
 
 bool TSimpleFTP::Connect() {
+    // The login event may ask the user (a blocking call to the GUI thread), so it runs
+    // before the operation lock that Abort on the GUI thread waits for.
+    if (OnLogin) OnLogin(*this, UserName, Password);
     OperationScope scope(*this);
     bool result = TWinInetControl::Connect();
-    if (OnLogin) OnLogin(*this, UserName, Password);
     if (HasSession() && !m_connected) {
         unsigned errorCode = 0;
         if (OpenConnection(errorCode)) {
@@ -372,6 +374,7 @@ int TSimpleFTP::ReadDirectory(const std::string& path, TDirList* list, bool full
         if (list) list->push_back({fullPath ? prefix + entry.FileName : entry.FileName, entry});
         ++count;
         if (OnFindItem && (!list || list == &DirList)) OnFindItem(*this, entry);
+        if (AbortRequested()) break;
     }
     return count;
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cctype>
+#include <chrono>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -150,14 +151,15 @@ void TWinInetControl::Abort() {
         m_abort = true;
         return;
     }
+    ++m_abortWaiters;
     m_abort = true;
     ShutdownSockets();
-    {
-        // Waits until the running operation (if any) has given up.
-        std::lock_guard lock(m_operationMutex);
+    std::unique_lock lock(m_operationMutex, std::defer_lock);
+    if (lock.try_lock_for(std::chrono::seconds(10))) {
         Disconnect();
         m_abort = false;
     }
+    --m_abortWaiters;
 }
 
 void TWinInetControl::ShutdownSockets() {
@@ -207,7 +209,11 @@ TWinInetControl::OperationScope::OperationScope(TWinInetControl& control)
 }
 
 TWinInetControl::OperationScope::~OperationScope() {
-    if (--m_control.m_operationDepth == 0) m_control.m_operationThread = std::thread::id();
+    if (--m_control.m_operationDepth == 0) {
+        m_control.m_operationThread = std::thread::id();
+        // An abort that gave up waiting has done its work once the operation has ended.
+        if (m_control.m_abortWaiters.load() == 0) m_control.m_abort = false;
+    }
 }
 
 bool TWinInetControl::EnsureSession() {

@@ -94,7 +94,9 @@ public:
     virtual bool Connect();
     virtual bool Disconnect();
     // Cancels a connect, listing or transfer running on another thread (it returns false at
-    // once) and leaves the component disconnected. Safe to call from any thread.
+    // once) and leaves the component disconnected. Safe to call from any thread. Waits at
+    // most ten seconds for the running operation (an event handler may be what blocks it);
+    // the operation still fails at its next request.
     void Abort();
 
     // The scheme spoken on the wire; FTPS and SFTP plug in here.
@@ -123,7 +125,7 @@ protected:
 
     private:
         TWinInetControl& m_control;
-        std::unique_lock<std::recursive_mutex> m_lock;
+        std::unique_lock<std::recursive_timed_mutex> m_lock;
     };
 
     bool HasSession() const { return m_session != nullptr; }
@@ -160,7 +162,8 @@ private:
 
     CURL* m_session = nullptr;
     std::atomic<bool> m_abort{false};
-    std::recursive_mutex m_operationMutex;
+    std::recursive_timed_mutex m_operationMutex;
+    std::atomic<int> m_abortWaiters{0};
     std::atomic<std::thread::id> m_operationThread{};
     int m_operationDepth = 0; // guarded by m_operationMutex
     std::atomic<bool> m_inPerform{false};
