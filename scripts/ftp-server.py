@@ -13,6 +13,8 @@ Test modes:
   --throttle BPS      limit every data connection to BPS bytes per second, both ways
   --drop-after BYTES  during a download, after BYTES bytes of file data, close the data and
                       control connections without a final reply (the server "disappears")
+  --idle-timeout S    close a control connection that has been idle for S seconds
+  --read-only         the login may list and download, but not change anything
   --verbose           log every command on stderr
 """
 
@@ -59,7 +61,7 @@ def run_ftp(args):
     from pyftpdlib.servers import FTPServer
 
     root = os.path.abspath(args.root)
-    perms = "elradfmwMT"
+    perms = "elr" if args.read_only else "elradfmwMT"
     authorizer = DummyAuthorizer()
     if args.user:
         authorizer.add_user(args.user, args.password or "", root, perm=perms)
@@ -118,6 +120,8 @@ def run_ftp(args):
     # Names are bytes on the wire: keep bytes that are not UTF-8 intact in both directions.
     TestFTPHandler.unicode_errors = "surrogateescape"
     TestFTPHandler.permit_privileged_ports = False
+    if args.idle_timeout > 0:
+        TestFTPHandler.timeout = args.idle_timeout
     if args.no_mlsd:
         cmds = dict(FTPHandler.proto_cmds)
         cmds.pop("MLSD", None)
@@ -127,7 +131,7 @@ def run_ftp(args):
     server = FTPServer(("127.0.0.1", args.port), TestFTPHandler)
     server.max_cons = 256
     print_port(server.address[1])
-    server.serve_forever(handle_exit=True)
+    server.serve_forever(timeout=0.5, handle_exit=True)
 
 
 def main():
@@ -140,6 +144,8 @@ def main():
     parser.add_argument("--no-mlsd", action="store_true")
     parser.add_argument("--throttle", type=int, default=0)
     parser.add_argument("--drop-after", type=int, default=-1)
+    parser.add_argument("--idle-timeout", type=int, default=0)
+    parser.add_argument("--read-only", action="store_true")
     parser.add_argument("--verbose", action="store_true")
     args = parser.parse_args()
 

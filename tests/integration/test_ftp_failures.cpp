@@ -59,6 +59,12 @@ private slots:
     void abortDuringTransfer();
     void serverVanishesDuringDownload_data();
     void serverVanishesDuringDownload();
+    void abortFromOwnEvent_data();
+    void abortFromOwnEvent();
+    void abortDuringListing();
+    void lostConnectionIsNotReplaced_data();
+    void lostConnectionIsNotReplaced();
+    void readOnlyLogin();
     void wrongLogin_data();
     void wrongLogin();
     void nobodyListening();
@@ -201,6 +207,117 @@ void TestFtpFailures::serverVanishesDuringDownload() {
     QCOMPARE(ftp.State(), wisClosed);
     QCOMPARE(disconnects, 1);
     QVERIFY(!ftp.Refresh());
+}
+
+void TestFtpFailures::abortFromOwnEvent_data() {
+    QTest::addColumn<bool>("useDisconnect");
+    QTest::newRow("Abort") << false;
+    QTest::newRow("Disconnect") << true;
+}
+
+void TestFtpFailures::abortFromOwnEvent() {
+    QFETCH(bool, useDisconnect);
+    FtpServer server({"--throttle", "200000"});
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    QVERIFY(server.writeFile("big.bin", Pattern(2000000)));
+    QTemporaryDir local;
+    const QString target = local.filePath("big.bin");
+    WriteLocal(target, "previous version");
+    TSimpleFTP ftp;
+    Setup(ftp, server, true);
+    QVERIFY(ftp.Connect());
+    int calls = 0;
+    ftp.OnTransferProgress = [&](TSimpleFTP& sender, const TFTPProgressInfo& info) {
+        ++calls;
+        if (info.BytesDone > 10000) useDisconnect ? (void)sender.Disconnect() : sender.Abort();
+    };
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!ftp.Get("/big.bin", target.toStdString()));
+    QVERIFY(timer.elapsed() < 3000);
+    QVERIFY(calls > 0);
+    QCOMPARE(ftp.State(), wisClosed);
+    QCOMPARE(ReadLocal(target), QByteArray("previous version"));
+    QCOMPARE(Others(local.path(), {"big.bin"}), QStringList());
+    ftp.OnTransferProgress = nullptr;
+    QVERIFY(ftp.Connect()); // the abort does not linger
+}
+
+void TestFtpFailures::abortDuringListing() {
+    FtpServer server({"--throttle", "10000"});
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    for (int i = 0; i < 1500; ++i)
+        QVERIFY(server.writeFile(QStringLiteral("many/file number %1.txt").arg(i), "x"));
+    TSimpleFTP ftp;
+    Setup(ftp, server, false);
+    QVERIFY(ftp.Connect());
+    QVERIFY(ftp.ChangeDir("/many"));
+    std::atomic<bool> result{true};
+    std::thread worker([&] { result = ftp.Refresh(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    QElapsedTimer timer;
+    timer.start();
+    ftp.Abort();
+    worker.join();
+    QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY(!result);
+    QCOMPARE(ftp.State(), wisClosed);
+}
+
+void TestFtpFailures::lostConnectionIsNotReplaced_data() {
+    QTest::addColumn<bool>("kill");
+    QTest::newRow("server closes an idle connection") << false;
+    QTest::newRow("server is gone") << true;
+}
+
+void TestFtpFailures::lostConnectionIsNotReplaced() {
+    QFETCH(bool, kill);
+    FtpServer server({"--idle-timeout", "1"});
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    QVERIFY(server.writeFile("sub/inner.txt", "x"));
+    QVERIFY(server.writeFile("top.txt", "x"));
+    TSimpleFTP ftp;
+    Setup(ftp, server, true);
+    int disconnects = 0;
+    ftp.OnDisconnected = [&](TWinInetControl&) { ++disconnects; };
+    QVERIFY(ftp.Connect());
+    QVERIFY(ftp.ChangeDir("/sub"));
+    if (kill)
+        server.kill();
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    // A fresh login would list the top folder as if it were /sub: the listing must fail.
+    std::vector<std::string> names;
+    ftp.OnFindItem = [&](TSimpleFTP&, const TFtpFindData& e) { names.push_back(e.FileName); };
+    QVERIFY(!ftp.Refresh());
+    QVERIFY(names.empty());
+    QCOMPARE(ftp.State(), wisClosed);
+    QCOMPARE(disconnects, 1);
+    if (kill) return;
+    // Connecting again returns to the folder the component was in.
+    QVERIFY(ftp.Connect());
+    QCOMPARE(ftp.RemoteDir(), std::string("/sub"));
+    QVERIFY(ftp.Refresh());
+    QCOMPARE(names, std::vector<std::string>{"inner.txt"});
+}
+
+void TestFtpFailures::readOnlyLogin() {
+    FtpServer server({"--read-only"});
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    QVERIFY(server.writeFile("a.txt", "abc"));
+    QTemporaryDir local;
+    WriteLocal(local.filePath("up.txt"), "up");
+    TSimpleFTP ftp;
+    Setup(ftp, server, true);
+    QVERIFY(ftp.Connect());
+    QVERIFY(!ftp.Put(local.filePath("up.txt").toStdString(), "/up.txt"));
+    QVERIFY(!ftp.MakeDir("/new"));
+    QVERIFY(!ftp.DeleteFile("/a.txt"));
+    QVERIFY(!ftp.Rename("/a.txt", "/b.txt"));
+    QVERIFY(ftp.IsConnected());
+    QVERIFY(ftp.Get("/a.txt", local.filePath("a.txt").toStdString()));
+    QCOMPARE(ReadLocal(local.filePath("a.txt")), QByteArray("abc"));
+    QVERIFY(!QFile::exists(server.path("up.txt")));
 }
 
 void TestFtpFailures::wrongLogin_data() {

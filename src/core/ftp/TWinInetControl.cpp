@@ -9,6 +9,7 @@
 #include <arpa/inet.h>
 #include <cctype>
 #include <chrono>
+#include <cstdlib>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -244,6 +245,8 @@ void TWinInetControl::PrepareRequest(const std::string& url) {
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, m_scheme.c_str());
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    // PW_FTP_TRACE=1 in the environment shows the conversation with the server on stderr.
+    if (std::getenv("PW_FTP_TRACE")) curl_easy_setopt(h, CURLOPT_VERBOSE, 1L);
     if (!UserName.empty()) {
         curl_easy_setopt(h, CURLOPT_USERNAME, UserName.c_str());
         curl_easy_setopt(h, CURLOPT_PASSWORD, Password.c_str());
