@@ -103,6 +103,7 @@ void wizardPages() {
     save(&wizard, QStringLiteral("wizard-1-start"));
     next->click();
     type("edNameOfConfiguration", "Home page");
+    type("edName", "Ann Example");
     save(&wizard, QStringLiteral("wizard-2-name"));
     next->click();
     type("edHost", "ftp.example.net");
