@@ -9,6 +9,7 @@ serves until it is killed. Without --user the login is anonymous with write perm
 
 Test modes:
   --silent            accept connections and never say anything (not even a greeting)
+  --busy              greet, then answer the login with "421" and hang up
   --no-mlsd           refuse MLSD/MLST so that clients fall back to LIST
   --throttle BPS      limit every data connection to BPS bytes per second, both ways
   --drop-after BYTES  during a download, after BYTES bytes of file data, close the data and
@@ -53,6 +54,29 @@ def run_silent(port):
         conn, _ = listener.accept()
         held.append(conn)
         threading.Thread(target=drain, args=(conn,), daemon=True).start()
+
+
+def run_busy(port):
+    """A server that greets and then turns every login away with 421."""
+    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    listener.bind(("127.0.0.1", port))
+    listener.listen(16)
+    print_port(listener.getsockname()[1])
+
+    def serve(conn):
+        try:
+            conn.sendall(b"220 Busy test server.\r\n")
+            conn.recv(4096)
+            conn.sendall(b"421 Too many users logged in, try again later.\r\n")
+        except OSError:
+            pass
+        finally:
+            conn.close()
+
+    while True:
+        conn, _ = listener.accept()
+        threading.Thread(target=serve, args=(conn,), daemon=True).start()
 
 
 def run_ftp(args):
@@ -141,6 +165,7 @@ def main():
     parser.add_argument("--user")
     parser.add_argument("--password")
     parser.add_argument("--silent", action="store_true")
+    parser.add_argument("--busy", action="store_true")
     parser.add_argument("--no-mlsd", action="store_true")
     parser.add_argument("--throttle", type=int, default=0)
     parser.add_argument("--drop-after", type=int, default=-1)
@@ -156,6 +181,8 @@ def main():
 
     if args.silent:
         run_silent(args.port)
+    elif args.busy:
+        run_busy(args.port)
     else:
         run_ftp(args)
 

@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -67,7 +68,8 @@ private slots:
     void readOnlyLogin();
     void wrongLogin_data();
     void wrongLogin();
-    void nobodyListening();
+    void refusedConnection_data();
+    void refusedConnection();
 };
 
 void TestFtpFailures::silentServerTimesOut() {
@@ -358,9 +360,21 @@ void TestFtpFailures::wrongLogin() {
     }
 }
 
-void TestFtpFailures::nobodyListening() {
+void TestFtpFailures::refusedConnection_data() {
+    QTest::addColumn<bool>("busy");
+    QTest::newRow("nobody listening") << false;
+    QTest::newRow("server too busy (421)") << true;
+}
+
+void TestFtpFailures::refusedConnection() {
+    QFETCH(bool, busy);
     quint16 port = 0;
-    {
+    std::unique_ptr<FtpServer> busyServer;
+    if (busy) {
+        busyServer = std::make_unique<FtpServer>(QStringList{"--busy"});
+        QVERIFY(busyServer->isRunning());
+        port = busyServer->port();
+    } else {
         FtpServer server;
         QVERIFY(server.isRunning());
         port = server.port();
@@ -368,12 +382,15 @@ void TestFtpFailures::nobodyListening() {
     TSimpleFTP ftp;
     ftp.HostName = "127.0.0.1:" + std::to_string(port);
     ftp.SilentExceptions = false;
+    QElapsedTimer timer;
+    timer.start();
     try {
         ftp.Connect();
         QFAIL("no exception");
     } catch (const EWinInetError& e) {
         QCOMPARE(QString(e.what()), QString("Unable to connect to 127.0.0.1:%1").arg(port));
     }
+    QVERIFY(timer.elapsed() < 5000);
     QCOMPARE(ftp.State(), wisClosed);
 }
 

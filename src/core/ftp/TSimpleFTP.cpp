@@ -209,7 +209,10 @@ bool TSimpleFTP::OpenConnection(unsigned& errorCode) {
         errorCode = ERROR_INTERNET_CANNOT_CONNECT;
         break;
     case CURLE_OPERATION_TIMEDOUT:
-        errorCode = ERROR_INTERNET_TIMEOUT;
+        // libcurl also reports a "421 Service not available" this way: that is a refusal.
+        errorCode = !Replies().empty() && Replies().back().Code == 421
+                        ? ERROR_INTERNET_LOGIN_FAILURE
+                        : ERROR_INTERNET_TIMEOUT;
         break;
     case CURLE_LOGIN_DENIED:
         errorCode = passwordAsked || UserName.empty() ? ERROR_INTERNET_INCORRECT_PASSWORD
