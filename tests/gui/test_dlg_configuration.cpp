@@ -4,6 +4,7 @@
 #include "core/config/ConfigSteps.h"
 #include "core/config/Password.h"
 #include "core/storage/ByteStream.h"
+#include "gui/dialogs/MultiRowTabs.h"
 #include "gui/dialogs/TfmConfiguration.h"
 #include "gui/ui/DBTranslationList.h"
 #include "test_dlg_helpers.h"
@@ -18,6 +19,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QtTest>
+
+#include <map>
 
 namespace {
 // Writes a file with the given configurations (passwords given in clear, stored scrambled).
@@ -79,6 +82,7 @@ private slots:
     void toolbarCommands_data();
     void toolbarCommands();
     void titleFollowsName();
+    void tabsWrapIntoRows();
     void passwordSurvivesOkInClear();
     void cancelWritesNothing_data();
     void cancelWritesNothing();
@@ -214,6 +218,41 @@ void TestConfigurationDialog::titleFollowsName() {
     clickAction(child<QAction>(&dialog, "siCfgPrev"));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Configuration (Home)"));
     QCOMPARE(dialogNames(dialog), (QStringList{"Home", "Club"}));
+}
+
+void TestConfigurationDialog::tabsWrapIntoRows() {
+    TempHome home;
+    TfmConfiguration dialog;
+    dialog.show();
+    auto* tabs = child<QTabWidget>(&dialog, "pcConfiguration");
+    auto* rows = child<MultiRowTabBar>(&dialog, "tabRows");
+    const auto placed = rows->Layout(rows->width());
+    QCOMPARE(int(placed.size()), 8); // every page but the hidden Links page
+    for (const auto& tab : placed)
+        QVERIFY(tab.index != tabs->indexOf(child<QWidget>(&dialog, "tsLinks")));
+    const int lastRowTop = placed.back().rect.top();
+    QVERIFY2(lastRowTop > 0, "the tabs need more than one row at this width");
+    // The current tab's row lies next to the page.
+    const auto rowOf = [&placed](int index) {
+        return std::find_if(placed.begin(), placed.end(),
+                            [index](const auto& tab) { return tab.index == index; })
+            ->rect;
+    };
+    QCOMPARE(rowOf(tabs->currentIndex()).top(), lastRowTop);
+
+    const int ftp = tabs->indexOf(child<QWidget>(&dialog, "tsFTP"));
+    QVERIFY(rowOf(ftp).top() < lastRowTop);
+    QTest::mouseClick(rows, Qt::LeftButton, {}, rowOf(ftp).center());
+    QCOMPARE(tabs->currentIndex(), ftp);
+    const auto after = rows->Layout(rows->width());
+    const auto ftpTab = std::find_if(after.begin(), after.end(),
+                                     [ftp](const auto& tab) { return tab.index == ftp; });
+    QCOMPARE(ftpTab->rect.top(), lastRowTop);
+    std::map<int, int> rowEnds; // row top -> right edge of its last tab
+    for (const auto& tab : after)
+        rowEnds[tab.rect.top()] = std::max(rowEnds[tab.rect.top()], tab.rect.right());
+    for (const auto& [top, right] : rowEnds)
+        QCOMPARE(right, rows->width() - 1);
 }
 
 void TestConfigurationDialog::passwordSurvivesOkInClear() {

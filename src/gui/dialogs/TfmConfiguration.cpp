@@ -9,6 +9,7 @@
 #include "gui/dialogs/DialogLayout.h"
 #include "gui/dialogs/DialogPictures.h"
 #include "gui/dialogs/FileChoosers.h"
+#include "gui/dialogs/MultiRowTabs.h"
 #include "gui/ui/DBEdit.h"
 #include "gui/ui/DBFieldLink.h"
 
@@ -79,7 +80,8 @@ TfmConfiguration::TfmConfiguration(QWidget* parent)
     layout->setContentsMargins(6, 0, 6, 6);
     layout->setSpacing(4);
     layout->addWidget(findChild<QToolBar*>(QStringLiteral("sbConfiguration")));
-    layout->addWidget(pcConfiguration, 1);
+    // The tabs take as many rows as the dialog's width needs.
+    layout->addWidget(new MultiRowTabs(pcConfiguration, 481 - 12, this), 1);
     layout->addLayout(buttons);
 
     m_tables->ConfigSource.OnChange = [this](TnkDBSource&) { updateConfigurationCommands(); };
@@ -137,7 +139,7 @@ void TfmConfiguration::buildToolbar() {
 void TfmConfiguration::buildPages() {
     pcConfiguration = new QTabWidget(this);
     pcConfiguration->setObjectName(QStringLiteral("pcConfiguration"));
-    pcConfiguration->setUsesScrollButtons(false);
+    pcConfiguration->setUsesScrollButtons(true);
     pcConfiguration->addTab(buildGlobalPage(), QStringLiteral("Global"));
     pcConfiguration->addTab(buildGuiPage(), QStringLiteral("GUI"));
     pcConfiguration->addTab(buildConfirmationsPage(), QStringLiteral("Confirmations"));
