@@ -42,6 +42,8 @@ class TestMainWindow : public QObject {
 private slots:
     void startsWithoutConfiguration();
     void wizardOnceOnFirstActivation();
+    void wizardFinishReloads();
+    void noWizardWithConfiguration();
     void visibility_data();
     void visibility();
     void placement_data();
@@ -115,6 +117,39 @@ void TestMainWindow::wizardOnceOnFirstActivation() {
     QCOMPARE(wizards, 1);
     // Cancelled: still no configuration, the dependent commands stay disabled.
     QVERIFY(!w.miNewsStart->isEnabled());
+}
+
+void TestMainWindow::wizardFinishReloads() {
+    TempHome home;
+    TfmMain w;
+    w.Hooks.RunDialog = [&](QDialog&) { writeWizardFile(home.path(), 2); };
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTRY_COMPARE(w.ConfigSource.RecordCount(), 2);
+    QCOMPARE(w.cbNewsConfig->count(), 2);
+    QCOMPARE(w.cbNewsConfig->currentIndex(), 0);
+    QVERIFY(w.miNewsStart->isEnabled());
+    QVERIFY(w.miMinimizeToTray->isEnabled());
+    // A file only the wizard wrote lacks the menu settings: those menus hide.
+    QVERIFY(!menuVisible(w, "miNews"));
+    QVERIFY(!menuVisible(w, "miFTP"));
+    QVERIFY(!menuVisible(w, "miTransfer"));
+    QVERIFY(tabVisible(w, "tsFTP"));
+}
+
+void TestMainWindow::noWizardWithConfiguration() {
+    TempHome home;
+    writeWizardFile(home.path());
+    TfmMain w;
+    int dialogs = 0;
+    w.Hooks.RunDialog = [&](QDialog&) { ++dialogs; };
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::qWait(50);
+    QVERIFY(w.FirstActivationDone);
+    QCOMPARE(dialogs, 0);
 }
 
 void TestMainWindow::visibility_data() {
@@ -273,6 +308,8 @@ void TestMainWindow::statesFromWorkerThreads() {
     QVERIFY(!w.cbNewsConfig->isEnabled());
     QVERIFY(!w.miConfiguration->isEnabled());
     QVERIFY(w.BoltAnimation->Active());
+    QCOMPARE(w.BoltAnimation->FrameCount(), 14);
+    QTRY_VERIFY(w.BoltAnimation->Frame() >= 2); // 200 ms a frame
     w.SetNewsState(ActivityState::Idle);
     QVERIFY(!w.BoltAnimation->Active());
     QVERIFY(w.miConfiguration->isEnabled());
