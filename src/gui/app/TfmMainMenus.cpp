@@ -78,6 +78,8 @@ void TfmMain::buildMenus() {
     miLinks->addAction(item(miLinksStart, "miLinksStart", "&Start", g(MainGlyph::Start)));
     miLinks->addAction(item(miLinksStop, "miLinksStop", "St&op", g(MainGlyph::Stop)));
     miLinks->addAction(item(miLinksPost, "miLinksPost", "&Post", g(MainGlyph::Post)));
+    miLinksStop->setEnabled(false); // the links page never loads anything
+    miLinksPost->setEnabled(false);
     miLinks->menuAction()->setVisible(false);
 
     menu(miFTP, "miFTP", "FT&P");

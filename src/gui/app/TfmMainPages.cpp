@@ -260,7 +260,6 @@ void TfmMain::buildFTPPage() {
         item(siFTPQuickConnect, "siFTPQuickConnect", "Quick Connect", g(MainGlyph::QuickConnect)));
     sbFTP->addAction(item(siFTPEditOnlineHtml, "siFTPEditOnlineHtml", "Edit a file on FTP",
                           g(MainGlyph::EditOnline)));
-    siFTPEditOnlineHtml->setEnabled(false);
     section(sbFTP, "ssFTP");
     sbFTP->addAction(
         item(siFTPRefreshFTP, "siFTPRefreshFTP", "Refresh FTP directory", g(MainGlyph::Refresh)));
