@@ -165,9 +165,9 @@ bool TSimpleFTP::Connect() {
     if (OnLogin) OnLogin(*this, UserName, Password);
     OperationScope scope(*this);
     bool result = TWinInetControl::Connect();
-    if (HasSession() && !m_connected) {
-        unsigned errorCode = 0;
-        if (OpenConnection(errorCode)) {
+    if (!m_connected) {
+        unsigned errorCode = ERROR_INTERNET_INTERNAL_ERROR; // no session could be made
+        if (HasSession() && OpenConnection(errorCode)) {
             m_connected = true;
             m_mlsdRefused = false;
             result = true;
