@@ -1,6 +1,7 @@
 // Command items driven like a user: the news cursor and position, the function keys of the
 // FTP menu, the status bar signs, the hidden Links page, toolbar buttons running menu items.
 #include "gui/app/TfmMain.h"
+#include "gui/ui/AnimatedImage.h"
 #include "gui/ui/GaugeStatusBar.h"
 #include "test_main_support.h"
 
@@ -17,6 +18,8 @@ class TestMainCommands : public QObject {
 private slots:
     void init();
     void cleanup();
+    void appliedStatesMatchTheRules_data();
+    void appliedStatesMatchTheRules();
     void newsCursorDrivesNavigation();
     void functionKeysFollowTheFocusedList_data();
     void functionKeysFollowTheFocusedList();
@@ -41,6 +44,51 @@ void TestMainCommands::init() {
 void TestMainCommands::cleanup() {
     m_w.reset();
     m_home.reset();
+}
+
+void TestMainCommands::appliedStatesMatchTheRules_data() {
+    QTest::addColumn<int>("news");
+    QTest::addColumn<int>("ftp");
+    QTest::addColumn<int>("transfer");
+    QTest::addColumn<bool>("refreshing");
+    QTest::newRow("all idle") << 2 << 2 << 2 << false;
+    QTest::newRow("news busy") << 0 << 2 << 2 << false;
+    QTest::newRow("news connected, ftp connected") << 1 << 1 << 2 << false;
+    QTest::newRow("ftp busy, refreshing") << 2 << 0 << 1 << true;
+}
+
+// Every item, widget and panel the refresh names shows the state the rules give, on every
+// place it appears (menu, toolbar, pop-up).
+void TestMainCommands::appliedStatesMatchTheRules() {
+    QFETCH(int, news);
+    QFETCH(int, ftp);
+    QFETCH(int, transfer);
+    QFETCH(bool, refreshing);
+    TfmMain& w = *m_w;
+    new QTreeWidgetItem(w.lvRemoteFiles, {"a"});
+    w.lvRemoteFiles->topLevelItem(0)->setSelected(true);
+    w.labRemotePath->setText("/htdocs");
+    w.SetNewsState(static_cast<ActivityState>(news));
+    w.SetFTPState(static_cast<ActivityState>(ftp));
+    w.SetTransferState(static_cast<ActivityState>(transfer));
+    w.SetLocalRefreshing(refreshing);
+    w.SetRemoteRefreshing(refreshing);
+    const CommandStates expected = ComputeCommandStates(w.CurrentCommandInputs());
+    for (const auto& [name, enabled] : expected.Items) {
+        const QString n = QString::fromStdString(name);
+        bool shown;
+        if (n == "sbaNews.0")
+            shown = w.sbaNews->PanelEnabled(0);
+        else if (auto* a = w.findChild<QAction*>(n)) {
+            if (!a->isVisible()) continue; // a hidden action always reads disabled
+            shown = a->isEnabled();
+        } else
+            shown = w.findChild<QWidget*>(n)->isEnabled();
+        QVERIFY2(shown == enabled, qPrintable(n));
+    }
+    QCOMPARE(!w.imFTPLocalRefresh->isHidden(), refreshing);
+    QCOMPARE(!w.imFTPRemoteRefresh->isHidden(), refreshing);
+    QCOMPARE(w.BoltAnimation->isVisibleTo(&w), expected.AnimationActive);
 }
 
 void TestMainCommands::newsCursorDrivesNavigation() {
