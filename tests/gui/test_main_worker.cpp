@@ -21,6 +21,7 @@ private slots:
     void synchronizeOnGuiThreadRunsDirectly();
     void destructionReleasesWaitingHandler();
     void rapidRestarts();
+    void terminatedOfAnotherWorker();
 };
 
 void TestMainWorker::runsOnItsOwnThread() {
@@ -162,6 +163,24 @@ void TestMainWorker::rapidRestarts() {
     QCOMPARE(started.load(), 50);
     QCOMPARE(unterminatedEnds.load(), 0);
     QVERIFY(worker.Suspended());
+}
+
+void TestMainWorker::terminatedOfAnotherWorker() {
+    // A handler asking another component gets that component's answer, not its own.
+    WorkerThread a, b;
+    b.OnExecute = [](WorkerThread& w) {
+        while (!w.Terminated())
+            QThread::msleep(1);
+    };
+    b.Start();
+    b.Stop();
+    std::atomic<int> seen{-1};
+    a.OnExecute = [&](WorkerThread&) { seen = b.Terminated() ? 1 : 0; };
+    a.Start();
+    QVERIFY(a.WaitFor(5000));
+    QCOMPARE(seen.load(), 1);
+    QVERIFY(!a.Terminated());
+    QVERIFY(b.WaitFor(5000));
 }
 
 QTEST_MAIN(TestMainWorker)

@@ -10,6 +10,7 @@
 #include <thread>
 
 struct WorkerThread::Run {
+    const WorkerThread* owner = nullptr;
     std::atomic<bool> terminated{false};
     std::mutex mutex;
     std::condition_variable finishedSignal;
@@ -63,6 +64,7 @@ WorkerThread::~WorkerThread() {
 
 void WorkerThread::Start() {
     auto run = std::make_shared<Run>();
+    run->owner = this;
     {
         std::lock_guard lock(m_mutex);
         if (m_latest) m_latest->terminated = true;
@@ -83,7 +85,7 @@ void WorkerThread::Stop() {
 }
 
 bool WorkerThread::Terminated() const {
-    if (t_currentRun) return t_currentRun->terminated;
+    if (t_currentRun && t_currentRun->owner == this) return t_currentRun->terminated;
     auto run = latest();
     return run && run->terminated;
 }
