@@ -24,6 +24,7 @@ private slots:
     void closeStepsInOrder();
     void failedSaveKeepsWindowOpen();
     void stopsTransferWorker();
+    void exitFromTrayWhileHidden();
 };
 
 void TestMainClose::refusedWhileBusy_data() {
@@ -210,6 +211,19 @@ void TestMainClose::stopsTransferWorker() {
     QVERIFY(w.close()); // does not wait for the worker
     QVERIFY(w.thTransfer->WaitFor(5000));
     QVERIFY(sawStop);
+}
+
+void TestMainClose::exitFromTrayWhileHidden() {
+    TempHome home;
+    writeDialogFile(home.path(), 1);
+    TfmMain w;
+    w.show();
+    w.resize(600, 450);
+    w.hide(); // as when it sits in the tray
+    QSignalSpy closed(&w, &TfmMain::Closed);
+    w.mistExit->trigger();
+    QCOMPARE(closed.size(), 1);
+    QCOMPARE(FileView(home.path()).setting("Width"), 600);
 }
 
 QTEST_MAIN(TestMainClose)
