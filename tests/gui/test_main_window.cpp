@@ -8,6 +8,8 @@
 #include "test_main_support.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QMenu>
 #include <QSplitter>
@@ -54,6 +56,7 @@ private slots:
     void localCopyNeedsConnection();
     void statesFromWorkerThreads();
     void reloadKeepsChoices();
+    void damagedFileIsReported_data();
     void damagedFileIsReported();
     void transferPauseRestart();
     void toolbarCustomizer();
@@ -338,13 +341,24 @@ void TestMainWindow::reloadKeepsChoices() {
     QCOMPARE(selected, 1);
 }
 
+void TestMainWindow::damagedFileIsReported_data() {
+    QTest::addColumn<bool>("folder");
+    QTest::newRow("truncated file") << false;
+    QTest::newRow("folder in its place") << true;
+}
+
 void TestMainWindow::damagedFileIsReported() {
+    QFETCH(bool, folder);
     TempHome home;
-    writeDialogFile(home.path(), 1);
-    QByteArray damaged = home.bytes();
-    damaged.truncate(damaged.size() / 2);
-    {
-        QFile f(QString::fromStdString(home.path()));
+    const QString path = QString::fromStdString(home.path());
+    QByteArray damaged;
+    if (folder) {
+        QVERIFY(QDir().mkpath(path));
+    } else {
+        writeDialogFile(home.path(), 1);
+        damaged = home.bytes();
+        damaged.truncate(damaged.size() / 2);
+        QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(damaged);
     }
@@ -352,12 +366,17 @@ void TestMainWindow::damagedFileIsReported() {
     answer.arm(QMessageBox::Ok);
     {
         TfmMain w;
+        w.Hooks.RunDialog = [](QDialog&) {};
         QCOMPARE(answer.shown, 1);
         QVERIFY(answer.text.contains("could not be read"));
+        QVERIFY(w.miNewServer->isEnabled());
         w.show();
         QVERIFY(w.close());
     }
-    QCOMPARE(home.bytes(), damaged); // not overwritten with what could be read
+    if (folder)
+        QVERIFY(QFileInfo(path).isDir());
+    else
+        QCOMPARE(home.bytes(), damaged); // not overwritten with what could be read
 }
 
 void TestMainWindow::transferPauseRestart() {
