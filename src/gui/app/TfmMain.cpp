@@ -97,8 +97,8 @@ TfmMain::TfmMain(QWidget* parent)
     ApplyWindowPlacement();
     SettingsSource.Notify("NewsConfiguration");
     SetDropTargetFromConfiguration(ConfigSource, SettingsSource.GetInteger("FTPConfiguration"));
-    lvRemoteFiles->winId();
-    sbTransfers->winId();
+    // Every control exists from here on and is touched only on the GUI thread, so no native
+    // window has to be forced into being ahead of the workers.
 }
 
 TfmMain::~TfmMain() {
