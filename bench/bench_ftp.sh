@@ -6,14 +6,14 @@
 #   bench/bench_ftp.sh [PAGEWRIGHT_CLI] [SIZE_MB] [RUNS]
 #
 # PAGEWRIGHT_CLI defaults to build-ftp-rel/src/cli/pagewright-cli (a Release build),
-# SIZE_MB to 300, RUNS to 5. The test file lives in a temporary folder that is removed at
+# SIZE_MB to 300, RUNS to 7. The test file lives in a temporary folder that is removed at
 # the end.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
 cli="${1:-$here/build-ftp-rel/src/cli/pagewright-cli}"
 size_mb="${2:-300}"
-runs="${3:-5}"
+runs="${3:-7}"
 
 [ -x "$cli" ] || { echo "no pagewright-cli at $cli (build it in Release first)" >&2; exit 1; }
 command -v curl > /dev/null || { echo "curl is not installed" >&2; exit 1; }
@@ -46,6 +46,7 @@ timed() {
     echo "$end - $start" | bc -l
 }
 median() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2)}'; }
+best() { printf '%s\n' "$@" | sort -g | head -1; }
 
 declare -a pw_get curl_get pw_put curl_put
 for ((i = 0; i < runs; i++)); do
@@ -67,8 +68,13 @@ done
 
 mg_pw=$(median "${pw_get[@]}"); mg_curl=$(median "${curl_get[@]}")
 mp_pw=$(median "${pw_put[@]}"); mp_curl=$(median "${curl_put[@]}")
-printf 'file %d MB, %d runs each, medians in seconds\n' "$size_mb" "$runs"
-printf 'download  pagewright-cli %.3f  curl %.3f  ratio %.3f\n' "$mg_pw" "$mg_curl" "$(echo "$mg_pw / $mg_curl" | bc -l)"
-printf 'upload    pagewright-cli %.3f  curl %.3f  ratio %.3f\n' "$mp_pw" "$mp_curl" "$(echo "$mp_pw / $mp_curl" | bc -l)"
+bg_pw=$(best "${pw_get[@]}"); bg_curl=$(best "${curl_get[@]}")
+bp_pw=$(best "${pw_put[@]}"); bp_curl=$(best "${curl_put[@]}")
+ratio() { echo "$1 / $2" | bc -l; }
+printf 'file %d MB, %d runs each, seconds (ratio = pagewright-cli / curl)\n' "$size_mb" "$runs"
+printf 'download  median: pagewright-cli %.3f  curl %.3f  ratio %.3f   best: %.3f  %.3f  ratio %.3f\n' \
+    "$mg_pw" "$mg_curl" "$(ratio "$mg_pw" "$mg_curl")" "$bg_pw" "$bg_curl" "$(ratio "$bg_pw" "$bg_curl")"
+printf 'upload    median: pagewright-cli %.3f  curl %.3f  ratio %.3f   best: %.3f  %.3f  ratio %.3f\n' \
+    "$mp_pw" "$mp_curl" "$(ratio "$mp_pw" "$mp_curl")" "$bp_pw" "$bp_curl" "$(ratio "$bp_pw" "$bp_curl")"
 printf 'all download times: pagewright-cli %s | curl %s\n' "${pw_get[*]}" "${curl_get[*]}"
 printf 'all upload times:   pagewright-cli %s | curl %s\n' "${pw_put[*]}" "${curl_put[*]}"
