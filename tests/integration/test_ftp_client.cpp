@@ -100,7 +100,9 @@ void TestFtpClient::listing() {
     QVERIFY(ftp.Connect());
     QCOMPARE(connected, 1);
     QCOMPARE(ftp.State(), wisConnected);
-    QVERIFY(!ftp.LastResponse.empty());
+    QCOMPARE(ftp.LastResponse, std::string("230 Login successful."));
+    QVERIFY(ftp.Connect()); // already connected: nothing new is opened
+    QCOMPARE(connected, 1);
 
     std::map<std::string, TFtpFindData> seen;
     ftp.OnFindItem = [&](TSimpleFTP&, const TFtpFindData& e) { seen[e.FileName] = e; };

@@ -172,7 +172,10 @@ bool TSimpleFTP::Connect() {
             m_mlsdRefused = false;
             result = true;
             StatusNotify(INTERNET_STATUS_CONNECTED_TO_SERVER, 0);
+            // The login reply (the server's welcome) rather than the answer to PWD.
             LastResponse = LastResponseText();
+            for (const Reply& reply : Replies())
+                if (reply.Code == 230) LastResponse = reply.Text;
             if (!m_storedDir.empty()) ChangeDir(m_storedDir);
             if (OnConnected) OnConnected(*this);
         } else {
