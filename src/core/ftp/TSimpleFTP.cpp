@@ -6,6 +6,8 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
