@@ -43,10 +43,10 @@ std::string ReadWholeFile(const std::string& path) {
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t mode) {
     const std::filesystem::path target(path);
-    const std::string folder =
-        target.has_parent_path() ? target.parent_path().string() : std::string(".");
-    std::string temp =
-        (std::filesystem::path(folder) / ("." + target.filename().string() + ".XXXXXX")).string();
+    // A hidden temporary name in the target's own folder, so the rename stays on one file
+    // system and is atomic.
+    std::string temp = target.has_parent_path() ? target.parent_path().string() : ".";
+    temp.append("/.").append(target.filename().string()).append(".XXXXXX");
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) fail("Cannot create file ", path, errno);
 
