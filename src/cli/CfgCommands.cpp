@@ -4,6 +4,7 @@
 #include "core/config/ConfigLocation.h"
 #include "core/config/ConfigSteps.h"
 #include "core/config/ConfigTables.h"
+#include "core/storage/IntConvert.h"
 
 #include <filesystem>
 
@@ -43,6 +44,26 @@ int newConfiguration(const Options& opts) {
     FinishNewServer(tables, input, file);
     return 0;
 }
+// Writes one value by the text-writing rules, adding the field when the table lacks it.
+int setValue(const Options& opts) {
+    opts.expectPositional(4, "cfg set FILE TABLE FIELD VALUE [--record N]");
+    const auto& p = opts.positional();
+    requireFile(p[0]);
+    ConfigTables tables(ConfigRole::MainWindow);
+    tables.ConfigFile.LoadFromFile(p[0]);
+    TnkDBSource* source = nullptr;
+    for (auto& entry : tables.ConfigFile.DBSources)
+        if (entry.Name == p[1]) source = entry.DBSource;
+    if (!source) throw CliError("no table \"" + p[1] + "\" (Settings, Configuration, Translation)");
+    const std::string recordText = opts.value("--record").value_or("0");
+    const auto record = TryStrToInt(recordText);
+    if (!record || *record < 0 || *record >= source->RecordCount())
+        throw CliError("table \"" + p[1] + "\" has no record " + recordText);
+    source->DBData()->AddField(FromUtf8(p[2]));
+    source->SetString(*record, FromUtf8(p[2]), FromUtf8(p[3]));
+    tables.Save(p[0]);
+    return 0;
+}
 } // namespace
 
 int RunCfgCommand(const Args& args) {
@@ -53,6 +74,7 @@ int RunCfgCommand(const Args& args) {
             rest,
             {"--name", "--host", "--login", "--password", "--poster", "--local-dir", "--temp-dir"},
             {}));
+    if (args[0] == "set") return setValue(Options(rest, {"--record"}, {}));
     const Options opts(rest, {}, {});
     ConfigTables tables(ConfigRole::MainWindow);
     if (args[0] == "dump") {
@@ -72,5 +94,5 @@ int RunCfgCommand(const Args& args) {
         tables.Save(opts.positional()[1]);
         return 0;
     }
-    throw CliError("unknown cfg command \"" + args[0] + "\" (dump, roundtrip, new)");
+    throw CliError("unknown cfg command \"" + args[0] + "\" (dump, roundtrip, new, set)");
 }

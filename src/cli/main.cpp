@@ -13,6 +13,7 @@ constexpr const char* kUsage =
     "  cfg dump FILE | cfg roundtrip IN OUT\n"
     "  cfg new FILE --name N --host H --login L --password P [--poster X]\n"
     "          [--local-dir D] [--temp-dir D]\n"
+    "  cfg set FILE TABLE FIELD VALUE [--record N]\n"
     "  news parse PAGE | news build JSON | news roundtrip PAGE\n"
     "       [--section NAME] [--own-header] [--between TEXT] [--table FILE]\n"
     "  ftp ls|get|put|mkdir|rmdir|rm|pwd|rename ... [--passive|--active] [--timeout S]\n";

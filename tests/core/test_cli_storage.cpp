@@ -100,6 +100,30 @@ private slots:
         QCOMPARE(json["Translation"].toObject()["records"].toArray().size(), 7);
     }
 
+    void setWritesOneValue() {
+        const QString cfg = file("set.cfg");
+        QFile::remove(cfg);
+        QCOMPARE(cli({"cfg", "new", cfg, "--name", "One", "--host", "h", "--login", "l",
+                      "--password", "p"})
+                     .exitCode,
+                 0);
+        const QByteArray before = readFile(cfg);
+        QCOMPARE(cli({"cfg", "set", cfg, "Settings", "VisibleMenuFTP", "TRUE"}).exitCode, 0);
+        QCOMPARE(cli({"cfg", "set", cfg, "Configuration", "FTPTimeout", "060", "--record", "0"})
+                     .exitCode,
+                 0);
+        const Run refused = cli({"cfg", "set", cfg, "Configuration", "Name", "x", "--record", "1"});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY(refused.err.contains("has no record 1"));
+        const QJsonObject json = QJsonDocument::fromJson(cli({"cfg", "dump", cfg}).out).object();
+        QCOMPARE(json["Settings"].toObject()["records"].toArray()[0].toObject()["VisibleMenuFTP"],
+                 QJsonValue("TRUE"));
+        QCOMPARE(json["Configuration"].toObject()["records"].toArray()[0].toObject()["FTPTimeout"],
+                 QJsonValue("060"));
+        // Everything else is kept byte for byte: the old file is a prefix up to the new field.
+        QVERIFY(readFile(cfg).size() > before.size());
+    }
+
     void failuresSayWhatAndWriteNothing_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("message");
