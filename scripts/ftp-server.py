@@ -14,6 +14,8 @@ Test modes:
   --throttle BPS      limit every data connection to BPS bytes per second, both ways
   --drop-after BYTES  during a download, after BYTES bytes of file data, close the data and
                       control connections without a final reply (the server "disappears")
+  --stall-after BYTES during a download, after BYTES bytes of file data, stop sending but keep
+                      every connection open (a transfer that hangs)
   --idle-timeout S    close a control connection that has been idle for S seconds
   --read-only         the login may list and download, but not change anything
   --verbose           log every command on stderr
@@ -100,21 +102,26 @@ def run_ftp(args):
         base_dtp = DTPHandler
 
     drop_after = args.drop_after
+    stall_after = args.stall_after
+    cut_after = drop_after if drop_after >= 0 else stall_after
 
     class TestDTPHandler(base_dtp):
         """Counts the bytes of a download and cuts everything off when asked to."""
 
         def use_sendfile(self):
-            if drop_after >= 0:
+            if cut_after >= 0:
                 return False
             return super().use_sendfile()
 
         def send(self, data):
-            if drop_after >= 0 and self.receive is False:
+            if cut_after >= 0 and self.receive is False:
                 already = getattr(self, "_pw_sent", 0)
-                room = drop_after - already
+                room = cut_after - already
                 if room <= 0:
-                    self._pw_disappear()
+                    if drop_after >= 0:
+                        self._pw_disappear()
+                    else:
+                        self.del_channel()  # keep the socket, never send again
                     return 0
                 data = data[:room]
                 sent = super().send(data)
@@ -169,6 +176,7 @@ def main():
     parser.add_argument("--no-mlsd", action="store_true")
     parser.add_argument("--throttle", type=int, default=0)
     parser.add_argument("--drop-after", type=int, default=-1)
+    parser.add_argument("--stall-after", type=int, default=-1)
     parser.add_argument("--idle-timeout", type=int, default=0)
     parser.add_argument("--read-only", action="store_true")
     parser.add_argument("--verbose", action="store_true")

@@ -60,6 +60,7 @@ private slots:
     void abortDuringTransfer();
     void serverVanishesDuringDownload_data();
     void serverVanishesDuringDownload();
+    void stalledDownloadGivesUp();
     void abortFromOwnEvent_data();
     void abortFromOwnEvent();
     void abortDuringListing();
@@ -209,6 +210,25 @@ void TestFtpFailures::serverVanishesDuringDownload() {
     QCOMPARE(ftp.State(), wisClosed);
     QCOMPARE(disconnects, 1);
     QVERIFY(!ftp.Refresh());
+}
+
+void TestFtpFailures::stalledDownloadGivesUp() {
+    FtpServer server({"--stall-after", "100000"});
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    QVERIFY(server.writeFile("page.html", Pattern(1000000)));
+    QTemporaryDir local;
+    const QString target = local.filePath("page.html");
+    WriteLocal(target, "the page as it was");
+    TSimpleFTP ftp;
+    Setup(ftp, server, true);
+    ftp.SetConnectTimeout(2000);
+    QVERIFY(ftp.Connect());
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!ftp.Get("/page.html", target.toStdString()));
+    QVERIFY2(timer.elapsed() < 40000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(ReadLocal(target), QByteArray("the page as it was"));
+    QCOMPARE(Others(local.path(), {"page.html"}), QStringList());
 }
 
 void TestFtpFailures::abortFromOwnEvent_data() {
