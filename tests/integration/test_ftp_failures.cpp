@@ -67,6 +67,7 @@ private slots:
     void lostConnectionIsNotReplaced_data();
     void lostConnectionIsNotReplaced();
     void readOnlyLogin();
+    void proxySettings();
     void wrongLogin_data();
     void wrongLogin();
     void refusedConnection_data();
@@ -340,6 +341,24 @@ void TestFtpFailures::readOnlyLogin() {
     QVERIFY(ftp.Get("/a.txt", local.filePath("a.txt").toStdString()));
     QCOMPARE(ReadLocal(local.filePath("a.txt")), QByteArray("abc"));
     QVERIFY(!QFile::exists(server.path("up.txt")));
+}
+
+void TestFtpFailures::proxySettings() {
+    FtpServer server;
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    TSimpleFTP ftp;
+    Setup(ftp, server, true);
+    ftp.SetResolveNames(rnProxy);
+    ftp.ProxyName = "127.0.0.1:1"; // nobody listens there
+    QVERIFY(!ftp.Connect());
+    ftp.ProxyBypassList = {"localhost", "127.0.0.1"};
+    QVERIFY(ftp.Connect());
+    QVERIFY(ftp.Refresh());
+    QVERIFY(ftp.Disconnect());
+    // The proxy name counts only with rnProxy.
+    ftp.ProxyBypassList.clear();
+    ftp.SetResolveNames(rnLocal);
+    QVERIFY(ftp.Connect());
 }
 
 void TestFtpFailures::wrongLogin_data() {
