@@ -135,6 +135,13 @@ void TestFtpClient::listing() {
     QCOMPARE(ftp.ReadDirectory("", &ftp.DirList, false), 3);
     QCOMPARE(seen.size(), size_t(3));
 
+    // FindRemoteFile looks in the current folder only, ignoring letter case.
+    TFtpFindData found;
+    QVERIFY(ftp.FindRemoteFile("/elsewhere/A.TXT", found));
+    QCOMPARE(found.FileName, std::string("a.txt"));
+    QCOMPARE(found.FileSize, int64_t(5));
+    QVERIFY(!ftp.FindRemoteFile("/sub dir/Report.TXT", found));
+
     // A folder that does not exist gives nothing and keeps the connection.
     QCOMPARE(ftp.ReadDirectory("/missing/", nullptr, false), 0);
     QVERIFY(!ftp.LastListingSucceeded());
