@@ -316,6 +316,10 @@ void TestFtpClient::fileCommands() {
     QVERIFY(!std::filesystem::exists(s.root + "/new folder"));
     QVERIFY(ftp.DeleteFile("/a.txt"));
     QVERIFY(!ftp.DeleteFile("/a.txt"));
+    // A local-looking path creates its last part in the current folder.
+    QVERIFY(ftp.ChangeDir("/sub dir"));
+    QVERIFY(ftp.MakeDir("C:\\temp\\win dir\\"));
+    QVERIFY(std::filesystem::is_directory(s.root + "/sub dir/win dir"));
     QVERIFY(ftp.IsConnected());
 
     ftp.SilentExceptions = false;
