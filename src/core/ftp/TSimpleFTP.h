@@ -3,6 +3,13 @@
 // whole-file uploads and downloads with progress, and the remote file and folder commands.
 // Every operation blocks the calling thread; failures give false and, unless
 // SilentExceptions is on, an ESimpleFTPError (or EWinInetError for the connection).
+//
+// One thread at a time runs the operations of a component; the events (OnFindItem,
+// OnTransferProgress, OnStateChange, ...) are called on that thread. Abort may come from
+// any other thread. Event handlers must not wait for the thread that calls Abort.
+// Names and paths are bytes as the server uses them; downloads go to a temporary file beside
+// the target that replaces it only when the transfer is complete. A lost control connection
+// leaves the component disconnected (a new login would start in another folder).
 #include "core/ftp/FtpFindData.h"
 #include "core/ftp/TWinInetControl.h"
 
