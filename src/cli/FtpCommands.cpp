@@ -94,11 +94,12 @@ int RunFtpCommand(const Args& args) {
         s.ftp.ChangeDir(s.url.path);
         s.ftp.OnFindItem = [](TSimpleFTP&, const TFtpFindData& entry) {
             if (entry.FileName == "." || entry.FileName == "..") return;
-            nlohmann::ordered_json line = {{"name", NameToUtf8(entry.FileName)},
-                                           {"type", entry.IsDirectory() ? "dir" : "file"},
-                                           {"size", entry.FileSize},
-                                           {"modified", FormatDateTime(entry.LastWriteDateTime())}};
-            const std::string text = line.dump() + "\n";
+            // One object per line, laid out as {"name": "a.txt", "type": "file", ...}.
+            const std::string text =
+                "{\"name\": " + nlohmann::json(NameToUtf8(entry.FileName)).dump() +
+                ", \"type\": \"" + (entry.IsDirectory() ? "dir" : "file") +
+                "\", \"size\": " + std::to_string(entry.FileSize) + ", \"modified\": \"" +
+                FormatDateTime(entry.LastWriteDateTime()) + "\"}\n";
             std::fwrite(text.data(), 1, text.size(), stdout);
         };
         if (!s.ftp.Refresh()) throw CliError("Error listing " + s.url.path);

@@ -85,6 +85,10 @@ void TestFtpCli::listing() {
     }
     QCOMPARE(byName.keys(), (QStringList{"a b.txt", QString::fromUtf8("caf\u00e9.txt"), "inner"}));
     QCOMPARE(byName["a b.txt"]["size"].toInt(), 5);
+    const QRegularExpression layout(
+        R"(^\{"name": "a b\.txt", "type": "file", "size": 5, "modified": "[0-9/: ]{19}"\}$)",
+        QRegularExpression::MultilineOption);
+    QVERIFY2(layout.match(QString::fromUtf8(r.out)).hasMatch(), r.out.constData());
     QCOMPARE(byName["a b.txt"]["type"].toString(), "file");
     QCOMPARE(byName["inner"]["type"].toString(), "dir");
 }
