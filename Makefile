@@ -46,6 +46,7 @@ fuzz: deps
 
 bench: build
 	@for b in $(RELEASE_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	@bench/bench_ftp.sh $(RELEASE_DIR)/src/cli/pagewright-cli
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

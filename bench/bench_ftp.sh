@@ -5,13 +5,13 @@
 #
 #   bench/bench_ftp.sh [PAGEWRIGHT_CLI] [SIZE_MB] [RUNS]
 #
-# PAGEWRIGHT_CLI defaults to build-ftp-rel/src/cli/pagewright-cli (a Release build),
+# PAGEWRIGHT_CLI defaults to build/release/src/cli/pagewright-cli (what `make build` makes),
 # SIZE_MB to 300, RUNS to 7. The test file lives in a temporary folder that is removed at
 # the end.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
-cli="${1:-$here/build-ftp-rel/src/cli/pagewright-cli}"
+cli="${1:-$here/build/release/src/cli/pagewright-cli}"
 size_mb="${2:-300}"
 runs="${3:-7}"
 
