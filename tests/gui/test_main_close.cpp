@@ -24,6 +24,7 @@ private slots:
     void closeStepsInOrder();
     void failedSaveKeepsWindowOpen();
     void stopsTransferWorker();
+    void workersEndBeforeTheWindowsTables();
     void exitFromTrayWhileHidden();
 };
 
@@ -211,6 +212,29 @@ void TestMainClose::stopsTransferWorker() {
     QVERIFY(w.close()); // does not wait for the worker
     QVERIFY(w.thTransfer->WaitFor(5000));
     QVERIFY(sawStop);
+}
+
+void TestMainClose::workersEndBeforeTheWindowsTables() {
+    // A worker still running when the window goes away is stopped and may finish its step on
+    // the window's tables and lock: they must still exist then.
+    TempHome home;
+    writeDialogFile(home.path(), 1);
+    std::atomic<bool> running{false};
+    std::string seen;
+    {
+        TfmMain w;
+        w.thTransfer->OnExecute = [&](WorkerThread& t) {
+            running = true;
+            while (!t.Terminated())
+                QThread::msleep(1);
+            QThread::msleep(20);
+            std::lock_guard lock(w.ftpMutex);
+            seen = w.ConfigSource.GetString(0, "Name");
+        };
+        w.thTransfer->Start();
+        QTRY_VERIFY(running);
+    }
+    QCOMPARE(seen, std::string("Server 1"));
 }
 
 void TestMainClose::exitFromTrayWhileHidden() {

@@ -102,6 +102,12 @@ TfmMain::TfmMain(QWidget* parent)
 }
 
 TfmMain::~TfmMain() {
+    // A worker still running is told to end and given its short while to do so now, while the
+    // tables, the transfer-list lock and the controls its handler uses still exist.
+    for (WorkerThread** w : {&thNews, &thNewsPosting, &thFTPConnect, &thFTPRefresh, &thTransfer}) {
+        delete *w;
+        *w = nullptr;
+    }
     // Focus changes while the widgets go away must not reach this half-destroyed window.
     disconnect(qApp, nullptr, this, nullptr);
     NewsSource.OnChange = nullptr;
