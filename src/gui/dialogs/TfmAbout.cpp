@@ -1,5 +1,6 @@
 #include "gui/dialogs/TfmAbout.h"
 
+#include "gui/dialogs/DialogKeys.h"
 #include "gui/dialogs/DialogPictures.h"
 #include "gui/dialogs/WebLinkLabel.h"
 
@@ -7,7 +8,6 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
@@ -176,15 +176,7 @@ void TfmAbout::paintEvent(QPaintEvent*) {
 
 void TfmAbout::keyPressEvent(QKeyEvent* event) {
     // OK is neither the default nor the cancel button: Enter and Escape do not close the box.
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        return;
-    default:
-        QDialog::keyPressEvent(event);
-    }
+    if (!DialogKeys::SwallowEnterAndEscape(event)) QDialog::keyPressEvent(event);
 }
 
 void TfmAbout::showEvent(QShowEvent* event) {

@@ -4,6 +4,7 @@
 #include "core/config/ConfigSteps.h"
 #include "core/config/ConfigTables.h"
 #include "core/storage/nkErrors.h"
+#include "gui/dialogs/DialogKeys.h"
 #include "gui/dialogs/DialogLayout.h"
 #include "gui/dialogs/DialogPictures.h"
 #include "gui/dialogs/FileChoosers.h"
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -298,15 +298,7 @@ QString TfmNewServer::DefaultTemporaryFolder() {
 void TfmNewServer::keyPressEvent(QKeyEvent* event) {
     // No button of the wizard is the default or the cancel button: Enter and Escape do
     // nothing here.
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        return;
-    default:
-        QDialog::keyPressEvent(event);
-    }
+    if (!DialogKeys::SwallowEnterAndEscape(event)) QDialog::keyPressEvent(event);
 }
 
 void TfmNewServer::showEvent(QShowEvent* event) {
