@@ -206,21 +206,25 @@ void TestMainWindow::placement_data() {
     QTest::addColumn<QString>("save");
     QTest::addColumn<QList<int>>("stored");
     QTest::addColumn<bool>("applied");
-    QTest::newRow("left -1") << "TRUE" << QList<int>{-1, 40, 640, 480} << true;
-    QTest::newRow("all") << "TRUE" << QList<int>{30, 40, 640, 480} << true;
-    QTest::newRow("not saved") << "" << QList<int>{30, 40, 640, 480} << false;
+    QTest::addColumn<bool>("placed"); // a stored edge fixes the position; else the system chooses
+    QTest::newRow("left -1") << "TRUE" << QList<int>{-1, 40, 640, 480} << true << true;
+    QTest::newRow("all") << "TRUE" << QList<int>{30, 40, 640, 480} << true << true;
+    QTest::newRow("size only") << "TRUE" << QList<int>{-1, -1, 640, 480} << true << false;
+    QTest::newRow("nothing stored") << "TRUE" << QList<int>{-1, -1, -1, -1} << false << false;
+    QTest::newRow("not saved") << "" << QList<int>{30, 40, 640, 480} << false << false;
 }
 
 void TestMainWindow::placement() {
     QFETCH(QString, save);
     QFETCH(QList<int>, stored);
     QFETCH(bool, applied);
+    QFETCH(bool, placed);
     TempHome home;
     writeDialogFile(home.path(), 1, {{"SaveWindowPos", "TRUE"}});
-    int designedX;
+    QPoint designed;
     {
-        TfmMain designed;
-        designedX = designed.geometry().x();
+        TfmMain unplaced;
+        designed = unplaced.geometry().topLeft();
     }
     writeDialogFile(home.path(), 1,
                     {{"SaveWindowPos", save.toStdString()},
@@ -229,12 +233,13 @@ void TestMainWindow::placement() {
                      {"Width", std::to_string(stored[2])},
                      {"Height", std::to_string(stored[3])}});
     TfmMain w;
+    QCOMPARE(w.testAttribute(Qt::WA_Moved), placed);
     if (!applied) {
         QCOMPARE(w.size(), QSize(545, 422));
         return;
     }
-    QCOMPARE(w.geometry().x(), stored[0] < 0 ? designedX : stored[0]);
-    QCOMPARE(w.geometry().y(), stored[1]);
+    QCOMPARE(w.geometry().x(), stored[0] < 0 ? designed.x() : stored[0]);
+    QCOMPARE(w.geometry().y(), stored[1] < 0 ? designed.y() : stored[1]);
     QCOMPARE(w.size(), QSize(stored[2], stored[3]));
 }
 

@@ -289,11 +289,12 @@ void TfmMain::ApplyVisibility() {
 void TfmMain::ApplyWindowPlacement() {
     // The bounds are those of the window's client area, as the close path writes them.
     const StoredBounds b = ReadStoredBounds(SettingsSource);
+    if (b.Width || b.Height) resize(b.Width.value_or(width()), b.Height.value_or(height()));
+    // Only a stored edge fixes the position; otherwise the system places the window.
+    if (!b.Left && !b.Top) return;
     QRect g = geometry();
     if (b.Left) g.moveLeft(*b.Left);
     if (b.Top) g.moveTop(*b.Top);
-    if (b.Width) g.setWidth(*b.Width);
-    if (b.Height) g.setHeight(*b.Height);
     setGeometry(g);
 }
 
