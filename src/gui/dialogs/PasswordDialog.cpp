@@ -2,6 +2,7 @@
 
 #include "gui/dialogs/DialogLayout.h"
 #include "gui/dialogs/DialogPictures.h"
+#include "gui/ui/PasswordEcho.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,7 +20,7 @@ TfmPassword::TfmPassword(QWidget* parent)
     auto* label = new QLabel(QStringLiteral("Password"), this);
     edPassword = new QLineEdit(this);
     edPassword->setObjectName(QStringLiteral("edPassword"));
-    edPassword->setEchoMode(QLineEdit::Password);
+    ShowPasswordAsStars(edPassword);
     label->setBuddy(edPassword);
     btOK = new QPushButton(QStringLiteral("OK"), this);
     btOK->setObjectName(QStringLiteral("btOK"));

@@ -9,6 +9,7 @@
 #include "gui/dialogs/DialogPictures.h"
 #include "gui/dialogs/FileChoosers.h"
 #include "gui/ui/Cp1252Text.h"
+#include "gui/ui/PasswordEcho.h"
 
 #include <QDir>
 #include <QFile>
@@ -192,7 +193,7 @@ QWidget* TfmNewServer::buildServerPage() {
     edLoginname = namedEdit(page, "edLoginname");
     addField(layout, "Loginname", edLoginname);
     edPassword = namedEdit(page, "edPassword");
-    edPassword->setEchoMode(QLineEdit::Password);
+    ShowPasswordAsStars(edPassword);
     addField(layout, "Password", edPassword);
     layout->addStretch(1);
     return page;

@@ -1,6 +1,7 @@
 #include "gui/ui/DBEdit.h"
 
 #include "gui/ui/Cp1252Text.h"
+#include "gui/ui/PasswordEcho.h"
 
 DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent) {
     setReadOnly(true);
@@ -22,5 +23,5 @@ void DBEdit::ReadField() {
 }
 
 DBPasswordEdit::DBPasswordEdit(QWidget* parent) : DBEdit(parent) {
-    setEchoMode(QLineEdit::Password);
+    ShowPasswordAsStars(this);
 }
