@@ -1,4 +1,4 @@
-// Window bounds in the settings record, the FTP page split and the drop window's target.
+// Window bounds in the settings record and the drop window's target.
 #include "core/app/DropTarget.h"
 #include "core/app/WindowPlacement.h"
 #include "core/storage/TnkDBData.h"
@@ -34,8 +34,6 @@ private slots:
     void storedBounds();
     void writeBoundsWithoutSaveWindowPos();
     void writeBoundsIntoBareTable();
-    void remotePaneWidth_data();
-    void remotePaneWidth();
     void dropTarget();
 };
 
@@ -83,21 +81,6 @@ void TestAppPlacement::writeBoundsIntoBareTable() {
     QCOMPARE(source.GetInteger(0, "Left"), 5);
     QCOMPARE(source.GetInteger(0, "Width"), 700);
     QCOMPARE(source.GetInteger(0, "Height"), 0);
-}
-
-void TestAppPlacement::remotePaneWidth_data() {
-    QTest::addColumn<int>("page");
-    QTest::addColumn<int>("remote");
-    QTest::newRow("803") << 803 << 400;
-    QTest::newRow("804 rounds down") << 804 << 400;
-    QTest::newRow("805") << 805 << 401;
-    QTest::newRow("narrow") << 2 << 0;
-}
-
-void TestAppPlacement::remotePaneWidth() {
-    QFETCH(int, page);
-    QFETCH(int, remote);
-    QCOMPARE(RemotePaneWidth(page), remote);
 }
 
 void TestAppPlacement::dropTarget() {

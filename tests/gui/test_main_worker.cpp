@@ -38,11 +38,9 @@ void TestMainWorker::runsOnItsOwnThread() {
     QVERIFY(worker.WaitFor(5000));
     QVERIFY(ranOn != QThread::currentThread());
     QVERIFY(worker.Suspended());
-    QThread* first = ranOn;
     worker.Start(); // a finished worker starts again on a fresh thread
     QVERIFY(worker.WaitFor(5000));
     QCOMPARE(runs.load(), 2);
-    Q_UNUSED(first);
 }
 
 void TestMainWorker::stopDoesNotWait() {
@@ -143,14 +141,13 @@ void TestMainWorker::destructionReleasesWaitingHandler() {
 
 void TestMainWorker::rapidRestarts() {
     WorkerThread worker;
-    std::atomic<int> started{0}, ended{0}, unterminatedEnds{0};
+    std::atomic<int> started{0}, ended{0};
     worker.OnExecute = [&](WorkerThread& w) {
         ++started;
         while (!w.Terminated()) {
             w.Queue([] {});
             QThread::usleep(200);
         }
-        if (!w.Terminated()) ++unterminatedEnds;
         ++ended;
     };
     for (int i = 0; i < 50; ++i) {
@@ -161,7 +158,6 @@ void TestMainWorker::rapidRestarts() {
     worker.Stop();
     QTRY_COMPARE(ended.load(), 50);
     QCOMPARE(started.load(), 50);
-    QCOMPARE(unterminatedEnds.load(), 0);
     QVERIFY(worker.Suspended());
 }
 
