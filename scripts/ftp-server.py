@@ -18,6 +18,7 @@ Test modes:
                       every connection open (a transfer that hangs)
   --idle-timeout S    close a control connection that has been idle for S seconds
   --read-only         the login may list and download, but not change anything
+  --mute-quit         never answer QUIT (the connection stays open until the client closes it)
   --verbose           log every command on stderr
 """
 
@@ -143,7 +144,9 @@ def run_ftp(args):
             os._exit(0)
 
     class TestFTPHandler(FTPHandler):
-        pass
+        if args.mute_quit:
+            def ftp_QUIT(self, line):
+                pass  # no reply, no close: the client has to give up by itself
 
     TestFTPHandler.authorizer = authorizer
     TestFTPHandler.dtp_handler = TestDTPHandler
@@ -179,6 +182,7 @@ def main():
     parser.add_argument("--stall-after", type=int, default=-1)
     parser.add_argument("--idle-timeout", type=int, default=0)
     parser.add_argument("--read-only", action="store_true")
+    parser.add_argument("--mute-quit", action="store_true")
     parser.add_argument("--verbose", action="store_true")
     args = parser.parse_args()
 

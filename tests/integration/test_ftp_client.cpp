@@ -84,6 +84,8 @@ private slots:
     void downloadNeverDestroys();
     void fileCommands_data() { AddModes(); }
     void fileCommands();
+    void dotSegments_data() { AddModes(); }
+    void dotSegments();
     void singleNames();
     void notConnected();
 };
@@ -342,6 +344,41 @@ void TestFtpClient::fileCommands() {
     QCOMPARE(message([&] { ftp.MakeDir("/evil\r\nDELE /sub dir/Report.TXT"); }),
              std::string("Error creating directory /evil\r\nDELE /sub dir/Report.TXT"));
     QVERIFY(std::filesystem::exists(s.root + "/sub dir/Report.TXT"));
+}
+
+// ".." in a path is the server's to resolve: the path reaches it as written, so a transfer or
+// listing addresses the folder the path names, not another one.
+void TestFtpClient::dotSegments() {
+    QFETCH(bool, passive);
+    QFETCH(bool, mlsd);
+    Served s(mlsd);
+    QVERIFY(s.server.isRunning());
+    WriteBytes(s.root + "/sub dir/a.txt", "not this one");
+    QTemporaryDir local;
+    const std::string folder = local.path().toStdString();
+    WriteBytes(folder + "/up.txt", "uploaded");
+
+    TSimpleFTP ftp;
+    Setup(ftp, s.server, passive);
+    QVERIFY(ftp.Connect());
+    QVERIFY(ftp.ChangeDir("/sub dir"));
+
+    QVERIFY(ftp.Get("/sub dir/deeper/../../a.txt", folder + "/top.txt"));
+    QCOMPARE(ReadBytes(folder + "/top.txt"), std::string("hello"));
+    QVERIFY(ftp.Get("../a.txt", folder + "/relative.txt"));
+    QCOMPARE(ReadBytes(folder + "/relative.txt"), std::string("hello"));
+
+    TDirList list;
+    QCOMPARE(ftp.ReadDirectory("/sub dir/..", &list, false), 3);
+    std::vector<std::string> names;
+    for (const auto& line : list)
+        names.push_back(line.Text);
+    std::sort(names.begin(), names.end());
+    QCOMPARE(names, (std::vector<std::string>{"a.txt", kOddName, "sub dir"}));
+
+    QVERIFY(ftp.Put(folder + "/up.txt", "/sub dir/deeper/../up.txt"));
+    QCOMPARE(ReadBytes(s.root + "/sub dir/up.txt"), std::string("uploaded"));
+    QCOMPARE(ReadBytes(s.root + "/sub dir/deeper/up.txt"), std::string("<missing>"));
 }
 
 void TestFtpClient::singleNames() {

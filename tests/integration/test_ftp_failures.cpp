@@ -72,6 +72,7 @@ private slots:
     void wrongLogin();
     void refusedConnection_data();
     void refusedConnection();
+    void unansweredQuit();
 };
 
 void TestFtpFailures::silentServerTimesOut() {
@@ -431,6 +432,35 @@ void TestFtpFailures::refusedConnection() {
     }
     QVERIFY(timer.elapsed() < 5000);
     QCOMPARE(ftp.State(), wisClosed);
+}
+
+// Closing says QUIT; a server that never answers it must not hold Disconnect (which the
+// main window may call on its own thread) or the destructor for the connect time-out.
+void TestFtpFailures::unansweredQuit() {
+    FtpServer server({"--mute-quit"});
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    TSimpleFTP ftp;
+    ftp.HostName = server.hostName();
+    ftp.SetConnectTimeout(60000);
+    int disconnects = 0;
+    ftp.OnDisconnected = [&](TWinInetControl&) { ++disconnects; };
+    QVERIFY(ftp.Connect());
+    QCOMPARE(ftp.RemoteDir(), std::string("/"));
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(ftp.Disconnect());
+    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(ftp.State(), wisClosed);
+    QCOMPARE(disconnects, 1);
+
+    // Destroyed while connected.
+    auto other = std::make_unique<TSimpleFTP>();
+    other->HostName = server.hostName();
+    other->SetConnectTimeout(60000);
+    QVERIFY(other->Connect());
+    timer.restart();
+    other.reset();
+    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
 }
 
 QTEST_GUILESS_MAIN(TestFtpFailures)

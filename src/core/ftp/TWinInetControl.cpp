@@ -8,9 +8,12 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -18,6 +21,30 @@ namespace {
 // A server that sends nothing for this long while a transfer runs has gone away.
 constexpr long kMinimumStallSeconds = 10;
 constexpr long kBufferSize = 512 * 1024;
+// How long closing a connection waits for the server's answer to QUIT.
+constexpr int kQuitReplyMilliseconds = 2000;
+
+// Sends QUIT on a control connection and waits a little for the reply (which is not needed).
+void SayQuit(int fd) {
+    static constexpr char kQuit[] = "QUIT\r\n";
+    if (::send(fd, kQuit, sizeof kQuit - 1, MSG_NOSIGNAL) != ssize_t(sizeof kQuit - 1)) return;
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kQuitReplyMilliseconds);
+    char buffer[512];
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0) return;
+        pollfd p{fd, POLLIN, 0};
+        const int ready = ::poll(&p, 1, int(left));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) return;
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        // The reply's last line ends the wait, as does a closed or broken connection.
+        if (n <= 0 || std::memchr(buffer, '\n', size_t(n))) return;
+    }
+}
 
 int SockaddrPort(const sockaddr* addr) {
     if (addr->sa_family == AF_INET)
@@ -226,6 +253,16 @@ void TWinInetControl::CloseSession() {
     if (!m_session) return;
     CURL* session = m_session;
     m_session = nullptr;
+    // libcurl's cleanup says QUIT and waits for the answer as long as the connect time-out
+    // (it took that from the last request, and nothing set now reaches it). A server that
+    // never answers must not hold the caller, possibly the GUI thread, for minutes: QUIT is
+    // said here with a short wait, then the sockets are shut so that the cleanup's own QUIT
+    // fails at once.
+    curl_socket_t control = CURL_SOCKET_BAD;
+    if (curl_easy_getinfo(session, CURLINFO_ACTIVESOCKET, &control) == CURLE_OK &&
+        control != CURL_SOCKET_BAD)
+        SayQuit(control);
+    ShutdownSockets();
     curl_easy_cleanup(session);
     std::lock_guard lock(m_socketMutex);
     m_sockets.clear();
@@ -245,6 +282,9 @@ void TWinInetControl::PrepareRequest(const std::string& url) {
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, m_scheme.c_str());
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    // Paths reach the server as given: without this libcurl would squash "a/../b" to "b" and
+    // so address another file than the one named (with NOCWD the server resolves "..").
+    curl_easy_setopt(h, CURLOPT_PATH_AS_IS, 1L);
     // PW_FTP_TRACE=1 in the environment shows the conversation with the server on stderr.
     if (std::getenv("PW_FTP_TRACE")) curl_easy_setopt(h, CURLOPT_VERBOSE, 1L);
     if (!UserName.empty()) {
