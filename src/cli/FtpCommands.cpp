@@ -11,8 +11,8 @@
 
 namespace {
 constexpr const char* kUsage =
-    "ftp ls URL | get URL LOCAL | put LOCAL URL | mkdir URL | rmdir URL | rm URL | pwd URL |\n"
-    "    rename URL NEWNAME   [--passive|--active] [--timeout SECONDS]";
+    "ftp ls URL | get URL LOCAL | put LOCAL URL | mkdir URL | rmdir URL | rm URL | pwd URL | "
+    "rename URL NEWNAME [--passive|--active] [--timeout SECONDS]";
 
 bool IsValidUtf8(const std::string& s) {
     size_t i = 0;
@@ -145,5 +145,6 @@ int RunFtpCommand(const Args& args) {
         s.ftp.Rename(s.url.path, target);
         return 0;
     }
-    throw CliError("unknown ftp command \"" + command + "\" (" + kUsage + ")");
+    throw CliError("unknown ftp command \"" + command +
+                   "\" (ls, get, put, mkdir, rmdir, rm, pwd, rename)");
 }

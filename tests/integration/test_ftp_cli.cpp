@@ -169,6 +169,12 @@ void TestFtpCli::failures() {
         {{"ls", "http://" + host + "/"}, "not an ftp:// URL: http://" + host + "/"},
         {{"get", base + "/%zz", keep}, "bad %-escape in URL " + base + "/%zz"},
         {{"ls", base + "/", "--timeout"}, "option --timeout needs a value"},
+        {{"frob", base + "/"},
+         "unknown ftp command \"frob\" (ls, get, put, mkdir, rmdir, rm, pwd, rename)"},
+        {{"--passive"},
+         "usage: pagewright-cli ftp ls URL | get URL LOCAL | put LOCAL URL | mkdir URL | "
+         "rmdir URL | rm URL | pwd URL | rename URL NEWNAME [--passive|--active] "
+         "[--timeout SECONDS]"},
     };
     for (const Case& c : cases) {
         const Result r = RunCli(c.args);
