@@ -63,6 +63,8 @@ private slots:
     void stalledDownloadGivesUp();
     void abortFromOwnEvent_data();
     void abortFromOwnEvent();
+    void abortFromEventBetweenRequests_data();
+    void abortFromEventBetweenRequests();
     void abortDuringListing();
     void lostConnectionIsNotReplaced_data();
     void lostConnectionIsNotReplaced();
@@ -265,6 +267,63 @@ void TestFtpFailures::abortFromOwnEvent() {
     QCOMPARE(Others(local.path(), {"big.bin"}), QStringList());
     ftp.OnTransferProgress = nullptr;
     QVERIFY(ftp.Connect()); // the abort does not linger
+}
+
+// Events fired between two requests (a listing's entries, the end of a connect or of a
+// change of folder): Abort there disconnects just as Disconnect does, and stops the listing.
+void TestFtpFailures::abortFromEventBetweenRequests_data() {
+    QTest::addColumn<QString>("event");
+    QTest::addColumn<bool>("useDisconnect");
+    for (const char* event : {"OnFindItem", "OnConnected", "OnDirectoryChange"}) {
+        QTest::addRow("Abort in %s", event) << QString(event) << false;
+        QTest::addRow("Disconnect in %s", event) << QString(event) << true;
+    }
+}
+
+void TestFtpFailures::abortFromEventBetweenRequests() {
+    QFETCH(QString, event);
+    QFETCH(bool, useDisconnect);
+    FtpServer server;
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    for (const char* name : {"one.txt", "two.txt", "three.txt"})
+        QVERIFY(server.writeFile(name, "x"));
+    QVERIFY(server.makeDir("sub"));
+    TSimpleFTP ftp;
+    Setup(ftp, server, true);
+    int disconnects = 0;
+    ftp.OnDisconnected = [&](TWinInetControl&) { ++disconnects; };
+    const auto stop = [useDisconnect](TWinInetControl& sender) {
+        useDisconnect ? (void)sender.Disconnect() : sender.Abort();
+    };
+    int seen = 0;
+    if (event == "OnConnected") {
+        ftp.OnConnected = stop;
+        ftp.Connect();
+    } else {
+        QVERIFY(ftp.Connect());
+        if (event == "OnFindItem") {
+            ftp.OnFindItem = [&](TSimpleFTP& sender, const TFtpFindData&) {
+                ++seen;
+                stop(sender);
+            };
+            ftp.Refresh();
+            QCOMPARE(seen, 1);
+        } else {
+            ftp.OnDirectoryChange = stop;
+            QVERIFY(ftp.ChangeDir("/sub"));
+        }
+    }
+    QCOMPARE(ftp.State(), wisClosed);
+    QVERIFY(!ftp.IsConnected());
+    QCOMPARE(disconnects, 1);
+    QCOMPARE(ftp.ReadDirectory("", nullptr, false), 0);
+
+    // The abort does not linger.
+    ftp.OnConnected = nullptr;
+    ftp.OnFindItem = nullptr;
+    ftp.OnDirectoryChange = nullptr;
+    QVERIFY(ftp.Connect());
+    QVERIFY(ftp.Refresh());
 }
 
 void TestFtpFailures::abortDuringListing() {

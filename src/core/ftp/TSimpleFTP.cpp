@@ -382,7 +382,8 @@ int TSimpleFTP::ReadDirectory(const std::string& path, TDirList* list, bool full
         if (list) list->push_back({fullPath ? prefix + entry.FileName : entry.FileName, entry});
         ++count;
         if (OnFindItem && (!list || list == &DirList)) OnFindItem(*this, entry);
-        if (AbortRequested()) break;
+        // An abort or disconnect from the event ends the listing, as a closed handle would.
+        if (AbortRequested() || !IsConnected()) break;
     }
     return count;
 }

@@ -175,8 +175,11 @@ bool TWinInetControl::Disconnect() {
 
 void TWinInetControl::Abort() {
     if (m_operationThread.load() == std::this_thread::get_id()) {
-        // Called from an event of the running operation: it stops at its next step.
+        // Called from an event of the running operation: it stops at its next step. Inside a
+        // request, the request fails and the operation then drops the connection; between
+        // requests (a listing's entries, OnConnected, ...) nothing else holds the handle.
         m_abort = true;
+        if (!m_inPerform.load()) Disconnect();
         return;
     }
     ++m_abortWaiters;
@@ -339,6 +342,8 @@ int TWinInetControl::Perform(bool allowNewConnection) {
     const CURLcode code = curl_easy_perform(m_session);
     m_inPerform = false;
     m_allowNewConnection = false;
+    // An abort asked during the request's last callback must not be lost to its success.
+    if (code == CURLE_OK && m_abort.load()) return CURLE_ABORTED_BY_CALLBACK;
     return code;
 }
 

@@ -96,7 +96,8 @@ public:
     // Cancels a connect, listing or transfer running on another thread (it returns false at
     // once) and leaves the component disconnected. Safe to call from any thread. Waits at
     // most ten seconds for the running operation (an event handler may be what blocks it);
-    // the operation still fails at its next request.
+    // the operation still fails at its next request. From an event of the running
+    // operation it stops that operation, which then returns false, and disconnects too.
     void Abort();
 
     // The scheme spoken on the wire; FTPS and SFTP plug in here.
