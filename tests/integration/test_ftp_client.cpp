@@ -86,6 +86,7 @@ private slots:
     void fileCommands();
     void dotSegments_data() { AddModes(); }
     void dotSegments();
+    void longLocalName();
     void singleNames();
     void notConnected();
 };
@@ -379,6 +380,26 @@ void TestFtpClient::dotSegments() {
     QVERIFY(ftp.Put(folder + "/up.txt", "/sub dir/deeper/../up.txt"));
     QCOMPARE(ReadBytes(s.root + "/sub dir/up.txt"), std::string("uploaded"));
     QCOMPARE(ReadBytes(s.root + "/sub dir/deeper/up.txt"), std::string("<missing>"));
+}
+
+// A name of 250 bytes is a valid local name; the download's temporary file must not need a
+// longer one.
+void TestFtpClient::longLocalName() {
+    Served s(true);
+    QVERIFY(s.server.isRunning());
+    const std::string name(250, 'n');
+    WriteBytes(s.root + "/" + name, "long");
+    QTemporaryDir local;
+    const std::string folder = local.path().toStdString();
+    WriteBytes(folder + "/" + name, "previous");
+    TSimpleFTP ftp;
+    Setup(ftp, s.server, true);
+    QVERIFY(ftp.Connect());
+    QVERIFY(ftp.Get("/" + name, folder + "/" + name));
+    QCOMPARE(ReadBytes(folder + "/" + name), std::string("long"));
+    QCOMPARE(LocalNames(folder), std::vector<std::string>{name});
+    QVERIFY(!ftp.Get("/missing", folder + "/" + name));
+    QCOMPARE(ReadBytes(folder + "/" + name), std::string("long"));
 }
 
 void TestFtpClient::singleNames() {

@@ -46,14 +46,25 @@ bool WriteAll(int fd, const char* data, size_t size) {
     return true;
 }
 
-// Creates a new, empty file beside `target` under a name of its own.
+// Creates a new, empty file beside `target` under a name of its own: the target's name with
+// a suffix, or a short name in the same folder when that would be too long a name.
 int CreateTempBeside(const std::string& target, std::string& tempPath) {
     static std::atomic<unsigned> counter{0};
+    const size_t slash = target.rfind(kLocalSeparator);
+    const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    bool shortName = false;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = target + ".part-" + std::to_string(::getpid()) + "-" +
-                   std::to_string(counter.fetch_add(1));
+        const std::string unique =
+            std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
+        tempPath = shortName ? folder + ".pagewright-" + unique + ".part"
+                             : target + ".part-" + unique;
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
+        if (fd >= 0) return fd;
+        if (errno == ENAMETOOLONG && !shortName) {
+            shortName = true;
+            continue;
+        }
+        if (errno != EEXIST) return -1;
     }
     return -1;
 }
