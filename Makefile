@@ -25,9 +25,10 @@ build-test: deps
 	    -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" >/dev/null
 	@cmake --build $(TEST_DIR) -j $(JOBS)
 
+# The bounded libFuzzer runs come first so that CTest's summary closes the output.
 test: build-test
-	@cd $(TEST_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory fuzz
+	@cd $(TEST_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # libFuzzer runs of the parsers for a bounded time each (skipped when clang is absent).
 fuzz: deps
