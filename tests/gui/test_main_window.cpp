@@ -257,6 +257,21 @@ void TestMainWindow::remotePaneSplit() {
     QCOMPARE(w.tsFTP->width(), 803);
     QCOMPARE(w.pnRemote->width(), 400);
     QCOMPARE(w.pnLocal->width(), 400);
+
+    // A split the user dragged survives a visit to another page...
+    w.spFTP->setSizes({200, 600});
+    QTest::qWait(20);
+    w.GotoPage(w.tsNews);
+    w.GotoPage(w.tsFTP);
+    QTest::qWait(20);
+    QCOMPARE(w.pnRemote->width(), 200);
+    // ...but a resize while the page was hidden splits it afresh when it comes up.
+    w.GotoPage(w.tsNews);
+    w.resize(w.width() + 40, w.height());
+    QTest::qWait(20);
+    w.GotoPage(w.tsFTP);
+    QTest::qWait(20);
+    QCOMPARE(w.pnRemote->width(), (w.tsFTP->width() - 3) / 2);
 }
 
 void TestMainWindow::gotoPage_data() {

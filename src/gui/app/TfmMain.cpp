@@ -299,6 +299,7 @@ void TfmMain::ApplyWindowPlacement() {
 }
 
 void TfmMain::ApplyPaneSplit() {
+    m_splitPending = PageControl->currentWidget() != tsFTP;
     QWidget* page = PageControl->currentWidget();
     const int pageWidth = page ? page->width() : tsFTP->width();
     const int remote = RemotePaneWidth(pageWidth);
@@ -411,7 +412,9 @@ void TfmMain::connectCommands() {
     connect(cbFTPConfig, &QComboBox::activated, this, [this] {
         if (Hooks.SelectFTPConfiguration) Hooks.SelectFTPConfiguration();
     });
-    connect(PageControl, &QTabWidget::currentChanged, this, [this] { ApplyPaneSplit(); });
+    connect(PageControl, &QTabWidget::currentChanged, this, [this] {
+        if (m_splitPending && PageControl->currentWidget() == tsFTP) ApplyPaneSplit();
+    });
 }
 
 void TfmMain::NewServerCommand() {

@@ -222,5 +222,8 @@ private:
     std::atomic<bool> m_remoteRefreshing{false};
     bool m_loadFailed = false; // the file could not be read: closing must not overwrite it
     bool m_refreshing = false;
+    // The window was resized while the FTP page was not shown: its split is applied when the
+    // page comes up, where its width is known. A split the user dragged is kept otherwise.
+    bool m_splitPending = false;
     QHash<QString, QObject*> m_items;
 };
