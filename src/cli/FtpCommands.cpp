@@ -5,6 +5,7 @@
 
 #include "core/ftp/FtpPaths.h"
 #include "core/ftp/TSimpleFTP.h"
+#include "core/storage/Cp1252.h"
 
 #include <cstdio>
 #include <sys/stat.h>
@@ -13,37 +14,6 @@ namespace {
 constexpr const char* kUsage =
     "ftp ls URL | get URL LOCAL | put LOCAL URL | mkdir URL | rmdir URL | rm URL | pwd URL | "
     "rename URL NEWNAME [--passive|--active] [--timeout SECONDS]";
-
-bool IsValidUtf8(const std::string& s) {
-    size_t i = 0;
-    while (i < s.size()) {
-        const unsigned char c = s[i];
-        size_t extra = 0;
-        unsigned char low = 0x80, high = 0xBF; // range of the second byte
-        if (c < 0x80) {
-            extra = 0;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            extra = 1;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            extra = 2;
-            if (c == 0xE0) low = 0xA0;
-            if (c == 0xED) high = 0x9F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            extra = 3;
-            if (c == 0xF0) low = 0x90;
-            if (c == 0xF4) high = 0x8F;
-        } else {
-            return false;
-        }
-        if (i + extra >= s.size() && extra > 0) return false;
-        for (size_t k = 1; k <= extra; ++k) {
-            const unsigned char b = s[i + k];
-            if (k == 1 ? (b < low || b > high) : (b >> 6) != 2) return false;
-        }
-        i += extra + 1;
-    }
-    return true;
-}
 
 // Server names are bytes: UTF-8 stays as it is, anything else is read as Windows-1252.
 std::string NameToUtf8(const std::string& name) {

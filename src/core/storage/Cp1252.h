@@ -13,3 +13,5 @@ std::optional<unsigned char> UnicodeToCp1252(char32_t codePoint);
 std::string Cp1252ToUtf8(std::string_view bytes);
 // Nothing when the text is not valid UTF-8 or holds a character Windows-1252 lacks.
 std::optional<std::string> Utf8ToCp1252(std::string_view utf8);
+// Strict UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
+bool IsValidUtf8(std::string_view text);
