@@ -7,6 +7,7 @@
 #include "core/config/Visibility.h"
 #include "core/storage/nkErrors.h"
 #include "gui/dialogs/TfmAbout.h"
+#include "gui/ftp/FtpSession.h"
 #include "gui/dialogs/TfmConfiguration.h"
 #include "gui/dialogs/TfmNewServer.h"
 #include "gui/ui/AnimatedImage.h"
@@ -43,11 +44,6 @@ bool fileExists(const std::string& path) {
     return std::filesystem::exists(path, ec);
 }
 
-WorkerThread* worker(QObject* parent, const char* name) {
-    auto* w = new WorkerThread(parent);
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
 } // namespace
 
 TfmMain::TfmMain(QWidget* parent)
@@ -69,11 +65,15 @@ TfmMain::TfmMain(QWidget* parent)
     };
     Hooks.StopTransferWorker = [this] { thTransfer->Stop(); };
 
-    thNews = worker(this, "thNews");
-    thNewsPosting = worker(this, "thNewsPosting");
-    thFTPConnect = worker(this, "thFTPConnect");
-    thFTPRefresh = worker(this, "thFTPRefresh");
-    thTransfer = worker(this, "thTransfer");
+    // One FTP session for each part that connects; each owns the workers that use it.
+    m_newsSession = new FtpSession("NewsSession", this);
+    m_remoteSession = new FtpSession("RemoteSession", this);
+    m_transferSession = new FtpSession("TransferSession", this);
+    thNews = &m_newsSession->Worker("thNews");
+    thNewsPosting = &m_newsSession->Worker("thNewsPosting");
+    thFTPConnect = &m_remoteSession->Worker("thFTPConnect");
+    thFTPRefresh = &m_remoteSession->Worker("thFTPRefresh");
+    thTransfer = &m_transferSession->Worker("thTransfer");
 
     buildMenus();
     buildMainToolbar();
@@ -102,12 +102,13 @@ TfmMain::TfmMain(QWidget* parent)
 }
 
 TfmMain::~TfmMain() {
-    // A worker still running is told to end and given its short while to do so now, while the
-    // tables, the transfer-list lock and the controls its handler uses still exist.
-    for (WorkerThread** w : {&thNews, &thNewsPosting, &thFTPConnect, &thFTPRefresh, &thTransfer}) {
-        delete *w;
-        *w = nullptr;
+    // Running workers are stopped, their connections cut and their threads joined now, while
+    // the tables, the transfer-list lock and the controls their handlers use still exist.
+    for (FtpSession** session : {&m_newsSession, &m_remoteSession, &m_transferSession}) {
+        delete *session;
+        *session = nullptr;
     }
+    thNews = thNewsPosting = thFTPConnect = thFTPRefresh = thTransfer = nullptr;
     // Focus changes while the widgets go away must not reach this half-destroyed window.
     disconnect(qApp, nullptr, this, nullptr);
     NewsSource.OnChange = nullptr;

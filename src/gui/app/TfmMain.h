@@ -37,6 +37,7 @@ class QTabWidget;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
+class FtpSession;
 class WorkerThread;
 
 class TfmMain : public QMainWindow {
@@ -103,7 +104,7 @@ public:
     QString DataFile, DirFile;
     std::mutex ftpMutex;
 
-    // Worker-thread components.
+    // Worker-thread components, owned by the FTP sessions they use.
     WorkerThread *thNews, *thNewsPosting, *thFTPConnect, *thFTPRefresh, *thTransfer;
 
     // Main menu.
@@ -226,4 +227,5 @@ private:
     // page comes up, where its width is known. A split the user dragged is kept otherwise.
     bool m_splitPending = false;
     QHash<QString, QObject*> m_items;
+    FtpSession *m_newsSession, *m_remoteSession, *m_transferSession;
 };

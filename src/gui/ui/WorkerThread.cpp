@@ -4,10 +4,12 @@
 #include <QMetaObject>
 #include <QThread>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <thread>
+#include <iterator>
 
 struct WorkerThread::Run {
     const WorkerThread* owner = nullptr;
@@ -41,47 +43,78 @@ bool onGuiThread() {
 }
 } // namespace
 
+struct WorkerThread::Owned {
+    std::shared_ptr<Run> run;
+    std::jthread thread;
+};
+
 WorkerThread::WorkerThread(QObject* parent) : QObject(parent), m_gui(new QObject(this)) {}
 
 WorkerThread::~WorkerThread() {
+    Shutdown();
+    Join();
+}
+
+void WorkerThread::Shutdown() {
     std::vector<std::shared_ptr<Run>> runs;
     QObject* gui;
     {
         std::lock_guard lock(m_mutex);
-        runs.swap(m_runs);
+        for (const Owned& owned : m_runs)
+            runs.push_back(owned.run);
         gui = m_gui;
         m_gui = nullptr;
     }
     for (const auto& run : runs)
-        run->terminated = true;
+        requestStop(*run);
     // Deleting the receiver discards its pending steps, which releases handlers that wait in
     // Synchronize.
     delete gui;
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    for (const auto& run : runs)
-        run->waitFinished(until);
+}
+
+void WorkerThread::Join() {
+    std::vector<Owned> runs;
+    {
+        std::lock_guard lock(m_mutex);
+        runs.swap(m_runs);
+    }
+    for (Owned& owned : runs)
+        if (owned.thread.joinable()) owned.thread.join();
 }
 
 void WorkerThread::Start() {
     auto run = std::make_shared<Run>();
     run->owner = this;
+    std::vector<Owned> finished;
+    std::shared_ptr<Run> previous;
     {
         std::lock_guard lock(m_mutex);
-        if (m_latest) m_latest->terminated = true;
-        std::erase_if(m_runs, [](const std::shared_ptr<Run>& r) { return r->isFinished(); });
-        m_runs.push_back(run);
+        if (!m_gui) return; // shut down
+        previous = m_latest;
+        auto done = std::stable_partition(m_runs.begin(), m_runs.end(),
+                                          [](const Owned& o) { return !o.run->isFinished(); });
+        std::move(done, m_runs.end(), std::back_inserter(finished));
+        m_runs.erase(done, m_runs.end());
         m_latest = run;
+        m_runs.push_back({run, std::jthread([this, run, handler = OnExecute] {
+                              t_currentRun = run.get();
+                              if (handler) handler(*this);
+                              t_currentRun = nullptr;
+                              run->finish();
+                          })});
     }
-    std::thread([this, run, handler = OnExecute] {
-        t_currentRun = run.get();
-        if (handler) handler(*this);
-        t_currentRun = nullptr;
-        run->finish();
-    }).detach();
+    if (previous) previous->terminated = true; // left to end by itself
+    for (Owned& owned : finished)
+        owned.thread.join(); // their handlers have returned: this does not wait
 }
 
 void WorkerThread::Stop() {
-    if (auto run = latest()) run->terminated = true;
+    if (auto run = latest()) requestStop(*run);
+}
+
+void WorkerThread::requestStop(Run& run) {
+    if (run.terminated.exchange(true) || run.isFinished()) return;
+    if (OnStop) OnStop();
 }
 
 bool WorkerThread::Terminated() const {
