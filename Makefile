@@ -3,10 +3,13 @@
 JOBS        ?= $(shell nproc)
 RELEASE_DIR := build/release
 TEST_DIR    := build/asan
+TSAN_DIR    := build/tsan
+# The threaded tests: the FTP client against a live server, the workers and the sessions.
+TSAN_TESTS  := test_ftp_client test_ftp_failures test_ftp_cli test_main_worker test_ftp_session
 FUZZ_DIR    := build/fuzz
 FUZZ_SECONDS ?= 20
 
-.PHONY: all deps run test build build-test fuzz bench format clean
+.PHONY: all deps run test build build-test tsan fuzz bench format clean
 
 all: build
 
@@ -29,6 +32,15 @@ build-test: deps
 test: build-test
 	@$(MAKE) --no-print-directory fuzz
 	@cd $(TEST_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The threaded tests under ThreadSanitizer, in a build folder of their own.
+tsan: deps
+	@cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DPW_TSAN=ON \
+	    -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" >/dev/null
+	@cmake --build $(TSAN_DIR) -j $(JOBS) --target $(TSAN_TESTS) pagewright-cli
+	@cd $(TSAN_DIR) && QT_QPA_PLATFORM=offscreen \
+	    TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 die_after_fork=0 suppressions=$(CURDIR)/tests/tsan.supp" \
+	    ctest --output-on-failure -j $(JOBS) -R '^($(shell echo $(TSAN_TESTS) | tr ' ' '|'))$$'
 
 # libFuzzer runs of the parsers for a bounded time each (skipped when clang is absent).
 fuzz: deps

@@ -19,6 +19,8 @@ Test modes:
   --idle-timeout S    close a control connection that has been idle for S seconds
   --read-only         the login may list and download, but not change anything
   --mute-quit         never answer QUIT (the connection stays open until the client closes it)
+  --log FILE          append every command received to FILE, one a line, before it is answered
+                      (the argument of PASS is left out), so that tests can read a transcript
   --verbose           log every command on stderr
 """
 
@@ -143,7 +145,17 @@ def run_ftp(args):
             # Nothing else may be sent: stop the whole server as if its host vanished.
             os._exit(0)
 
+    transcript = None
+    if args.log:
+        transcript = open(args.log, "a", encoding="utf-8", errors="surrogateescape")
+
     class TestFTPHandler(FTPHandler):
+        if transcript:
+            def pre_process_command(self, line, cmd, arg):
+                transcript.write(("PASS" if cmd == "PASS" else line) + "\n")
+                transcript.flush()
+                return super().pre_process_command(line, cmd, arg)
+
         if args.mute_quit:
             def ftp_QUIT(self, line):
                 pass  # no reply, no close: the client has to give up by itself
@@ -183,6 +195,7 @@ def main():
     parser.add_argument("--idle-timeout", type=int, default=0)
     parser.add_argument("--read-only", action="store_true")
     parser.add_argument("--mute-quit", action="store_true")
+    parser.add_argument("--log")
     parser.add_argument("--verbose", action="store_true")
     args = parser.parse_args()
 

@@ -68,8 +68,11 @@ int RunFtpCommand(const Args& args) {
             const std::string text =
                 "{\"name\": " + nlohmann::json(NameToUtf8(entry.FileName)).dump() +
                 ", \"type\": \"" + (entry.IsDirectory() ? "dir" : "file") +
-                "\", \"size\": " + std::to_string(entry.FileSize) + ", \"modified\": \"" +
-                FormatDateTime(entry.LastWriteDateTime()) + "\"}\n";
+                "\", \"size\": " + (entry.HasSize() ? std::to_string(entry.FileSize) : "null") +
+                ", \"modified\": " +
+                (entry.HasTime() ? "\"" + FormatDateTime(entry.LastWriteDateTime()) + "\""
+                                 : "null") +
+                "}\n";
             std::fwrite(text.data(), 1, text.size(), stdout);
         };
         if (!s.ftp.Refresh()) throw CliError("Error listing " + s.url.path);

@@ -11,8 +11,17 @@ namespace {
 class ProbeFTP : public TSimpleFTP {
 public:
     using TSimpleFTP::RaiseConnectError;
+    using TSimpleFTP::SetProgressInfo;
     using TSimpleFTP::SetState;
     using TSimpleFTP::StatusNotify;
+
+    void SetProgress(int64_t done, int64_t total, const std::string& fileName) {
+        TFTPProgressInfo info = ProgressInfo();
+        info.BytesDone = done;
+        info.BytesTotal = total;
+        info.FileName = fileName;
+        SetProgressInfo(info);
+    }
 };
 
 struct Bar : TQuickProgressBar {
@@ -187,11 +196,10 @@ void TestFtpLogic::progressCounting() {
     ProbeFTP ftp;
     int events = 0;
     ftp.OnTransferProgress = [&](TSimpleFTP&, const TFTPProgressInfo&) { ++events; };
-    ftp.ProgressInfo().BytesTotal = total;
+    ftp.SetProgress(0, total, "");
     ftp.StatusNotify(INTERNET_STATUS_REQUEST_SENT, 5);
     QCOMPARE(events, 0); // no file name yet: no event
-    ftp.ProgressInfo().BytesDone = 0;
-    ftp.ProgressInfo().FileName = "page.html";
+    ftp.SetProgress(0, total, "page.html");
     for (int i = 0; i < counts.size(); ++i) {
         ftp.StatusNotify(i % 2 ? INTERNET_STATUS_RESPONSE_RECEIVED : INTERNET_STATUS_REQUEST_SENT,
                          counts[i]);
@@ -225,20 +233,17 @@ void TestFtpLogic::quickProgress() {
     ftp.QuickLabelMajor = &labelMajor;
     ftp.QuickLabelMinor = &labelMinor;
     ftp.QuickProgress = true;
-    ftp.ProgressInfo().BytesTotal = total;
-    ftp.ProgressInfo().BytesDone = done;
-    ftp.ProgressInfo().FileName = "x.bin";
+    ftp.SetProgress(done, total, "x.bin");
     ftp.StatusNotify(INTERNET_STATUS_CONNECTED_TO_SERVER, 0); // not a count: no update
     QCOMPARE(minor.position, -1);
-    ftp.ProgressInfo().BytesDone = done - 1;
+    ftp.SetProgress(done - 1, total, "x.bin");
     ftp.StatusNotify(INTERNET_STATUS_RESPONSE_RECEIVED, total == 0 ? 0 : 1);
     QCOMPARE(minor.max, 100);
     QCOMPARE(minor.position, position);
     QCOMPARE(major.max, 0);
     QCOMPARE(labelMajor.caption, std::string("<unset>")); // no batch: no "i of n"
     QCOMPARE(labelMinor.caption, std::string("x.bin"));
-    ftp.ProgressInfo().FileIndex = 2;
-    ftp.ProgressInfo().FileCount = 5;
+    ftp.SetBatchPosition(2, 5);
     ftp.StatusNotify(INTERNET_STATUS_REQUEST_SENT, 0);
     QCOMPARE(labelMajor.caption, std::string("2 of 5"));
     QCOMPARE(major.position, 2);

@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const TListingDate today{2026, 2, 28};
     for (const auto format : {TListingFormat::Mlsd, TListingFormat::List}) {
         for (const TFtpFindData& entry : ParseListing(text, format, today)) {
-            if (!IsPlainEntryName(entry.FileName) || entry.FileSize < 0 || entry.LastWriteTime < 0)
+            if (!IsPlainEntryName(entry.FileName) || entry.FileSize < kUnknownFileSize ||
+                entry.LastWriteTime < 0)
                 std::abort();
             (void)FormatDateTime(entry.LastWriteDateTime());
         }

@@ -88,6 +88,7 @@ private slots:
     void dotSegments();
     void longLocalName();
     void singleNames();
+    void rememberedFolder();
     void notConnected();
 };
 
@@ -103,7 +104,7 @@ void TestFtpClient::listing() {
     QVERIFY(ftp.Connect());
     QCOMPARE(connected, 1);
     QCOMPARE(ftp.State(), wisConnected);
-    QCOMPARE(ftp.LastResponse, std::string("230 Login successful."));
+    QCOMPARE(std::string(ftp.LastResponse), std::string("230 Login successful."));
     QVERIFY(ftp.Connect()); // already connected: nothing new is opened
     QCOMPARE(connected, 1);
 
@@ -428,6 +429,43 @@ void TestFtpClient::singleNames() {
     QVERIFY(!ftp.GetFile("/sub dir/.."));
     QVERIFY(!ftp.GetFile("/sub dir/"));
     QVERIFY(ftp.IsConnected());
+}
+
+// The folder the server named is remembered: transfers by name ask no PWD of their own, a
+// change of folder asks it once in the same request, and a new login starts afresh.
+void TestFtpClient::rememberedFolder() {
+    Served s(true);
+    QVERIFY(s.server.isRunning());
+    QTemporaryDir local;
+    TSimpleFTP ftp;
+    Setup(ftp, s.server, true);
+    ftp.LocalDir = local.path().toStdString();
+    QVERIFY(ftp.Connect());
+    qsizetype mark = s.server.commands().size();
+    QVERIFY(ftp.Refresh());
+    QVERIFY(ftp.GetFile("a.txt"));
+    QCOMPARE(ftp.RemoteDir(), std::string("/"));
+    QStringList sent = s.server.commands().mid(mark);
+    QVERIFY2(sent.contains("RETR /a.txt"), qPrintable(sent.join(", ")));
+    QVERIFY2(!sent.contains("PWD"), qPrintable(sent.join(", ")));
+
+    mark = s.server.commands().size();
+    QVERIFY(ftp.ChangeDir("sub dir/deeper/.."));
+    QCOMPARE(ftp.RemoteDir(), std::string("/sub dir"));
+    QVERIFY(ftp.GetFile("Report.TXT"));
+    QVERIFY(ftp.PutFile("a.txt"));
+    sent = s.server.commands().mid(mark);
+    QCOMPARE(sent.mid(0, 2), (QStringList{"CWD sub dir/deeper/..", "PWD"}));
+    QCOMPARE(sent.count("PWD"), 1);
+    QVERIFY2(sent.contains("STOR /sub dir/a.txt"), qPrintable(sent.join(", ")));
+
+    // Not confirmed by a refused change of folder, and forgotten with the connection.
+    QVERIFY(!ftp.ChangeDir("/missing"));
+    QCOMPARE(ftp.RemoteDir(), std::string("/sub dir"));
+    QVERIFY(ftp.Disconnect());
+    QVERIFY(ftp.ChangeDir("/missing")); // stored now, refused at the next login
+    QVERIFY(ftp.Connect());
+    QCOMPARE(ftp.RemoteDir(), std::string("/"));
 }
 
 void TestFtpClient::notConnected() {

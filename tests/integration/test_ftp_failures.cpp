@@ -66,6 +66,7 @@ private slots:
     void abortFromEventBetweenRequests_data();
     void abortFromEventBetweenRequests();
     void abortDuringListing();
+    void readsWhileWorking();
     void lostConnectionIsNotReplaced_data();
     void lostConnectionIsNotReplaced();
     void readOnlyLogin();
@@ -345,6 +346,51 @@ void TestFtpFailures::abortDuringListing() {
     QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
     QVERIFY(!result);
     QCOMPARE(ftp.State(), wisClosed);
+}
+
+// The window reads the component while a worker thread logs in, changes folder and
+// downloads: every read sees a whole value (under ThreadSanitizer a race shows up here).
+void TestFtpFailures::readsWhileWorking() {
+    FtpServer server({"--throttle", "200000"});
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    QVERIFY(server.writeFile("sub/big.bin", Pattern(300000)));
+    QTemporaryDir local;
+    TSimpleFTP ftp;
+    Setup(ftp, server, true);
+    ftp.LocalDir = local.path().toStdString();
+    ftp.OnLogin = [](TSimpleFTP&, std::string& user, std::string& password) {
+        user = "anonymous";
+        password = "reader@";
+    };
+    std::atomic<bool> ok{false}, done{false};
+    std::thread worker([&] {
+        ok = ftp.Connect() && ftp.ChangeDir("/sub") && ftp.GetFile("big.bin");
+        done = true;
+    });
+    QSet<QString> dirs, users;
+    int64_t lastDone = 0;
+    bool orderly = true;
+    while (!done) {
+        const TFTPProgressInfo p = ftp.ProgressInfo();
+        orderly &= p.BytesDone <= p.BytesTotal;
+        if (p.FileName == "big.bin") {
+            orderly &= p.BytesDone >= lastDone;
+            lastDone = p.BytesDone;
+        }
+        dirs << QString::fromStdString(ftp.RemoteDir());
+        users << QString::fromStdString(ftp.UserName);
+        (void)ftp.IsConnected();
+        (void)ftp.LastResponse.get();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    worker.join();
+    QVERIFY(ok);
+    QVERIFY(orderly);
+    QCOMPARE(ftp.ProgressInfo().BytesDone, int64_t(300000));
+    QVERIFY2((dirs - QSet<QString>{"", "/", "/sub"}).isEmpty(),
+             qPrintable(dirs.values().join(",")));
+    QVERIFY((users - QSet<QString>{"", "anonymous"}).isEmpty());
+    QCOMPARE(ReadLocal(local.filePath("big.bin")), Pattern(300000));
 }
 
 void TestFtpFailures::lostConnectionIsNotReplaced_data() {

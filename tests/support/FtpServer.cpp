@@ -8,13 +8,14 @@
 #include <filesystem>
 
 FtpServer::FtpServer(const QStringList& extraArgs) {
-    if (!m_root.isValid()) {
+    if (!m_root.isValid() || !m_work.isValid()) {
         m_error = QStringLiteral("cannot create a temporary root folder");
         return;
     }
     const QString script = QStringLiteral(PW_SOURCE_DIR "/scripts/ftp-server.py");
     QStringList args{script, QStringLiteral("--root"), m_root.path(), QStringLiteral("--port"),
                      QStringLiteral("0")};
+    args << QStringLiteral("--log") << m_work.filePath(QStringLiteral("commands.log"));
     args += extraArgs;
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start(QStringLiteral("/usr/bin/python3"), args);
@@ -58,6 +59,18 @@ void FtpServer::kill() {
         m_process.kill();
         m_process.waitForFinished(5000);
     }
+}
+
+QStringList FtpServer::commands() const {
+    QFile file(m_work.filePath(QStringLiteral("commands.log")));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    QStringList lines;
+    while (!file.atEnd()) {
+        QByteArray line = file.readLine();
+        if (line.endsWith('\n')) line.chop(1);
+        lines << QString::fromUtf8(line);
+    }
+    return lines;
 }
 
 std::string FtpServer::hostName() const {

@@ -1,6 +1,7 @@
 #pragma once
 // A local FTP server for tests: scripts/ftp-server.py on a free port of 127.0.0.1, with its
-// own temporary root folder. The server stops when the object is destroyed.
+// own temporary root folder. The server stops when the object is destroyed. It keeps a
+// transcript of the commands it receives.
 #include <QByteArray>
 #include <QProcess>
 #include <QString>
@@ -36,11 +37,16 @@ public:
     QByteArray readFile(const QString& relative) const;
     bool makeDir(const QString& relative) const;
 
+    // The commands received so far on all connections, in order, as sent ("CWD /sub dir");
+    // PASS is given without its argument. A command is listed before it is answered.
+    QStringList commands() const;
+
     // Kills the server at once (a server that disappears).
     void kill();
 
 private:
     QTemporaryDir m_root;
+    QTemporaryDir m_work; // outside the served tree: the transcript
     QProcess m_process;
     quint16 m_port = 0;
     QString m_error;

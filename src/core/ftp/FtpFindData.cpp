@@ -27,11 +27,11 @@ bool LeapYear(int y) {
 
 int64_t FileTimeFromCalendar(int year, int month, int day, int hour, int minute, int second) {
     static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (year < 1601 || year > 9999 || month < 1 || month > 12 || day < 1) return 0;
+    if (year < 1601 || year > 9999 || month < 1 || month > 12 || day < 1) return kUnknownFileTime;
     const int monthDays = kDays[month - 1] + (month == 2 && LeapYear(year) ? 1 : 0);
     if (day > monthDays || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 ||
         second > 60)
-        return 0;
+        return kUnknownFileTime;
     const int64_t seconds = int64_t(hour) * 3600 + minute * 60 + second;
     return DaysSince1601(year, month, day) * kTicksPerDay + seconds * kTicksPerSecond;
 }
@@ -42,6 +42,14 @@ double FileTimeToDateTime(int64_t fileTime) {
 
 double TFtpFindData::LastWriteDateTime() const {
     return FileTimeToDateTime(LastWriteTime);
+}
+
+std::string TFtpFindData::SizeText() const {
+    return HasSize() ? std::to_string(FileSize) : std::string();
+}
+
+std::string TFtpFindData::TimeText() const {
+    return HasTime() ? FormatDateTime(LastWriteDateTime()) : std::string();
 }
 
 std::string FormatDateTime(double dateTime) {

@@ -16,12 +16,24 @@ bool IsDigits(std::string_view s) {
 
 // Non-negative decimal that fits in 63 bits.
 std::optional<int64_t> ParseSize(std::string_view s) {
-    if (!IsDigits(s) || s.size() > 19) return std::nullopt;
+    if (!IsDigits(s)) return std::nullopt;
+    while (s.size() > 1 && s[0] == '0')
+        s.remove_prefix(1);
+    if (s.size() > 19) return std::nullopt;
     uint64_t v = 0;
     for (char c : s)
         v = v * 10 + uint64_t(c - '0');
     if (v > uint64_t(INT64_MAX)) return std::nullopt;
     return int64_t(v);
+}
+
+// A size column of a LIST line: decimal digits, perhaps with a minus sign. Nothing when the
+// text is no size column at all; kUnknownFileSize when it is one but holds no possible size.
+std::optional<int64_t> SizeColumn(std::string_view s) {
+    const bool negative = s.size() > 1 && s[0] == '-';
+    if (!IsDigits(negative ? s.substr(1) : s)) return std::nullopt;
+    if (negative) return kUnknownFileSize;
+    return ParseSize(s).value_or(kUnknownFileSize);
 }
 
 int ParseInt(std::string_view s) {
@@ -49,7 +61,8 @@ int MonthFromName(std::string_view s) {
     return 0;
 }
 
-// "HH:MM" or "HH:MM:SS".
+// "HH:MM" or "HH:MM:SS". The shape is checked here; impossible values (25:61) are left to
+// FileTimeFromCalendar, which makes the time unknown.
 bool ParseClock(std::string_view s, int& hour, int& minute, int& second) {
     if (s.size() != 5 && s.size() != 8) return false;
     if (!IsDigits(s.substr(0, 2)) || s[2] != ':' || !IsDigits(s.substr(3, 2))) return false;
@@ -60,7 +73,7 @@ bool ParseClock(std::string_view s, int& hour, int& minute, int& second) {
         if (s[5] != ':' || !IsDigits(s.substr(6, 2))) return false;
         second = ParseInt(s.substr(6, 2));
     }
-    return hour < 24 && minute < 60 && second < 61;
+    return true;
 }
 
 // Splits off whitespace-separated fields, remembering where each starts.
@@ -132,7 +145,7 @@ bool ParseUnix(std::string_view line, TFtpFindData& entry, const TListingDate& t
         } else {
             continue;
         }
-        const auto size = ParseSize(fields[i - 1].text);
+        const auto size = SizeColumn(fields[i - 1].text);
         if (!size) continue;
         std::string_view name = NameAfter(line, dateEnd);
         const char kind = fields[0].text[0];
@@ -183,8 +196,10 @@ bool ParseDos(std::string_view line, TFtpFindData& entry) {
     }
     int hour = 0, minute = 0, second = 0;
     if (!ParseClock(clock, hour, minute, second)) return false;
+    // "13:15PM" has the shape of a time but is none: the entry's time is unknown.
+    bool possible = true;
     if (am || pm) {
-        if (hour < 1 || hour > 12) return false;
+        possible = hour >= 1 && hour <= 12;
         hour = hour % 12 + (pm ? 12 : 0);
     }
     // The rest: "<DIR>" or a size, then the name.
@@ -198,7 +213,7 @@ bool ParseDos(std::string_view line, TFtpFindData& entry) {
         std::string digits;
         for (char c : rest[2].text)
             if (c != ',' && c != '.') digits += c;
-        const auto size = ParseSize(digits);
+        const auto size = SizeColumn(digits);
         if (!size) return false;
         entry.FileSize = *size;
         entry.Attributes = FILE_ATTRIBUTE_NORMAL;
@@ -210,7 +225,8 @@ bool ParseDos(std::string_view line, TFtpFindData& entry) {
     const std::string_view name = line.substr(start);
     if (!IsPlainEntryName(name)) return false;
     entry.FileName = std::string(name);
-    entry.LastWriteTime = FileTimeFromCalendar(year, month, day, hour, minute, second);
+    entry.LastWriteTime =
+        possible ? FileTimeFromCalendar(year, month, day, hour, minute, second) : kUnknownFileTime;
     return true;
 }
 
@@ -251,8 +267,8 @@ TListingDate TListingDate::Today() {
 }
 
 bool IsPlainEntryName(std::string_view name) {
-    return !name.empty() && name.find('/') == std::string_view::npos &&
-           name.find('\0') == std::string_view::npos;
+    return !name.empty() && name != "." && name != ".." &&
+           name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
 }
 
 bool ParseMlsdLine(std::string_view line, TFtpFindData& entry) {
@@ -305,7 +321,7 @@ bool ParseMlsdLine(std::string_view line, TFtpFindData& entry) {
             result.Attributes |= FILE_ATTRIBUTE_READONLY;
     }
     if (!anyFact) return false;
-    if (!IsPlainEntryName(name) || name == "." || name == "..") return false;
+    if (!IsPlainEntryName(name)) return false;
     result.FileName = std::string(name);
     entry = std::move(result);
     return true;

@@ -16,12 +16,16 @@ struct TListingDate {
     static TListingDate Today(); // UTC
 };
 
-// One MLSD line "fact=value;fact=value; name". False for lines that are no entry of the
-// folder (the folder itself, its parent, damaged lines, names that are not plain names).
+// Both parsers follow one rule: lines that are no entry of the folder (the folder itself,
+// its parent, "." and "..", damaged lines, names that are not plain names) give false; an
+// entry whose size or time cannot be read or cannot be keeps its name with that value
+// unknown (kUnknownFileSize, kUnknownFileTime). The listing adds its own ".." row.
+
+// One MLSD line "fact=value;fact=value; name".
 bool ParseMlsdLine(std::string_view line, TFtpFindData& entry);
 
-// One LIST line in any of the known formats. False for "total" lines, blank or unknown lines
-// and names that are not plain names.
+// One LIST line in any of the known formats. False for "total" lines and blank or unknown
+// lines as well.
 bool ParseListLine(std::string_view line, TFtpFindData& entry, const TListingDate& today);
 
 // Splits a whole listing into lines (CR LF or LF) and parses each; unparsable lines are
@@ -29,5 +33,6 @@ bool ParseListLine(std::string_view line, TFtpFindData& entry, const TListingDat
 std::vector<TFtpFindData> ParseListing(std::string_view text, TListingFormat format,
                                        const TListingDate& today);
 
-// A name that may stand for one entry of a folder: not empty, no "/" and no NUL byte.
+// A name that may stand for one entry of a folder: not empty, not "." or "..", no "/" and
+// no NUL byte.
 bool IsPlainEntryName(std::string_view name);

@@ -56,8 +56,8 @@ int CreateTempBeside(const std::string& target, std::string& tempPath) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string unique =
             std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
-        tempPath = shortName ? folder + ".pagewright-" + unique + ".part"
-                             : target + ".part-" + unique;
+        tempPath =
+            shortName ? folder + ".pagewright-" + unique + ".part" : target + ".part-" + unique;
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) return fd;
         if (errno == ENAMETOOLONG && !shortName) {
@@ -157,6 +157,39 @@ void TSimpleFTP::SetPassive(bool passive) {
         m_connectFlags &= ~INTERNET_FLAG_PASSIVE;
 }
 
+TFTPProgressInfo TSimpleFTP::ProgressInfo() const {
+    std::lock_guard lock(m_progressMutex);
+    return m_progress;
+}
+
+void TSimpleFTP::SetProgressInfo(const TFTPProgressInfo& info) {
+    std::lock_guard lock(m_progressMutex);
+    m_progress = info;
+}
+
+void TSimpleFTP::SetBatchPosition(int32_t fileIndex, int32_t fileCount) {
+    std::lock_guard lock(m_progressMutex);
+    m_progress.FileIndex = fileIndex;
+    m_progress.FileCount = fileCount;
+}
+
+void TSimpleFTP::StartProgress(int64_t total, const std::string& fileName) {
+    std::lock_guard lock(m_progressMutex);
+    m_progress.BytesDone = 0;
+    m_progress.BytesTotal = total;
+    m_progress.FileName = fileName;
+}
+
+void TSimpleFTP::SetConfirmedDir(const std::string& dir) {
+    std::lock_guard lock(m_dirMutex);
+    m_confirmedDir = dir;
+}
+
+void TSimpleFTP::SetStoredDir(const std::string& dir) {
+    std::lock_guard lock(m_dirMutex);
+    m_storedDir = dir;
+}
+
 void TSimpleFTP::SetFileSystemType(TFTPFileSystemType type) {
     if (IsConnected()) {
         if (!SilentExceptions) throw ESimpleFTPError(FtpText::CannotChangeFsType);
@@ -175,21 +208,31 @@ bool TSimpleFTP::Fail(const std::string& message) {
 bool TSimpleFTP::Connect() {
     // The login event may ask the user (a blocking call to the GUI thread), so it runs
     // before the operation lock that Abort on the GUI thread waits for.
-    if (OnLogin) OnLogin(*this, UserName, Password);
+    if (OnLogin) {
+        std::string user = UserName, password = Password;
+        OnLogin(*this, user, password);
+        UserName = std::move(user);
+        Password = std::move(password);
+    }
     OperationScope scope(*this);
     bool result = TWinInetControl::Connect();
     if (!m_connected) {
         unsigned errorCode = ERROR_INTERNET_INTERNAL_ERROR; // no session could be made
+        SetConfirmedDir("");
         if (HasSession() && OpenConnection(errorCode)) {
             m_connected = true;
             m_mlsdRefused = false;
             result = true;
             StatusNotify(INTERNET_STATUS_CONNECTED_TO_SERVER, 0);
-            // The login reply (the server's welcome) rather than the answer to PWD.
-            LastResponse = LastResponseText();
-            for (const Reply& reply : Replies())
-                if (reply.Code == 230) LastResponse = reply.Text;
-            if (!m_storedDir.empty()) ChangeDir(m_storedDir);
+            // The login reply (the server's welcome) rather than the answer to PWD; that
+            // answer (libcurl asks it after the login) names the folder the login starts in.
+            std::string welcome = LastResponseText();
+            for (const Reply& reply : Replies()) {
+                if (reply.Code == 230) welcome = reply.Text;
+                if (reply.Code == 257) SetConfirmedDir(ParsePwdReply(reply.Text));
+            }
+            LastResponse = std::move(welcome);
+            if (const std::string stored = StoredDir(); !stored.empty()) ChangeDir(stored);
             if (OnConnected) OnConnected(*this);
         } else {
             CloseSession();
@@ -258,6 +301,7 @@ bool TSimpleFTP::Disconnect() {
         if (m_connected && HasSession() && !m_destroying)
             StatusNotify(INTERNET_STATUS_CLOSING_CONNECTION, 0);
         m_connected = false;
+        SetConfirmedDir("");
         return TWinInetControl::Disconnect();
     } catch (...) {
         return false;
@@ -266,7 +310,8 @@ bool TSimpleFTP::Disconnect() {
 
 void TSimpleFTP::DropConnection() {
     m_connected = false;
-    ShutdownSockets(); // no QUIT on a connection that is gone or being cancelled
+    SetConfirmedDir(""); // a new login starts wherever the server puts it
+    ShutdownSockets();   // no QUIT on a connection that is gone or being cancelled
     CloseSession();
     if (SetState(wisClosed) && OnDisconnected) OnDisconnected(*this);
 }
@@ -275,7 +320,8 @@ void TSimpleFTP::AfterFailure() {
     if (AbortRequested() || !ControlConnectionAlive()) DropConnection();
 }
 
-bool TSimpleFTP::Quote(const std::vector<std::string>& commands, std::string* lastReply) {
+bool TSimpleFTP::Quote(const std::vector<std::string>& commands, std::vector<Reply>* answers) {
+    if (answers) answers->clear();
     if (!IsConnected() || !HasSession()) return false;
     CurlList list;
     for (const auto& command : commands) {
@@ -292,36 +338,61 @@ bool TSimpleFTP::Quote(const std::vector<std::string>& commands, std::string* la
     const auto& replies = Replies();
     if (replies.size() < commands.size()) return false;
     bool ok = true;
-    for (size_t i = replies.size() - commands.size(); i < replies.size(); ++i)
+    for (size_t i = replies.size() - commands.size(); i < replies.size(); ++i) {
         ok &= replies[i].Code < 400;
-    if (lastReply) *lastReply = replies.back().Text;
+        if (answers) answers->push_back(replies[i]);
+    }
     return ok;
 }
 
 // --- directories ---
 
+std::string TSimpleFTP::StoredDir() const {
+    std::lock_guard lock(m_dirMutex);
+    return m_storedDir;
+}
+
 std::string TSimpleFTP::RemoteDir() {
+    // Answered without the operation lock when possible: another thread may be running a
+    // transfer, and the folder cannot change under it (paths on the wire are absolute).
+    {
+        std::lock_guard lock(m_dirMutex);
+        if (!IsConnected()) return m_storedDir;
+        if (!m_confirmedDir.empty()) return m_confirmedDir;
+    }
     OperationScope scope(*this);
-    if (!IsConnected()) return m_storedDir;
-    std::string reply;
+    if (!IsConnected()) return StoredDir();
+    {
+        std::lock_guard lock(m_dirMutex);
+        if (!m_confirmedDir.empty()) return m_confirmedDir; // asked while this one waited
+    }
+    std::vector<Reply> answers;
     m_quietNotify = true;
-    const bool ok = Quote({"PWD"}, &reply);
+    const bool ok = Quote({"PWD"}, &answers);
     m_quietNotify = false;
     if (ok) {
-        const std::string dir = ParsePwdReply(reply);
-        if (!dir.empty()) return dir;
+        const std::string dir = ParsePwdReply(answers.back().Text);
+        if (!dir.empty()) {
+            SetConfirmedDir(dir);
+            return dir;
+        }
     }
-    return m_storedDir;
+    return StoredDir();
 }
 
 bool TSimpleFTP::ChangeDir(const std::string& dir) {
     OperationScope scope(*this);
     if (!IsConnected()) {
-        m_storedDir = dir;
+        SetStoredDir(dir);
         return true;
     }
-    if (Quote({"CWD " + StripOneTrailingSeparator(dir)})) {
-        m_storedDir = dir;
+    // PWD in the same request: the server's own name of the folder ("sub/.." is "/"), which
+    // RemoteDir then answers without asking again.
+    std::vector<Reply> answers;
+    Quote({"CWD " + StripOneTrailingSeparator(dir), "PWD"}, &answers);
+    if (answers.size() == 2 && answers[0].Code < 400) {
+        SetStoredDir(dir);
+        SetConfirmedDir(answers[1].Code == 257 ? ParsePwdReply(answers[1].Text) : "");
         if (OnDirectoryChange) OnDirectoryChange(*this);
         return true;
     }
@@ -449,15 +520,13 @@ bool TSimpleFTP::Put(const std::string& localPath, const std::string& remotePath
     const bool exists = ::stat(localPath.c_str(), &info) == 0;
     if (!exists && !SilentExceptions)
         throw ESimpleFTPError(FormatMessage(FtpText::PutLocalNotFound, localPath, remotePath));
-    m_progress.BytesDone = 0;
     const int fd = exists ? ::open(localPath.c_str(), O_RDONLY | O_CLOEXEC) : -1;
     if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         if (fd >= 0) ::close(fd);
-        m_progress.BytesTotal = 0;
+        StartProgress(0, ProgressInfo().FileName);
         return Fail(FormatMessage(FtpText::ErrorPutting, localPath, remotePath));
     }
-    m_progress.BytesTotal = info.st_size;
-    m_progress.FileName = LocalFileNamePart(localPath);
+    StartProgress(info.st_size, LocalFileNamePart(localPath));
     const bool ok = IsConnected() && !HasCommandBreak(remotePath) && Upload(fd, remotePath);
     ::close(fd);
     if (!ok) return Fail(FormatMessage(FtpText::ErrorPutting, localPath, remotePath));
@@ -486,16 +555,15 @@ bool TSimpleFTP::Get(const std::string& remotePath, const std::string& localPath
     if (!IsConnected()) return Fail(FtpText::NotConnected);
     struct stat info {};
     if (FailIfExistsOnGet && ::lstat(localPath.c_str(), &info) == 0) return false;
-    m_progress.BytesDone = 0;
-    m_progress.BytesTotal = 0;
+    StartProgress(0, ProgressInfo().FileName);
     TFtpFindData entry;
     if (HasCommandBreak(remotePath) || !LookupForGet(remotePath, entry)) {
         if (!IsConnected())
             return Fail(FormatMessage(FtpText::ErrorGetting, remotePath, localPath));
         return Fail(FormatMessage(FtpText::GetRemoteNotFound, remotePath, localPath));
     }
-    m_progress.BytesTotal = entry.FileSize;
-    m_progress.FileName = LocalFileNamePart(localPath);
+    // An unknown listed size is an unknown total, not an empty file.
+    StartProgress(entry.HasSize() ? entry.FileSize : 0, LocalFileNamePart(localPath));
     const bool ok = Download(remotePath, localPath, entry);
     if (!ok) return Fail(FormatMessage(FtpText::ErrorGetting, remotePath, localPath));
     return true;
@@ -513,9 +581,10 @@ bool TSimpleFTP::Download(const std::string& remotePath, const std::string& loca
     curl_easy_setopt(Session(), CURLOPT_TRANSFERTEXT, m_transferType == ttAscii ? 1L : 0L);
     const int rc = Perform(false);
     const bool closed = ::close(fd) == 0;
-    // A binary download shorter than the listed size was cut off.
+    // A binary download shorter than the listed size was cut off. Without a listed size
+    // there is nothing to compare (libcurl still fails a transfer the server cut short).
     const bool shortened = m_transferType != ttAscii && !entry.IsDirectory() &&
-                           !(entry.Attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                           !(entry.Attributes & FILE_ATTRIBUTE_REPARSE_POINT) && entry.HasSize() &&
                            sink.bytes < entry.FileSize;
     if (rc != CURLE_OK) AfterFailure();
     if (rc != CURLE_OK || sink.failed || !closed || shortened ||
@@ -532,18 +601,19 @@ bool TSimpleFTP::PutFile(const std::string& nameOrPath) {
     OperationScope scope(*this);
     if (nameOrPath.find(kLocalSeparator) != std::string::npos)
         return Put(nameOrPath, AddSlash(RemoteDir()) + LocalFileNamePart(nameOrPath));
-    return Put(AddBackslash(LocalDir) + nameOrPath, AddSlash(RemoteDir()) + nameOrPath);
+    return Put(AddBackslash(LocalDir.get()) + nameOrPath, AddSlash(RemoteDir()) + nameOrPath);
 }
 
 bool TSimpleFTP::GetFile(const std::string& nameOrPath) {
     OperationScope scope(*this);
     const size_t slash = nameOrPath.rfind('/');
     const std::string name = slash == std::string::npos ? nameOrPath : nameOrPath.substr(slash + 1);
+    const std::string localDir = LocalDir;
     // A name from a server must not reach outside the local folder.
     if (!IsSafeLocalName(name))
-        return Fail(FormatMessage(FtpText::ErrorGetting, nameOrPath, LocalDir));
-    if (slash != std::string::npos) return Get(nameOrPath, AddBackslash(LocalDir) + name);
-    return Get(AddSlash(RemoteDir()) + name, AddBackslash(LocalDir) + name);
+        return Fail(FormatMessage(FtpText::ErrorGetting, nameOrPath, localDir));
+    if (slash != std::string::npos) return Get(nameOrPath, AddBackslash(localDir) + name);
+    return Get(AddSlash(RemoteDir()) + name, AddBackslash(localDir) + name);
 }
 
 // --- remote file and folder commands ---
@@ -601,33 +671,39 @@ void TSimpleFTP::StatusNotify(unsigned status, int64_t info) {
     if (m_quietNotify) return;
     TWinInetControl::StatusNotify(status, info);
     if (status == INTERNET_STATUS_REQUEST_SENT || status == INTERNET_STATUS_RESPONSE_RECEIVED) {
-        const int64_t before = m_progress.BytesDone;
-        m_progress.BytesDone += info;
-        if (m_progress.BytesDone == before || m_progress.BytesDone > m_progress.BytesTotal)
-            m_progress.BytesDone = m_progress.BytesTotal;
-        if (OnTransferProgress && !m_progress.FileName.empty())
-            OnTransferProgress(*this, m_progress);
+        TFTPProgressInfo progress;
+        {
+            std::lock_guard lock(m_progressMutex);
+            const int64_t before = m_progress.BytesDone;
+            m_progress.BytesDone += info;
+            if (m_progress.BytesDone == before || m_progress.BytesDone > m_progress.BytesTotal)
+                m_progress.BytesDone = m_progress.BytesTotal;
+            progress = m_progress;
+        }
+        // The event gets a copy: its handler may read or set the progress itself.
+        if (OnTransferProgress && !progress.FileName.empty()) OnTransferProgress(*this, progress);
         if (QuickProgress) UpdateQuickProgress();
     }
     if (ProcessMessages) ProcessMessages();
 }
 
 void TSimpleFTP::UpdateQuickProgress() {
+    const TFTPProgressInfo progress = ProgressInfo();
     if (QuickProgressMajor) {
-        QuickProgressMajor->SetMax(m_progress.FileCount);
-        QuickProgressMajor->SetPosition(m_progress.FileIndex);
+        QuickProgressMajor->SetMax(progress.FileCount);
+        QuickProgressMajor->SetPosition(progress.FileIndex);
     }
     if (QuickProgressMinor) {
         QuickProgressMinor->SetMax(100);
         int position = 0;
-        if (m_progress.BytesTotal >= 1)
-            position = int(std::nearbyint(double(m_progress.BytesDone) /
-                                          double(m_progress.BytesTotal) * 100.0));
+        if (progress.BytesTotal >= 1)
+            position = int(
+                std::nearbyint(double(progress.BytesDone) / double(progress.BytesTotal) * 100.0));
         QuickProgressMinor->SetPosition(position);
     }
-    if (QuickLabelMajor && m_progress.FileCount >= 1)
-        QuickLabelMajor->SetCaption(std::to_string(m_progress.FileIndex) + " of " +
-                                    std::to_string(m_progress.FileCount));
-    if (QuickLabelMinor && !m_progress.FileName.empty())
-        QuickLabelMinor->SetCaption(m_progress.FileName);
+    if (QuickLabelMajor && progress.FileCount >= 1)
+        QuickLabelMajor->SetCaption(std::to_string(progress.FileIndex) + " of " +
+                                    std::to_string(progress.FileCount));
+    if (QuickLabelMinor && !progress.FileName.empty())
+        QuickLabelMinor->SetCaption(progress.FileName);
 }

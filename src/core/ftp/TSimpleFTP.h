@@ -6,15 +6,20 @@
 //
 // One thread at a time runs the operations of a component; the events (OnFindItem,
 // OnTransferProgress, OnStateChange, ...) are called on that thread. Abort may come from
-// any other thread. Event handlers must not wait for the thread that calls Abort.
+// any other thread. Event handlers must not wait for the thread that calls Abort. Any thread
+// may read the state, IsConnected, RemoteDir, ProgressInfo and the text properties while an
+// operation runs; those reads do not wait for the operation (RemoteDir only when the server
+// has not named its folder yet).
 // Names and paths are bytes as the server uses them; downloads go to a temporary file beside
 // the target that replaces it only when the transfer is complete. A lost control connection
 // leaves the component disconnected (a new login would start in another folder).
 #include "core/ftp/FtpFindData.h"
 #include "core/ftp/TWinInetControl.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -27,7 +32,7 @@ constexpr uint32_t FTP_TRANSFER_TYPE_BINARY = 2;
 
 struct TFTPProgressInfo {
     int64_t BytesDone = 0;
-    int64_t BytesTotal = 0; // 0 when unknown
+    int64_t BytesTotal = 0; // 0 when unknown (BytesDone then stays 0)
     int32_t FileIndex = 0;  // for batch-aware callers; the component leaves it alone
     int32_t FileCount = 0;
     std::string FileName; // name part of the local path of the current transfer
@@ -45,30 +50,35 @@ public:
     TSimpleFTP();
     ~TSimpleFTP() override;
 
-    std::string LocalDir;           // folder against which PutFile and GetFile resolve names
-    bool FailIfExistsOnGet = false; // a download never replaces an existing local file
-    TDirList DirList;
-    std::string LastResponse; // the server's reply right after connecting
+    TSharedString LocalDir; // folder against which PutFile and GetFile resolve names
+    std::atomic<bool> FailIfExistsOnGet = false; // a download never replaces a local file
+    TDirList DirList;                            // filled by the operation's thread
+    TSharedString LastResponse;                  // the server's reply right after connecting
 
     std::function<void(TSimpleFTP& sender)> OnDirectoryChange;
     std::function<void(TSimpleFTP& sender, const TFtpFindData& entry)> OnFindItem;
     std::function<void(TSimpleFTP& sender, std::string& userName, std::string& password)> OnLogin;
     std::function<void(TSimpleFTP& sender, const TFTPProgressInfo& info)> OnTransferProgress;
 
-    TFTPTransferType TransferType() const { return m_transferType; }
+    TFTPTransferType TransferType() const { return m_transferType.load(); }
     void SetTransferType(TFTPTransferType type) { m_transferType = type; }
     uint32_t TransferTypeFlag() const;
     bool Passive() const { return (m_connectFlags & INTERNET_FLAG_PASSIVE) != 0; }
     void SetPassive(bool passive); // takes effect at the next connect
-    TFTPFileSystemType FileSystemType() const { return m_fileSystemType; }
+    TFTPFileSystemType FileSystemType() const { return m_fileSystemType.load(); }
     void SetFileSystemType(TFTPFileSystemType type);
-    TFTPProgressInfo& ProgressInfo() { return m_progress; }
-    bool IsConnected() const { return m_connected && State() == wisConnected; }
+    // A copy of the progress of the current (or last) transfer.
+    TFTPProgressInfo ProgressInfo() const;
+    // For batch-aware callers: the place of the next transfers in their batch.
+    void SetBatchPosition(int32_t fileIndex, int32_t fileCount);
+    bool IsConnected() const { return m_connected.load() && State() == wisConnected; }
 
     bool Connect() override;
     bool Disconnect() override;
 
-    // The server's current directory when connected, else the stored one.
+    // The server's current directory when connected, else the stored one. The folder the
+    // server last named (its answer to PWD at login and after each change of folder) is
+    // remembered until the connection ends; the server is asked only when that is missing.
     std::string RemoteDir();
     void SetRemoteDir(const std::string& dir) { ChangeDir(dir); }
     bool ChangeDir(const std::string& dir);
@@ -99,12 +109,14 @@ public:
 protected:
     void UpdateQuickProgress() override;
     void StatusNotify(unsigned status, int64_t info) override;
+    void SetProgressInfo(const TFTPProgressInfo& info);
 
 private:
     friend struct FtpTransferCallbacks;
     bool OpenConnection(unsigned& errorCode);
     // Sends commands on the control connection; true when every reply is below 400.
-    bool Quote(const std::vector<std::string>& commands, std::string* lastReply = nullptr);
+    // `answers` receives the replies to the commands when the request went through.
+    bool Quote(const std::vector<std::string>& commands, std::vector<Reply>* answers = nullptr);
     bool ListRemote(const std::string& path, std::vector<TFtpFindData>& entries);
     bool ListWith(const char* command, const std::string& path, std::string& data);
     bool LookupForGet(const std::string& remotePath, TFtpFindData& entry);
@@ -115,13 +127,24 @@ private:
     void AfterFailure();
     bool Fail(const std::string& message);
     void DropConnection();
+    // A new transfer of `total` bytes (0: unknown) of the local file `fileName`.
+    void StartProgress(int64_t total, const std::string& fileName);
+    // The folder the server named, "" when it has to be asked.
+    void SetConfirmedDir(const std::string& dir);
+    void SetStoredDir(const std::string& dir);
+    std::string StoredDir() const;
 
-    TFTPTransferType m_transferType = ttBinary;
-    TFTPFileSystemType m_fileSystemType = ftUnix;
-    TFTPProgressInfo m_progress;
-    std::string m_storedDir;
-    bool m_connected = false;
-    bool m_mlsdRefused = false;
-    bool m_lastListingOk = false;
-    bool m_quietNotify = false;
+    std::atomic<TFTPTransferType> m_transferType{ttBinary};
+    std::atomic<TFTPFileSystemType> m_fileSystemType{ftUnix};
+    std::atomic<bool> m_connected{false};
+    std::atomic<bool> m_lastListingOk{false};
+    std::atomic<bool> m_quietNotify{false};
+    bool m_mlsdRefused = false; // guarded by the operation lock
+
+    mutable std::mutex m_progressMutex;
+    TFTPProgressInfo m_progress; // guarded by m_progressMutex
+
+    mutable std::mutex m_dirMutex;
+    std::string m_storedDir;    // guarded by m_dirMutex
+    std::string m_confirmedDir; // guarded by m_dirMutex
 };

@@ -185,8 +185,15 @@ void TWinInetControl::Abort() {
     ++m_abortWaiters;
     m_abort = true;
     ShutdownSockets();
+    // Polls rather than a timed lock: the running operation gives up within a fraction of a
+    // second, and a plain try-lock is a lock that thread checkers can follow.
     std::unique_lock lock(m_operationMutex, std::defer_lock);
-    if (lock.try_lock_for(std::chrono::seconds(10))) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!lock.try_lock() && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ShutdownSockets(); // a data connection opened since is cut as well
+    }
+    if (lock.owns_lock()) {
         Disconnect();
         m_abort = false;
     }
@@ -271,8 +278,13 @@ void TWinInetControl::CloseSession() {
     m_sockets.clear();
 }
 
+int TWinInetControl::DefaultPort() const {
+    const int port = Port;
+    return port > 0 && port < 65536 ? port : 21;
+}
+
 std::string TWinInetControl::BaseUrl() const {
-    return ServerUrl(m_scheme, SplitHostPort(HostName, Port > 0 && Port < 65536 ? Port : 21));
+    return ServerUrl(m_scheme, SplitHostPort(HostName, DefaultPort()));
 }
 
 bool TWinInetControl::InPerformOnThisThread() const {
@@ -290,9 +302,10 @@ void TWinInetControl::PrepareRequest(const std::string& url) {
     curl_easy_setopt(h, CURLOPT_PATH_AS_IS, 1L);
     // PW_FTP_TRACE=1 in the environment shows the conversation with the server on stderr.
     if (std::getenv("PW_FTP_TRACE")) curl_easy_setopt(h, CURLOPT_VERBOSE, 1L);
-    if (!UserName.empty()) {
-        curl_easy_setopt(h, CURLOPT_USERNAME, UserName.c_str());
-        curl_easy_setopt(h, CURLOPT_PASSWORD, Password.c_str());
+    // libcurl copies the texts it is given.
+    if (const std::string user = UserName; !user.empty()) {
+        curl_easy_setopt(h, CURLOPT_USERNAME, user.c_str());
+        curl_easy_setopt(h, CURLOPT_PASSWORD, Password.get().c_str());
     }
     curl_easy_setopt(h, CURLOPT_FTP_FILEMETHOD, (long)CURLFTPMETHOD_NOCWD);
     if (!(m_connectFlags & INTERNET_FLAG_PASSIVE)) curl_easy_setopt(h, CURLOPT_FTPPORT, "-");
@@ -310,7 +323,7 @@ void TWinInetControl::PrepareRequest(const std::string& url) {
     if (m_resolveNames == rnLocal) {
         curl_easy_setopt(h, CURLOPT_PROXY, "");
     } else if (m_resolveNames == rnProxy) {
-        curl_easy_setopt(h, CURLOPT_PROXY, ProxyName.c_str());
+        curl_easy_setopt(h, CURLOPT_PROXY, ProxyName.get().c_str());
         curl_easy_setopt(h, CURLOPT_HTTPPROXYTUNNEL, 1L);
     }
     if (m_resolveNames != rnLocal && !ProxyBypassList.empty()) {
@@ -337,7 +350,7 @@ int TWinInetControl::Perform(bool allowNewConnection) {
     m_partialReply.clear();
     m_allowNewConnection = allowNewConnection;
     m_resolvedReported = false;
-    m_controlPort = SplitHostPort(HostName, Port > 0 && Port < 65536 ? Port : 21).Port;
+    m_controlPort = SplitHostPort(HostName, DefaultPort()).Port;
     m_inPerform = true;
     const CURLcode code = curl_easy_perform(m_session);
     m_inPerform = false;

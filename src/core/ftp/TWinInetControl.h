@@ -15,6 +15,39 @@
 
 typedef void CURL;
 
+// A text property that one thread may set while another reads it (the window shows the host
+// and user while a worker thread logs in): every access copies the text under a lock of its
+// own. It is assigned like a std::string and reads as one.
+class TSharedString {
+public:
+    TSharedString() = default;
+    TSharedString(std::string value) : m_value(std::move(value)) {}
+    TSharedString(const char* value) : m_value(value) {}
+    TSharedString(const TSharedString& other) : m_value(other.get()) {}
+    TSharedString& operator=(const TSharedString& other) { return *this = other.get(); }
+    TSharedString& operator=(const char* value) { return *this = std::string(value); }
+    TSharedString& operator=(std::string value) {
+        std::lock_guard lock(m_mutex);
+        m_value = std::move(value);
+        return *this;
+    }
+
+    std::string get() const {
+        std::lock_guard lock(m_mutex);
+        return m_value;
+    }
+    operator std::string() const { return get(); }
+    bool empty() const {
+        std::lock_guard lock(m_mutex);
+        return m_value.empty();
+    }
+    friend bool operator==(const TSharedString& a, const std::string& b) { return a.get() == b; }
+
+private:
+    mutable std::mutex m_mutex;
+    std::string m_value;
+};
+
 // Connection states in their fixed order; only wisConnected counts as connected.
 enum TWinInetState : uint8_t {
     wisClosing,
@@ -52,15 +85,16 @@ public:
     TWinInetControl(const TWinInetControl&) = delete;
     TWinInetControl& operator=(const TWinInetControl&) = delete;
 
-    // Plain properties.
-    std::string HostName; // "host" or "host:port" (a port here wins over Port)
-    std::string UserName; // empty: anonymous login
-    std::string Password;
-    int Port = 0;
-    std::string ProxyName; // used only with rnProxy
+    // Plain properties. The texts and flags may be read and set from any thread; the list
+    // and the display objects are set before operations start.
+    TSharedString HostName; // "host" or "host:port" (a port here wins over Port)
+    TSharedString UserName; // empty: anonymous login
+    TSharedString Password;
+    std::atomic<int> Port = 0;
+    TSharedString ProxyName; // used only with rnProxy
     std::vector<std::string> ProxyBypassList;
-    bool SilentExceptions = true;
-    bool QuickProgress = false;
+    std::atomic<bool> SilentExceptions = true;
+    std::atomic<bool> QuickProgress = false;
     TQuickProgressBar* QuickProgressMajor = nullptr;
     TQuickProgressBar* QuickProgressMinor = nullptr;
     TQuickLabel* QuickLabelMajor = nullptr;
@@ -142,22 +176,25 @@ protected:
     const std::vector<Reply>& Replies() const { return m_replies; }
     // "ftp://host:port/" with the host and port to use.
     std::string BaseUrl() const;
+    // Port when it is a valid port number, else 21 (a port in HostName wins over both).
+    int DefaultPort() const;
     bool InPerformOnThisThread() const;
     // Unblocks every socket of the running request (from any thread).
     void ShutdownSockets();
 
     std::atomic<bool> m_destroying{false};
-    uint32_t m_connectFlags = 0;
+    std::atomic<uint32_t> m_connectFlags{0};
 
 private:
     friend struct CurlCallbacks;
     void HeaderLine(const char* data, size_t size);
 
-    unsigned m_connectRetries = 3;
-    unsigned m_connectTimeout = 300000;
-    TResolveNames m_resolveNames = rnLocal;
-    int m_accessType = INTERNET_OPEN_TYPE_DIRECT;
-    uint32_t m_requestFlags = INTERNET_FLAG_RELOAD;
+    // Set from the window's thread, read by the operation's.
+    std::atomic<unsigned> m_connectRetries{3};
+    std::atomic<unsigned> m_connectTimeout{300000};
+    std::atomic<TResolveNames> m_resolveNames{rnLocal};
+    std::atomic<int> m_accessType{INTERNET_OPEN_TYPE_DIRECT};
+    std::atomic<uint32_t> m_requestFlags{INTERNET_FLAG_RELOAD};
     std::string m_scheme = "ftp";
     std::atomic<TWinInetState> m_state{wisClosed};
 
@@ -175,6 +212,7 @@ private:
     std::mutex m_socketMutex;
     std::vector<int> m_sockets;
 
+    // Only the thread running the operation touches these.
     std::vector<Reply> m_replies;
     std::string m_partialReply;
     std::string m_lastResponse;
