@@ -1,15 +1,9 @@
 #include "cli/FtpUrl.h"
 
 #include "cli/CliSupport.h"
+#include "core/storage/IntConvert.h"
 
 namespace {
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 std::string PercentDecode(const std::string& text, const std::string& url) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -18,8 +12,8 @@ std::string PercentDecode(const std::string& text, const std::string& url) {
             continue;
         }
         if (i + 2 >= text.size()) throw CliError("bad %-escape in URL " + url);
-        const int hi = HexValue(text[i + 1]);
-        const int lo = HexValue(text[i + 2]);
+        const int hi = HexDigitValue(text[i + 1]);
+        const int lo = HexDigitValue(text[i + 2]);
         if (hi < 0 || lo < 0) throw CliError("bad %-escape in URL " + url);
         out += char(hi * 16 + lo);
         i += 2;

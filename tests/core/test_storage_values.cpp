@@ -1,4 +1,6 @@
-// The value model: writing rules, readings, the whole-string integer conversion.
+// The value model: writing rules, readings, the whole-string integer conversion, and the
+// lossless Windows-1252 <-> UTF-8 conversion with its one strict rule for UTF-8.
+#include "core/storage/Cp1252.h"
 #include "core/storage/IntConvert.h"
 #include "core/storage/TnkField.h"
 
@@ -101,6 +103,53 @@ private slots:
         QCOMPARE(int(value.ValueKind), kind);
         QCOMPARE(QByteArray::fromStdString(value.AsString()), reading);
         QCOMPARE(value.AsInteger(), integer);
+    }
+
+    void passwordTextStaysText() {
+        TnkField value;
+        QVERIFY(value.WriteText(" 1"));
+        QCOMPARE(int(value.DataType()), int(dtString));
+        QCOMPARE(value.AsString(), std::string(" 1"));
+        QVERIFY(!value.WriteText(" 1"));
+        QVERIFY(value.WriteText(""));
+        QCOMPARE(int(value.DataType()), int(dtNone));
+    }
+
+    void utf8ToCp1252_data() {
+        QTest::addColumn<QByteArray>("utf8");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<QByteArray>("cp1252"); // null: refused
+        QTest::newRow("a umlaut") << QByteArray("\xC3\xA4") << true << QByteArray("\xE4");
+        QTest::newRow("euro") << QByteArray("\xE2\x82\xAC") << true << QByteArray("\x80");
+        QTest::newRow("undefined 81") << QByteArray("\xC2\x81") << true << QByteArray("\x81");
+        QTest::newRow("y diaeresis, last") << QByteArray("\xC3\xBF") << true << QByteArray("\xFF");
+        QTest::newRow("not in the code page") << QByteArray("\xC4\x80") << true << QByteArray();
+        QTest::newRow("overlong a") << QByteArray("\xC1\xA1") << false << QByteArray();
+        QTest::newRow("overlong NUL") << QByteArray("\xC0\x80") << false << QByteArray();
+        QTest::newRow("overlong 3-byte") << QByteArray("\xE0\x81\xA1") << false << QByteArray();
+        QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << false << QByteArray();
+        QTest::newRow("past U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << false << QByteArray();
+        QTest::newRow("cut short") << QByteArray("a\xC3") << false << QByteArray();
+        QTest::newRow("lone continuation") << QByteArray("\x80") << false << QByteArray();
+    }
+    void utf8ToCp1252() {
+        QFETCH(QByteArray, utf8);
+        QFETCH(bool, valid);
+        QFETCH(QByteArray, cp1252);
+        const std::string in = utf8.toStdString();
+        QCOMPARE(IsValidUtf8(in), valid);
+        const auto out = Utf8ToCp1252(in);
+        QCOMPARE(out.has_value(), !cp1252.isNull());
+        if (out) QCOMPARE(QByteArray::fromStdString(*out), cp1252);
+    }
+
+    void everyByteRoundTrips() {
+        std::string all;
+        for (int b = 1; b < 256; ++b)
+            all.push_back(char(b));
+        const std::string utf8 = Cp1252ToUtf8(all);
+        QVERIFY(IsValidUtf8(utf8));
+        QCOMPARE(Utf8ToCp1252(utf8).value_or("<refused>"), all);
     }
 
     void writeInteger() {

@@ -45,6 +45,7 @@ private slots:
     void startsWithoutConfiguration();
     void wizardOnceOnFirstActivation();
     void wizardFinishReloads();
+    void keyboardReturnsAfterAbout();
     void noWizardWithConfiguration();
     void visibility_data();
     void visibility();
@@ -132,13 +133,28 @@ void TestMainWindow::wizardFinishReloads() {
     QTRY_COMPARE(w.ConfigSource.RecordCount(), 2);
     QCOMPARE(w.cbNewsConfig->count(), 2);
     QCOMPARE(w.cbNewsConfig->currentIndex(), 0);
-    QVERIFY(w.miNewsStart->isEnabled());
     QVERIFY(w.miMinimizeToTray->isEnabled());
-    // A file only the wizard wrote lacks the menu settings: those menus hide.
-    QVERIFY(!menuVisible(w, "miNews"));
-    QVERIFY(!menuVisible(w, "miFTP"));
-    QVERIFY(!menuVisible(w, "miTransfer"));
+    // The wizard's first file shows every menu.
+    QVERIFY(menuVisible(w, "miNews"));
+    QVERIFY(menuVisible(w, "miFTP"));
+    QVERIFY(menuVisible(w, "miTransfer"));
     QVERIFY(tabVisible(w, "tsFTP"));
+}
+
+void TestMainWindow::keyboardReturnsAfterAbout() {
+    TempHome home;
+    writeDialogFile(home.path(), 1);
+    TfmMain w;
+    w.Hooks.RunDialog = [](QDialog& d) {
+        d.show();
+        d.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&d));
+    };
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.findChild<QAction*>("miHelpAbout")->trigger();
+    QTRY_VERIFY(w.isActiveWindow());
 }
 
 void TestMainWindow::noWizardWithConfiguration() {
@@ -159,8 +175,8 @@ void TestMainWindow::visibility_data() {
     QTest::addColumn<bool>("wizardOnly");
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("hidden"); // the element the empty setting hides
-    QTest::newRow("wizard file hides menus") << true << ""
-                                             << "menus";
+    QTest::newRow("wizard file shows all") << true << ""
+                                           << "";
     QTest::newRow("no PagesFTP") << false << "PagesFTP"
                                  << "tsFTP";
     QTest::newRow("no PagesNews") << false << "PagesNews"
@@ -190,16 +206,16 @@ void TestMainWindow::visibility() {
         writeDialogFile(home.path(), 1, {{"PagesFTP", "true"}}), hidden = "tsFTP";
     TfmMain w;
     w.show();
-    QCOMPARE(menuVisible(w, "miNews"), !wizardOnly);
-    QCOMPARE(menuVisible(w, "miTransfer"), !wizardOnly);
-    QCOMPARE(menuVisible(w, "miFTP"), !wizardOnly && hidden != "miFTP");
+    QVERIFY(menuVisible(w, "miNews"));
+    QVERIFY(menuVisible(w, "miTransfer"));
+    QCOMPARE(menuVisible(w, "miFTP"), hidden != "miFTP");
     QVERIFY(!menuVisible(w, "miLinks"));
     QVERIFY(!tabVisible(w, "tsLinks"));
     for (const char* page : {"tsNews", "tsFTP", "tsTransfers"})
         QCOMPARE(tabVisible(w, page), hidden != page);
     QCOMPARE(w.sbMain->isVisible(), hidden != "sbMain");
     QCOMPARE(w.wiMinimizeToTray->isVisible(), hidden != "wiMinimizeToTray");
-    QVERIFY(w.miNewsStart->isEnabled()); // a configuration exists
+    QVERIFY(w.miMinimizeToTray->isEnabled()); // a configuration exists
 }
 
 void TestMainWindow::placement_data() {

@@ -1,6 +1,7 @@
 #include "core/config/ConfigSchema.h"
 
 #include "core/storage/ByteStream.h"
+#include "core/storage/TnkTable.h"
 
 namespace {
 
@@ -74,8 +75,10 @@ constexpr FieldRow kTranslation[] = {
 template <size_t N> TnkDBFieldCollection collect(const FieldRow (&rows)[N], ConfigRole role) {
     TnkDBFieldCollection fields;
     if (role == ConfigRole::MainWindow) return fields;
+    // The wizard declares every field the dialog does as well, so that a file it writes first
+    // shows every menu and gives its configuration the dialog's folder defaults.
     for (const auto& row : rows)
-        if (role == ConfigRole::Dialog ? row.dialog : row.wizard)
+        if (role == ConfigRole::Dialog ? row.dialog : row.dialog || row.wizard)
             fields.Add(row.name, row.defaultText, row.type);
     return fields;
 }
@@ -86,7 +89,7 @@ std::string buildDefaultTranslation() {
     static constexpr const char* kHtml[] = {"&auml;", "&ouml;", "&uuml;", "&Auml;",
                                             "&Ouml;", "&Uuml;", "&szlig;"};
     ByteWriter stream;
-    stream.writeU32(0x0001DBDB);
+    stream.writeU32(kTableSignature);
     stream.writeCountedString("");
     stream.writeU32(2);
     stream.writeCountedString("Ascii");

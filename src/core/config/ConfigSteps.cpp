@@ -2,22 +2,16 @@
 
 #include "core/config/ConfigTables.h"
 #include "core/config/Password.h"
-
-#include <filesystem>
+#include "core/storage/FileIO.h"
 
 namespace {
-bool fileExists(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::exists(path, ec);
-}
-
 void openOrStart(ConfigTables& tables, const std::string& path) {
     if (!tables.LoadIfExists(path)) tables.SettingsSource.Append();
 }
 } // namespace
 
 void OpenConfigurationForDialog(ConfigTables& tables, const std::string& path) {
-    if (fileExists(path)) {
+    if (FileExists(path)) {
         tables.ConfigFile.LoadFromFile(path);
         ScrambleAllPasswords(tables.ConfigSource);
     } else {
@@ -46,7 +40,7 @@ void FinishNewServer(ConfigTables& tables, const NewServerInput& input, const st
     config.SetString(record, "Poster", input.Poster);
     config.SetString(record, "Host", input.Host);
     config.SetString(record, "LoginName", input.LoginName);
-    config.SetString(record, "LoginPassword", ScramblePassword(input.Password));
+    config.SetText(record, "LoginPassword", ScramblePassword(input.Password));
     config.SetString(record, "LocalFTPDirectory", input.LocalFTPDirectory);
     config.SetString(record, "TemporaryDirectory", input.TemporaryDirectory);
     tables.Save(path);
@@ -54,7 +48,7 @@ void FinishNewServer(ConfigTables& tables, const NewServerInput& input, const st
 
 bool ReloadConfiguration(ConfigTables& tables, const std::string& path, bool keepChoices,
                          const ReloadSteps& steps) {
-    const bool exists = fileExists(path);
+    const bool exists = FileExists(path);
     if (exists) {
         TnkDBSource& settings = tables.SettingsSource;
         int news = 0, ftp = 0;

@@ -11,6 +11,6 @@ std::string ScramblePassword(std::string_view password) {
 
 void ScrambleAllPasswords(TnkDBSource& configurations) {
     for (int r = 0; r < configurations.RecordCount(); ++r)
-        configurations.SetString(r, "LoginPassword",
-                                 ScramblePassword(configurations.GetString(r, "LoginPassword")));
+        configurations.SetText(r, "LoginPassword",
+                               ScramblePassword(configurations.GetString(r, "LoginPassword")));
 }

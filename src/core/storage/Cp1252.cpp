@@ -41,6 +41,8 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
 }
 
 std::optional<std::string> Utf8ToCp1252(std::string_view in) {
+    // One rule for what counts as UTF-8: overlong forms and surrogates are refused here too.
+    if (!IsValidUtf8(in)) return std::nullopt;
     std::string out;
     out.reserve(in.size());
     for (size_t i = 0; i < in.size();) {

@@ -15,6 +15,11 @@ namespace {
 }
 } // namespace
 
+bool FileExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+}
+
 std::string ReadWholeFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) fail("Cannot open file ", path, errno);

@@ -4,6 +4,9 @@
 #include <string_view>
 #include <sys/types.h>
 
+// Whether anything exists at `path` (an error reading it counts as no).
+bool FileExists(const std::string& path);
+
 // Reads a whole file; throws EFileError "Cannot open file %s" when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
 

@@ -1,13 +1,11 @@
 #include "core/storage/IntConvert.h"
 
-namespace {
-int hexDigit(char c) {
+int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
-} // namespace
 
 std::optional<int32_t> TryStrToInt(std::string_view s) {
     size_t i = 0;
@@ -28,7 +26,7 @@ std::optional<int32_t> TryStrToInt(std::string_view s) {
     uint64_t value = 0;
     for (; i < s.size(); ++i) {
         if (hex) {
-            const int d = hexDigit(s[i]);
+            const int d = HexDigitValue(s[i]);
             if (d < 0) return std::nullopt;
             value = value * 16 + static_cast<uint64_t>(d);
             if (value > 0xFFFFFFFFull) return std::nullopt;

@@ -8,3 +8,6 @@
 #include <string_view>
 
 std::optional<int32_t> TryStrToInt(std::string_view text);
+
+// The value of one hexadecimal digit (either case), or -1.
+int HexDigitValue(char c);

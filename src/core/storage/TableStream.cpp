@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr uint32_t kTableSignature = 0x0001DBDB;
 constexpr int kMaxNesting = 32;
 
 void reportProgress(const std::function<void(int)>& handler, int column, int columns, int done,
@@ -117,9 +116,15 @@ private:
         case dtInteger:
             value.Integer() = in.readI32();
             break;
-        case dtString:
-            value.WriteString(in.readCountedString());
+        case dtString: {
+            // A stored text that reads as a number becomes the number, unless that would lose
+            // characters (" 1", "+5"): then it stays the exact text, as a password must.
+            const std::string text = in.readCountedString();
+            value.WriteString(text);
+            const std::string_view stored = std::string_view(text).substr(0, text.find('\0'));
+            if (value.DataType() == dtInteger && value.AsString() != stored) value.WriteText(text);
             break;
+        }
         case dtStrings: {
             const uint32_t lines = in.readU32();
             in.requireItems(lines, 4, "lines");

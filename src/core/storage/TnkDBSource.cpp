@@ -163,6 +163,16 @@ void TnkDBSource::SetString(int record, std::string_view field, std::string_view
     if (record == m_recNo) Notify(field);
 }
 
+void TnkDBSource::SetText(int record, std::string_view field, std::string_view text) {
+    TnkTable* t = table();
+    if (!t) return;
+    const int f = t->FieldIndex(field);
+    const int r = resolve(record);
+    if (f < 0 || r < 0) return;
+    t->WriteText(f, r, text);
+    if (record == m_recNo) Notify(field);
+}
+
 void TnkDBSource::SetInteger(int record, std::string_view field, int32_t value) {
     TnkTable* t = table();
     if (!t) return;

@@ -52,6 +52,9 @@ public:
 
     std::string GetString(int record, std::string_view field) const;
     void SetString(int record, std::string_view field, std::string_view text);
+    // As SetString, but the value is kept as text even when it reads as a whole number.
+    void SetText(int record, std::string_view field, std::string_view text);
+    void SetText(std::string_view field, std::string_view text) { SetText(m_recNo, field, text); }
     int32_t GetInteger(int record, std::string_view field) const;
     void SetInteger(int record, std::string_view field, int32_t value);
     std::string GetString(std::string_view field) const { return GetString(m_recNo, field); }

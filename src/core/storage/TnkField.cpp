@@ -80,6 +80,15 @@ bool TnkField::WriteString(std::string_view text) {
     return true;
 }
 
+bool TnkField::WriteText(std::string_view text) {
+    if (const auto nul = text.find('\0'); nul != std::string_view::npos) text = text.substr(0, nul);
+    if (text.empty()) return WriteString(text);
+    if (DataType() == dtString && String() == text) return false;
+    SetDataType(dtString);
+    String().assign(text);
+    return true;
+}
+
 bool TnkField::WriteInteger(int32_t value) {
     if (AsInteger() == value) return false;
     if (value == 0) {

@@ -36,6 +36,8 @@ public:
 
     // The writing rules. Each returns true when the value changed (and an event is due).
     bool WriteString(std::string_view text);
+    // Stores `text` as text even when it reads as a whole number (empty stays empty).
+    bool WriteText(std::string_view text);
     bool WriteInteger(int32_t value);
 
     // Payload access by type; each requires the value to hold that type.

@@ -44,6 +44,10 @@ void TnkTable::WriteString(int field, int record, std::string_view text) {
     if (Value(field, record).WriteString(text)) Changed();
 }
 
+void TnkTable::WriteText(int field, int record, std::string_view text) {
+    if (Value(field, record).WriteText(text)) Changed();
+}
+
 void TnkTable::WriteInteger(int field, int record, int32_t value) {
     if (Value(field, record).WriteInteger(value)) Changed();
 }

@@ -4,6 +4,7 @@
 // OnChange once; operations that touch many values hold the change lock while they work.
 #include "core/storage/TnkFields.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -36,6 +37,7 @@ public:
 
     // Value writes through the writing rules; fire OnChange when the value changed.
     void WriteString(int field, int record, std::string_view text);
+    void WriteText(int field, int record, std::string_view text);
     void WriteInteger(int field, int record, int32_t value);
 
     void AppendRecord();
@@ -67,6 +69,9 @@ private:
     int m_lock = 0;
     bool m_pending = false;
 };
+
+// The first four bytes of every table stream.
+inline constexpr uint32_t kTableSignature = 0x0001DBDB;
 
 // Letter-case-insensitive comparison of 8-bit names (ASCII and Latin-1 letters).
 bool SameTextCi(std::string_view a, std::string_view b);

@@ -5,11 +5,13 @@
 #include "core/config/ConfigLocation.h"
 #include "core/config/ConfigSteps.h"
 #include "core/config/Visibility.h"
+#include "core/news/NewsFormat.h"
+#include "core/storage/FileIO.h"
 #include "core/storage/nkErrors.h"
 #include "gui/dialogs/TfmAbout.h"
-#include "gui/ftp/FtpSession.h"
 #include "gui/dialogs/TfmConfiguration.h"
 #include "gui/dialogs/TfmNewServer.h"
+#include "gui/ftp/FtpSession.h"
 #include "gui/ui/AnimatedImage.h"
 #include "gui/ui/Cp1252Text.h"
 #include "gui/ui/DBComboBox.h"
@@ -36,19 +38,27 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include <filesystem>
-
 namespace {
-bool fileExists(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::exists(path, ec);
-}
+// Commands whose work has not been built into this version: they show, but never enable, so
+// that nothing looks as if it worked and does nothing.
+const QStringList kWithoutFunction{"miNewsStart",
+                                   "siNewsStart",
+                                   "miFTPConnect",
+                                   "siFTPConnect",
+                                   "miFTPQuickConnect",
+                                   "siFTPQuickConnect",
+                                   "miFTPRefreshLocal",
+                                   "siFTPRefreshLocal",
+                                   "milvLocalRefresh",
+                                   "miFTPMakeDirectoryLocal",
+                                   "siFTPMakeDirectoryLocal",
+                                   "milvLocalCreateFolder",
+                                   "miNewNewsfile",
+                                   "miDropperWindow"};
 
 } // namespace
 
-TfmMain::TfmMain(QWidget* parent)
-    : QMainWindow(parent),
-      NewsSource(&NewsData, {{"Date"}, {"Time"}, {"Name"}, {"Header"}, {"Text"}, {"Footer"}}) {
+TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent), NewsSource(&NewsData, NewsFields()) {
     setObjectName("fmMain");
     setWindowTitle("Pagewright v2.0 beta 1");
     setWindowIcon(MainPicture(MainGlyph::Program));
@@ -175,6 +185,10 @@ void TfmMain::registerItems() {
     }
 }
 
+bool TfmMain::HasFunction(const QString& item) {
+    return !kWithoutFunction.contains(item);
+}
+
 CommandInputs TfmMain::CurrentCommandInputs() {
     CommandInputs in;
     in.States = {NewsState(), LinksState(), FTPState(), TransferState()};
@@ -199,12 +213,14 @@ void TfmMain::UpdateCommandStates() {
     if (m_refreshing) return; // reading the news cursor may notify and call back
     m_refreshing = true;
     const CommandStates states = ComputeCommandStates(CurrentCommandInputs());
-    for (const auto& [name, enabled] : states.Items) {
+    for (auto [name, enabled] : states.Items) {
         if (name == "sbaNews.0") {
             sbaNews->SetPanelEnabled(0, enabled);
             continue;
         }
-        QObject* object = m_items.value(QString::fromStdString(name));
+        const QString item = QString::fromStdString(name);
+        QObject* object = m_items.value(item);
+        enabled = enabled && HasFunction(item);
         if (auto* action = qobject_cast<QAction*>(object))
             action->setEnabled(enabled);
         else if (auto* widget = qobject_cast<QWidget*>(object))
@@ -437,8 +453,11 @@ void TfmMain::ConfigurationCommand() {
 }
 
 void TfmMain::AboutCommand() {
-    TfmAbout about(this);
-    Hooks.RunDialog(about);
+    {
+        TfmAbout about(this);
+        Hooks.RunDialog(about);
+    }
+    activateWindow(); // the keyboard returns to the main window
 }
 
 void TfmMain::GotoPage(QWidget* page) {
@@ -523,7 +542,7 @@ bool TfmMain::runCloseSteps() {
         if (!file.isEmpty() && QFile::exists(file)) QFile::remove(file);
 
     const std::string path = ConfigFilePath();
-    if (fileExists(path) && !m_loadFailed) {
+    if (FileExists(path) && !m_loadFailed) {
         if (isMaximized() || isMinimized()) showNormal();
         const QRect g = geometry();
         WriteBounds(SettingsSource, g.x(), g.y(), g.width(), g.height());

@@ -75,6 +75,8 @@ public:
     CommandInputs CurrentCommandInputs();
     // The enabled state that the refresh last applied, by item name.
     QObject* CommandItem(const QString& name) const { return m_items.value(name); }
+    // False for a command shown in this version whose work is not built yet: never enabled.
+    static bool HasFunction(const QString& item);
 
     // Reloads the configuration file; returns whether it was loaded. Load errors are shown.
     bool ReloadConfigFile(bool keepChoices);

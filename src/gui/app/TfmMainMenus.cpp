@@ -216,6 +216,7 @@ void TfmMain::buildTray() {
     mistRestorePagewright->setFont(bold); // the default entry
     pmTray->addAction(item(mistDropperWindow, "mistDropperWindow", "Dropper Window"));
     mistDropperWindow->setCheckable(true);
+    mistDropperWindow->setEnabled(TfmMain::HasFunction("miDropperWindow"));
     pmTray->addSeparator();
     pmTray->addAction(item(mistExit, "mistExit", "E&xit"));
 

@@ -24,4 +24,5 @@ void DBEdit::ReadField() {
 
 DBPasswordEdit::DBPasswordEdit(QWidget* parent) : DBEdit(parent) {
     ShowPasswordAsStars(this);
+    SetStoreAsText(true);
 }

@@ -49,7 +49,10 @@ int DBFieldLink::ReadInteger() const {
 void DBFieldLink::WriteString(const std::string& text) {
     if (m_refreshing || !HasRecord()) return;
     FlagGuard guard(m_writing);
-    m_source->SetString(m_field, text);
+    if (m_storeAsText)
+        m_source->SetText(m_field, text);
+    else
+        m_source->SetString(m_field, text);
 }
 
 void DBFieldLink::WriteInteger(int value) {

@@ -25,6 +25,8 @@ public:
 
     // Whether the source has a current record that edits can be written into.
     bool HasRecord() const;
+    // Edits are stored as text even when they read as whole numbers (passwords).
+    void SetStoreAsText(bool on) { m_storeAsText = on; }
 
 protected:
     // Called with refreshing set, so that the control's own change signals do not write back.
@@ -41,6 +43,7 @@ private:
     TnkDBSource* m_source = nullptr;
     std::string m_field;
     bool m_refreshing = false;
+    bool m_storeAsText = false;
     bool m_writing = false; // the control's own write: its text already shows the value
 };
 

@@ -5,10 +5,29 @@
 #include "gui/ui/Cp1252Text.h"
 
 #include <QKeyEvent>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 
+namespace {
+// Rows tall enough for the dots and rings above capital letters (Ä, Ö, Ü, Å), which reach
+// above the font's ascent in many fonts and were cut off at the default height.
+class TallRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        const QFontMetrics& fm = option.fontMetrics;
+        const int above = std::max(
+            fm.ascent(), -fm.tightBoundingRect(QStringLiteral("\u00C4\u00D6\u00DC\u00C5")).top());
+        size.setHeight(std::max(size.height(), above + fm.descent() + 4));
+        return size;
+    }
+};
+} // namespace
+
 DBTranslationList::DBTranslationList(QWidget* parent) : QListWidget(parent) {
+    setItemDelegate(new TallRowDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
         TnkDBSource* source = DataSource();
