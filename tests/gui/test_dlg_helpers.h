@@ -13,24 +13,10 @@
 #include <QToolButton>
 #include <QWidget>
 
+#include "support/TempHome.h"
+
 #include <functional>
 #include <memory>
-
-// Points the program folder (and so the configuration file) at a fresh temporary folder.
-struct TempHome {
-    QTemporaryDir dir;
-    TempHome() { qputenv("PAGEWRIGHT_HOME", QFile::encodeName(dir.path())); }
-    ~TempHome() { qunsetenv("PAGEWRIGHT_HOME"); }
-    QString path(const QString& name = QStringLiteral("Pagewright2.cfg")) const {
-        return dir.filePath(name);
-    }
-    std::string cfg() const { return QFile::encodeName(path()).toStdString(); }
-    bool hasFile() const { return QFile::exists(path()); }
-    QByteArray bytes() const {
-        QFile file(path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-};
 
 // The file as the main window sees it: no field definitions, exactly what is stored.
 inline std::unique_ptr<ConfigTables> readBack(const std::string& path) {

@@ -39,7 +39,7 @@ void TestMainClose::refusedWhileBusy_data() {
 void TestMainClose::refusedWhileBusy() {
     QFETCH(int, which);
     TempHome home;
-    writeDialogFile(home.path(), 1);
+    writeDialogFile(home.cfg(), 1);
     const QByteArray before = home.bytes();
     TfmMain w;
     w.show();
@@ -67,7 +67,7 @@ void TestMainClose::connectedAsks_data() {
 void TestMainClose::connectedAsks() {
     QFETCH(bool, yes);
     TempHome home;
-    writeDialogFile(home.path(), 1);
+    writeDialogFile(home.cfg(), 1);
     const QByteArray before = home.bytes();
     TfmMain w; // the real question box
     w.show();
@@ -84,20 +84,20 @@ void TestMainClose::connectedAsks() {
         QVERIFY(w.isVisible());
         QCOMPARE(home.bytes(), before); // nothing saved
     } else {
-        QCOMPARE(FileView(home.path()).setting("Width"), 700);
+        QCOMPARE(FileView(home.cfg()).setting("Width"), 700);
     }
 }
 
 void TestMainClose::writesBoundsWithoutSaveWindowPos() {
     TempHome home;
-    writeDialogFile(home.path(), 2, {{"SaveWindowPos", ""}, {"NewsConfiguration", "1"}});
+    writeDialogFile(home.cfg(), 2, {{"SaveWindowPos", ""}, {"NewsConfiguration", "1"}});
     {
         TfmMain w;
         w.show();
         w.setGeometry(QRect(33, 44, 640, 470));
         QVERIFY(w.close());
     }
-    FileView file(home.path());
+    FileView file(home.cfg());
     QCOMPARE(file.setting("Left"), 33);
     QCOMPARE(file.setting("Top"), 44);
     QCOMPARE(file.setting("Width"), 640);
@@ -118,7 +118,7 @@ void TestMainClose::noFileNoSave() {
         w.show();
         QVERIFY(w.close());
     }
-    QVERIFY(!QFile::exists(QString::fromStdString(home.path())));
+    QVERIFY(!QFile::exists(QString::fromStdString(home.cfg())));
 }
 
 void TestMainClose::closeStepsInOrder_data() {
@@ -141,12 +141,12 @@ void TestMainClose::closeStepsInOrder() {
     QFETCH(int, ftp);
     QFETCH(QString, expected);
     TempHome home;
-    writeDialogFile(home.path(), 1);
+    writeDialogFile(home.cfg(), 1);
     {
         ConfigTables t(ConfigRole::Dialog);
-        OpenConfigurationForDialog(t, home.path());
+        OpenConfigurationForDialog(t, home.cfg());
         t.ConfigSource.SetString(0, "NewsStayConnected", stayConnected.toStdString());
-        SaveConfigurationFromDialog(t, home.path());
+        SaveConfigurationFromDialog(t, home.cfg());
     }
     TfmMain w;
     w.show();
@@ -175,7 +175,7 @@ void TestMainClose::closeStepsInOrder() {
 
 void TestMainClose::failedSaveKeepsWindowOpen() {
     TempHome home;
-    writeDialogFile(home.path(), 1);
+    writeDialogFile(home.cfg(), 1);
     TfmMain w;
     w.show();
     int stopped = 0;
@@ -183,7 +183,7 @@ void TestMainClose::failedSaveKeepsWindowOpen() {
     QString error;
     w.Hooks.ShowError = [&](const QString& message) { error = message; };
     // The file's place is taken by a folder that cannot be replaced.
-    const QString path = QString::fromStdString(home.path());
+    const QString path = QString::fromStdString(home.cfg());
     QVERIFY(QFile::remove(path));
     QVERIFY(QDir().mkpath(path + "/blocker"));
     QVERIFY(!w.close());
@@ -192,7 +192,7 @@ void TestMainClose::failedSaveKeepsWindowOpen() {
     QCOMPARE(stopped, 0);
     // Once the place is free again, a second close saves and ends.
     QVERIFY(QDir(path).removeRecursively());
-    writeDialogFile(home.path(), 1);
+    writeDialogFile(home.cfg(), 1);
     QVERIFY(w.close());
     QCOMPARE(stopped, 1);
 }
@@ -218,7 +218,7 @@ void TestMainClose::workersEndBeforeTheWindowsTables() {
     // A worker still running when the window goes away is stopped and may finish its step on
     // the window's tables and lock: they must still exist then.
     TempHome home;
-    writeDialogFile(home.path(), 1);
+    writeDialogFile(home.cfg(), 1);
     std::atomic<bool> running{false};
     std::string seen;
     {
@@ -239,7 +239,7 @@ void TestMainClose::workersEndBeforeTheWindowsTables() {
 
 void TestMainClose::exitFromTrayWhileHidden() {
     TempHome home;
-    writeDialogFile(home.path(), 1);
+    writeDialogFile(home.cfg(), 1);
     TfmMain w;
     w.show();
     w.resize(600, 450);
@@ -247,7 +247,7 @@ void TestMainClose::exitFromTrayWhileHidden() {
     QSignalSpy closed(&w, &TfmMain::Closed);
     w.mistExit->trigger();
     QCOMPARE(closed.size(), 1);
-    QCOMPARE(FileView(home.path()).setting("Width"), 600);
+    QCOMPARE(FileView(home.cfg()).setting("Width"), 600);
 }
 
 QTEST_MAIN(TestMainClose)

@@ -35,7 +35,7 @@ private:
 
 void TestMainCommands::init() {
     m_home = std::make_unique<TempHome>();
-    writeDialogFile(m_home->path(), 2);
+    writeDialogFile(m_home->cfg(), 2);
     m_w = std::make_unique<TfmMain>();
     m_w->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_w.get()));

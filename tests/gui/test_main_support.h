@@ -4,6 +4,7 @@
 #include "core/config/ConfigLocation.h"
 #include "core/config/ConfigSteps.h"
 #include "core/config/ConfigTables.h"
+#include "support/TempHome.h"
 
 #include <QApplication>
 #include <QFile>
@@ -15,17 +16,6 @@
 #include <functional>
 #include <map>
 #include <string>
-
-struct TempHome {
-    QTemporaryDir dir;
-    TempHome() { qputenv("PAGEWRIGHT_HOME", dir.path().toUtf8()); }
-    ~TempHome() { qunsetenv("PAGEWRIGHT_HOME"); }
-    std::string path() const { return ConfigFilePath(); }
-    QByteArray bytes() const {
-        QFile f(QString::fromStdString(path()));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-};
 
 inline NewServerInput demoServer(const std::string& name) {
     return {name, "Poster", "127.0.0.1:2121", "demo", "secret", "/tmp", "/tmp"};

@@ -126,7 +126,7 @@ void TestMainWindow::wizardOnceOnFirstActivation() {
 void TestMainWindow::wizardFinishReloads() {
     TempHome home;
     TfmMain w;
-    w.Hooks.RunDialog = [&](QDialog&) { writeWizardFile(home.path(), 2); };
+    w.Hooks.RunDialog = [&](QDialog&) { writeWizardFile(home.cfg(), 2); };
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -143,7 +143,7 @@ void TestMainWindow::wizardFinishReloads() {
 
 void TestMainWindow::keyboardReturnsAfterAbout() {
     TempHome home;
-    writeDialogFile(home.path(), 1);
+    writeDialogFile(home.cfg(), 1);
     TfmMain w;
     w.Hooks.RunDialog = [](QDialog& d) {
         d.show();
@@ -159,7 +159,7 @@ void TestMainWindow::keyboardReturnsAfterAbout() {
 
 void TestMainWindow::noWizardWithConfiguration() {
     TempHome home;
-    writeWizardFile(home.path());
+    writeWizardFile(home.cfg());
     TfmMain w;
     int dialogs = 0;
     w.Hooks.RunDialog = [&](QDialog&) { ++dialogs; };
@@ -199,11 +199,11 @@ void TestMainWindow::visibility() {
     QFETCH(QString, hidden);
     TempHome home;
     if (wizardOnly)
-        writeWizardFile(home.path());
+        writeWizardFile(home.cfg());
     else
-        writeDialogFile(home.path(), 1, {{field.toStdString(), ""}});
+        writeDialogFile(home.cfg(), 1, {{field.toStdString(), ""}});
     if (field == "PagesLinks") // "true" is not "TRUE": only the exact text shows an element
-        writeDialogFile(home.path(), 1, {{"PagesFTP", "true"}}), hidden = "tsFTP";
+        writeDialogFile(home.cfg(), 1, {{"PagesFTP", "true"}}), hidden = "tsFTP";
     TfmMain w;
     w.show();
     QVERIFY(menuVisible(w, "miNews"));
@@ -236,13 +236,13 @@ void TestMainWindow::placement() {
     QFETCH(bool, applied);
     QFETCH(bool, placed);
     TempHome home;
-    writeDialogFile(home.path(), 1, {{"SaveWindowPos", "TRUE"}});
+    writeDialogFile(home.cfg(), 1, {{"SaveWindowPos", "TRUE"}});
     QPoint designed;
     {
         TfmMain unplaced;
         designed = unplaced.geometry().topLeft();
     }
-    writeDialogFile(home.path(), 1,
+    writeDialogFile(home.cfg(), 1,
                     {{"SaveWindowPos", save.toStdString()},
                      {"Left", std::to_string(stored[0])},
                      {"Top", std::to_string(stored[1])},
@@ -314,7 +314,7 @@ void TestMainWindow::gotoPage() {
 
 void TestMainWindow::localCopyNeedsConnection() {
     TempHome home;
-    writeDialogFile(home.path(), 1);
+    writeDialogFile(home.cfg(), 1);
     TfmMain w;
     auto* row = new QTreeWidgetItem(w.lvLocalFiles, {"index.html", "10", "File", ""});
     row->setSelected(true);
@@ -330,7 +330,7 @@ void TestMainWindow::localCopyNeedsConnection() {
 
 void TestMainWindow::statesFromWorkerThreads() {
     TempHome home;
-    writeDialogFile(home.path(), 1);
+    writeDialogFile(home.cfg(), 1);
     TfmMain w;
     std::thread worker([&] {
         w.SetNewsState(ActivityState::Busy);
@@ -356,7 +356,7 @@ void TestMainWindow::statesFromWorkerThreads() {
 
 void TestMainWindow::reloadKeepsChoices() {
     TempHome home;
-    writeDialogFile(home.path(), 3);
+    writeDialogFile(home.cfg(), 3);
     TfmMain w;
     QCOMPARE(w.cbNewsConfig->count(), 3);
     QCOMPARE(w.cbNewsConfig->itemText(2), QString("Server 3"));
@@ -367,7 +367,7 @@ void TestMainWindow::reloadKeepsChoices() {
     w.Hooks.SelectNewsConfiguration = [&] { ++selected; };
     // The dialog saves the file with other choices and a fourth configuration.
     w.Hooks.RunDialog = [&](QDialog&) {
-        writeDialogFile(home.path(), 4, {{"NewsConfiguration", "0"}, {"FTPConfiguration", "1"}});
+        writeDialogFile(home.cfg(), 4, {{"NewsConfiguration", "0"}, {"FTPConfiguration", "1"}});
     };
     w.ConfigurationCommand();
     QCOMPARE(w.cbNewsConfig->count(), 4);
@@ -386,12 +386,12 @@ void TestMainWindow::damagedFileIsReported_data() {
 void TestMainWindow::damagedFileIsReported() {
     QFETCH(bool, folder);
     TempHome home;
-    const QString path = QString::fromStdString(home.path());
+    const QString path = QString::fromStdString(home.cfg());
     QByteArray damaged;
     if (folder) {
         QVERIFY(QDir().mkpath(path));
     } else {
-        writeDialogFile(home.path(), 1);
+        writeDialogFile(home.cfg(), 1);
         damaged = home.bytes();
         damaged.truncate(damaged.size() / 2);
         QFile f(path);
@@ -417,7 +417,7 @@ void TestMainWindow::damagedFileIsReported() {
 
 void TestMainWindow::transferPauseRestart() {
     TempHome home;
-    writeDialogFile(home.path(), 1);
+    writeDialogFile(home.cfg(), 1);
     TfmMain w;
     QVERIFY(w.siTransferRestart->isChecked());
     QVERIFY(!w.miTransferRestart->isEnabled());
@@ -448,7 +448,7 @@ void TestMainWindow::toolbarCustomizer() {
 void TestMainWindow::minimizeWithoutTray() {
     if (QSystemTrayIcon::isSystemTrayAvailable()) QSKIP("a tray is available here");
     TempHome home;
-    writeDialogFile(home.path(), 1);
+    writeDialogFile(home.cfg(), 1);
     TfmMain w;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));

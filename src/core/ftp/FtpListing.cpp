@@ -43,21 +43,12 @@ int ParseInt(std::string_view s) {
     return v;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 int MonthFromName(std::string_view s) {
     static const std::array<const char*, 12> kMonths = {"jan", "feb", "mar", "apr", "may", "jun",
                                                         "jul", "aug", "sep", "oct", "nov", "dec"};
     if (s.size() != 3) return 0;
     for (size_t i = 0; i < kMonths.size(); ++i)
-        if (EqualsNoCase(s, kMonths[i])) return int(i) + 1;
+        if (SameAsciiCi(s, kMonths[i])) return int(i) + 1;
     return 0;
 }
 
@@ -189,8 +180,8 @@ bool ParseDos(std::string_view line, TFtpFindData& entry) {
     bool pm = false, am = false;
     if (clock.size() == 7) {
         const std::string_view suffix = clock.substr(5);
-        pm = EqualsNoCase(suffix, "PM");
-        am = EqualsNoCase(suffix, "AM");
+        pm = SameAsciiCi(suffix, "PM");
+        am = SameAsciiCi(suffix, "AM");
         if (!pm && !am) return false;
         clock = clock.substr(0, 5);
     }
@@ -290,17 +281,17 @@ bool ParseMlsdLine(std::string_view line, TFtpFindData& entry) {
         const std::string_view key = fact.substr(0, eq);
         const std::string_view value = fact.substr(eq + 1);
         anyFact = true;
-        if (EqualsNoCase(key, "type")) {
-            if (EqualsNoCase(value, "cdir") || EqualsNoCase(value, "pdir")) return false;
-            if (EqualsNoCase(value, "dir"))
+        if (SameAsciiCi(key, "type")) {
+            if (SameAsciiCi(value, "cdir") || SameAsciiCi(value, "pdir")) return false;
+            if (SameAsciiCi(value, "dir"))
                 result.Attributes = FILE_ATTRIBUTE_DIRECTORY;
-            else if (value.size() >= 13 && EqualsNoCase(value.substr(0, 13), "OS.unix=slink"))
+            else if (value.size() >= 13 && SameAsciiCi(value.substr(0, 13), "OS.unix=slink"))
                 result.Attributes = FILE_ATTRIBUTE_REPARSE_POINT;
-            else if (value.size() >= 11 && EqualsNoCase(value.substr(0, 11), "OS.unix=sym"))
+            else if (value.size() >= 11 && SameAsciiCi(value.substr(0, 11), "OS.unix=sym"))
                 result.Attributes = FILE_ATTRIBUTE_REPARSE_POINT;
-        } else if (EqualsNoCase(key, "size") || EqualsNoCase(key, "sizd")) {
+        } else if (SameAsciiCi(key, "size") || SameAsciiCi(key, "sizd")) {
             if (auto size = ParseSize(value)) result.FileSize = *size;
-        } else if (EqualsNoCase(key, "modify")) {
+        } else if (SameAsciiCi(key, "modify")) {
             // YYYYMMDDHHMMSS[.sss]
             if (value.size() >= 14 && IsDigits(value.substr(0, 14))) {
                 result.LastWriteTime = FileTimeFromCalendar(
@@ -308,7 +299,7 @@ bool ParseMlsdLine(std::string_view line, TFtpFindData& entry) {
                     ParseInt(value.substr(6, 2)), ParseInt(value.substr(8, 2)),
                     ParseInt(value.substr(10, 2)), ParseInt(value.substr(12, 2)));
             }
-        } else if (EqualsNoCase(key, "perm")) {
+        } else if (SameAsciiCi(key, "perm")) {
             perm = value;
             havePerm = true;
         }
@@ -351,4 +342,13 @@ std::vector<TFtpFindData> ParseListing(std::string_view text, TListingFormat for
         if (ok) entries.push_back(std::move(entry));
     }
     return entries;
+}
+
+bool SameAsciiCi(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
 }

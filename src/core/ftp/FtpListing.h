@@ -36,3 +36,7 @@ std::vector<TFtpFindData> ParseListing(std::string_view text, TListingFormat for
 // A name that may stand for one entry of a folder: not empty, not "." or "..", no "/" and
 // no NUL byte.
 bool IsPlainEntryName(std::string_view name);
+
+// Case-insensitive comparison of ASCII letters only: server names and replies may be UTF-8,
+// whose bytes must not be folded as Latin-1 letters (the record tables' rule).
+bool SameAsciiCi(std::string_view a, std::string_view b);

@@ -26,13 +26,6 @@ std::string StripOneTrailingSeparator(std::string path) {
     return path;
 }
 
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower((unsigned char)a[i]) != std::tolower((unsigned char)b[i])) return false;
-    return true;
-}
-
 bool WriteAll(int fd, const char* data, size_t size) {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
@@ -481,7 +474,7 @@ bool TSimpleFTP::FindRemoteFile(const std::string& remotePath, TFtpFindData& ent
     ReadDirectory("", &list, false);
     const std::string name = remotePath.substr(remotePath.rfind('/') + 1);
     for (const auto& line : list) {
-        if (EqualsNoCase(line.Text, name)) {
+        if (SameAsciiCi(line.Text, name)) {
             entry = line.Entry;
             return true;
         }
@@ -504,7 +497,7 @@ bool TSimpleFTP::LookupForGet(const std::string& remotePath, TFtpFindData& entry
             found = &e;
             break;
         }
-        if (!found && EqualsNoCase(e.FileName, name)) found = &e;
+        if (!found && SameAsciiCi(e.FileName, name)) found = &e;
     }
     if (!found) return false;
     entry = *found;

@@ -258,3 +258,12 @@ void TnkDBSource::SaveToStream(ByteWriter& out) {
     t->OnWriteProgress = OnSaveProgress;
     t->SaveToStream(out);
 }
+
+bool TnkDBSource::MoveCurrent(int step) {
+    const int from = CurrentIndex();
+    const int to = from + step;
+    if (!m_data || from < 0 || to < 0 || to >= RecordCount()) return false;
+    m_data->Exchange(from, to);
+    SetRecNo(to);
+    return true;
+}

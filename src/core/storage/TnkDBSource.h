@@ -48,6 +48,9 @@ public:
     int Append();
     void Insert();
     void Delete();
+    // Moves the current record `step` places (negative: towards the first) and follows it;
+    // false when there is no current record or the place lies outside the table.
+    bool MoveCurrent(int step);
     void Clear();
 
     std::string GetString(int record, std::string_view field) const;

@@ -12,6 +12,7 @@
 #include "gui/dialogs/MultiRowTabs.h"
 #include "gui/ui/DBEdit.h"
 #include "gui/ui/DBFieldLink.h"
+#include "gui/ui/ErrorText.h"
 
 #include <QAction>
 #include <QFile>
@@ -30,13 +31,6 @@ namespace {
 const QString kTableFilter = QStringLiteral("Translation table (*.tab);;All file (*)");
 const QString kHtmlFilter = QStringLiteral("Html file (*.htm *.html);;All files (*)");
 
-QString errorText(const EFileError& error) {
-    QString text = QString::fromLocal8Bit(error.what());
-    if (!error.detail().empty())
-        text += QStringLiteral("\n") + QString::fromLocal8Bit(error.detail());
-    return text;
-}
-
 std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
@@ -48,13 +42,7 @@ TfmConfiguration::TfmConfiguration(QWidget* parent)
     setObjectName(QStringLiteral("fmConfiguration"));
     setWindowTitle(QStringLiteral("Configuration"));
 
-    try {
-        OpenConfigurationForDialog(*m_tables, ConfigFilePath());
-    } catch (const EFileError& error) {
-        m_loadError = errorText(error);
-    } catch (const std::exception& error) {
-        m_loadError = QString::fromLocal8Bit(error.what());
-    }
+    m_loadError = FailureOf([this] { OpenConfigurationForDialog(*m_tables, ConfigFilePath()); });
     // A file without a settings record still gets one to edit.
     if (m_tables->SettingsSource.RecordCount() == 0) m_tables->SettingsSource.Append();
     m_tables->SettingsSource.First();
@@ -186,12 +174,7 @@ void TfmConfiguration::updateTitle() {
 }
 
 void TfmConfiguration::moveConfiguration(int step) {
-    TnkDBSource& config = m_tables->ConfigSource;
-    const int from = config.CurrentIndex();
-    const int to = from + step;
-    if (from < 0 || to < 0 || to >= config.RecordCount()) return;
-    config.DBData()->Exchange(from, to);
-    config.SetRecNo(to);
+    m_tables->ConfigSource.MoveCurrent(step);
 }
 
 void TfmConfiguration::browseFolder(DBEdit* edit) {
@@ -215,7 +198,7 @@ void TfmConfiguration::loadTranslationTable() {
         ByteReader in(bytes);
         m_tables->TranslationSource.LoadFromStream(in);
     } catch (const EFileError& error) {
-        QMessageBox::critical(this, windowTitle(), errorText(error));
+        QMessageBox::critical(this, windowTitle(), ErrorText(error));
     } catch (const EStreamError& error) {
         QMessageBox::critical(this, windowTitle(),
                               QStringLiteral("%1 is not a translation table.\n%2")
@@ -232,7 +215,7 @@ void TfmConfiguration::saveTranslationTable() {
         m_tables->TranslationSource.SaveToStream(out);
         WriteFileAtomically(localPath(file), out.data(), 0600);
     } catch (const EFileError& error) {
-        QMessageBox::critical(this, windowTitle(), errorText(error));
+        QMessageBox::critical(this, windowTitle(), ErrorText(error));
     }
 }
 
@@ -242,7 +225,7 @@ void TfmConfiguration::accept() {
         EnsureProgramFolder();
         SaveConfigurationFromDialog(*m_tables, ConfigFilePath());
     } catch (const EFileError& error) {
-        QMessageBox::critical(this, windowTitle(), errorText(error));
+        QMessageBox::critical(this, windowTitle(), ErrorText(error));
         return;
     }
     QDialog::accept();

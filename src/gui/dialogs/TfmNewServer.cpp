@@ -9,6 +9,7 @@
 #include "gui/dialogs/DialogPictures.h"
 #include "gui/dialogs/FileChoosers.h"
 #include "gui/ui/Cp1252Text.h"
+#include "gui/ui/ErrorText.h"
 #include "gui/ui/PasswordEcho.h"
 
 #include <QDir>
@@ -75,14 +76,7 @@ TfmNewServer::TfmNewServer(QWidget* parent)
       m_tables(std::make_unique<ConfigTables>(ConfigRole::Wizard)) {
     setObjectName(QStringLiteral("fmNewServer"));
     setWindowTitle(QStringLiteral("Server Wizard"));
-    try {
-        OpenConfigurationForWizard(*m_tables, ConfigFilePath());
-    } catch (const EFileError& error) {
-        m_loadError = QString::fromLocal8Bit(error.what());
-        if (!error.detail().empty()) m_loadError += "\n" + QString::fromLocal8Bit(error.detail());
-    } catch (const std::exception& error) {
-        m_loadError = QString::fromLocal8Bit(error.what());
-    }
+    m_loadError = FailureOf([this] { OpenConfigurationForWizard(*m_tables, ConfigFilePath()); });
 
     auto* picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("imWizard"));
@@ -272,8 +266,7 @@ void TfmNewServer::finish() {
             config.SetRecNo(config.RecordCount() - 1);
             config.Delete();
         }
-        QString text = QString::fromLocal8Bit(error.what());
-        if (!error.detail().empty()) text += "\n" + QString::fromLocal8Bit(error.detail());
+        QString text = ErrorText(error);
         QMessageBox::critical(this, windowTitle(), text);
         return;
     }

@@ -57,13 +57,7 @@ void DBTranslationList::ReadField() {
 }
 
 void DBTranslationList::moveRecord(int step) {
-    TnkDBSource* source = DataSource();
-    if (!source || !source->DBData() || !HasRecord()) return;
-    const int from = source->CurrentIndex();
-    const int to = from + step;
-    if (to < 0 || to >= source->RecordCount()) return;
-    source->DBData()->Exchange(from, to);
-    source->SetRecNo(to);
+    if (TnkDBSource* source = DataSource(); source && HasRecord()) source->MoveCurrent(step);
 }
 
 void DBTranslationList::keyPressEvent(QKeyEvent* event) {

@@ -1,4 +1,5 @@
 // pagewright-cli's ftp commands against a real server: output, exit status and messages.
+#include "support/CliRunner.h"
 #include "support/FtpServer.h"
 
 #include <QDir>
@@ -14,26 +15,10 @@
 #include <fstream>
 
 namespace {
-struct Result {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Result = CliRun;
 
-Result RunCli(const QStringList& args, int timeoutMs = 60000) {
-    QProcess p;
-    p.start(QStringLiteral(PW_CLI_PATH), QStringList{"ftp"} + args);
-    Result r;
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished();
-        r.err = "<timed out>";
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+Result RunFtp(const QStringList& args, int timeoutMs = 60000) {
+    return RunCli(QStringList{"ftp"} + args, timeoutMs);
 }
 
 QByteArray ReadLocal(const QString& path) {
@@ -69,7 +54,7 @@ void TestFtpCli::listing() {
     // A name in Windows-1252 bytes ("café.txt").
     std::ofstream(server.root().toStdString() + "/my docs/caf\xe9.txt") << "";
 
-    const Result r = RunCli({"ls", server.url() + "/my%20docs", mode});
+    const Result r = RunFtp({"ls", server.url() + "/my%20docs", mode});
     QCOMPARE(r.exitCode, 0);
     QVERIFY(r.err.isEmpty());
     QMap<QString, QJsonObject> byName;
@@ -112,33 +97,33 @@ void TestFtpCli::commands() {
     src.close();
 
     // Options may stand before the arguments.
-    QCOMPARE(RunCli({mode, "mkdir", base + "/site"}).exitCode, 0);
+    QCOMPARE(RunFtp({mode, "mkdir", base + "/site"}).exitCode, 0);
     QVERIFY(QDir(server.path("site")).exists());
-    QCOMPARE(RunCli({"put", src.fileName(), base + "/site/", mode}).exitCode, 0);
+    QCOMPARE(RunFtp({"put", src.fileName(), base + "/site/", mode}).exitCode, 0);
     QCOMPARE(server.readFile("site/news page.html").size(), 200000);
-    QCOMPARE(RunCli({"put", src.fileName(), base + "/site/index%20copy.html", mode}).exitCode, 0);
+    QCOMPARE(RunFtp({"put", src.fileName(), base + "/site/index%20copy.html", mode}).exitCode, 0);
     QVERIFY(QFile::exists(server.path("site/index copy.html")));
 
     const QString got = local.filePath("got.html");
-    QCOMPARE(RunCli({"get", base + "/site/news%20page.html", got, mode}).exitCode, 0);
+    QCOMPARE(RunFtp({"get", base + "/site/news%20page.html", got, mode}).exitCode, 0);
     QCOMPARE(ReadLocal(got), QByteArray(200000, 'n'));
-    QCOMPARE(RunCli({"get", base + "/site/index%20copy.html", local.path(), mode}).exitCode, 0);
+    QCOMPARE(RunFtp({"get", base + "/site/index%20copy.html", local.path(), mode}).exitCode, 0);
     QVERIFY(QFile::exists(local.filePath("index copy.html")));
 
-    const Result pwd = RunCli({"pwd", base + "/site", mode});
+    const Result pwd = RunFtp({"pwd", base + "/site", mode});
     QCOMPARE(pwd.exitCode, 0);
     QCOMPARE(pwd.out, QByteArray("/site\n"));
 
-    QCOMPARE(RunCli({"rename", base + "/site/index%20copy.html", "renamed.html", mode}).exitCode,
+    QCOMPARE(RunFtp({"rename", base + "/site/index%20copy.html", "renamed.html", mode}).exitCode,
              0);
     QVERIFY(QFile::exists(server.path("site/renamed.html")));
-    QCOMPARE(RunCli({"rename", base + "/site/renamed.html", "/top.html", mode}).exitCode, 0);
+    QCOMPARE(RunFtp({"rename", base + "/site/renamed.html", "/top.html", mode}).exitCode, 0);
     QVERIFY(QFile::exists(server.path("top.html")));
 
-    QCOMPARE(RunCli({"rm", base + "/top.html", mode}).exitCode, 0);
+    QCOMPARE(RunFtp({"rm", base + "/top.html", mode}).exitCode, 0);
     QVERIFY(!QFile::exists(server.path("top.html")));
-    QCOMPARE(RunCli({"rm", base + "/site/news%20page.html", mode}).exitCode, 0);
-    QCOMPARE(RunCli({"rmdir", base + "/site", mode}).exitCode, 0);
+    QCOMPARE(RunFtp({"rm", base + "/site/news%20page.html", mode}).exitCode, 0);
+    QCOMPARE(RunFtp({"rmdir", base + "/site", mode}).exitCode, 0);
     QVERIFY(!QDir(server.path("site")).exists());
 }
 
@@ -177,7 +162,7 @@ void TestFtpCli::failures() {
          "[--timeout SECONDS]"},
     };
     for (const Case& c : cases) {
-        const Result r = RunCli(c.args);
+        const Result r = RunFtp(c.args);
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(QString::fromUtf8(r.err), c.message + "\n");
         QVERIFY(r.out.isEmpty());
@@ -185,7 +170,7 @@ void TestFtpCli::failures() {
     QCOMPARE(ReadLocal(keep), QByteArray("keep me"));
 
     server.kill();
-    const Result gone = RunCli({"ls", base + "/"});
+    const Result gone = RunFtp({"ls", base + "/"});
     QCOMPARE(gone.exitCode, 1);
     QCOMPARE(QString::fromUtf8(gone.err), "Unable to connect to " + host + "\n");
 }
@@ -195,7 +180,7 @@ void TestFtpCli::silentServer() {
     QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
     QElapsedTimer timer;
     timer.start();
-    const Result r = RunCli({"ls", server.url() + "/", "--timeout", "2"});
+    const Result r = RunFtp({"ls", server.url() + "/", "--timeout", "2"});
     QVERIFY2(timer.elapsed() < 15000, qPrintable(QString::number(timer.elapsed())));
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(QString::fromUtf8(r.err),

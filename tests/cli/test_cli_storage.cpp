@@ -1,20 +1,14 @@
 // pagewright-cli table and cfg commands, run as a user would run them.
 #include "core/config/ConfigSchema.h"
+#include "support/CliRunner.h"
 
 #include <QtTest>
 
 namespace {
-struct Run {
-    int exitCode = -1;
-    QByteArray out, err;
-};
+using Run = CliRun;
 
 Run cli(const QStringList& args) {
-    QProcess p;
-    p.start(PW_CLI_PATH, args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
+    return RunCli(args);
 }
 
 QByteArray readFile(const QString& path) {

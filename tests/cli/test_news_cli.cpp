@@ -2,6 +2,7 @@
 #include "core/storage/ByteStream.h"
 #include "core/storage/TnkDBData.h"
 #include "core/storage/TnkDBSource.h"
+#include "support/CliRunner.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,10 +13,7 @@
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out, err;
-};
+using Run = CliRun;
 
 QByteArray crlf(QByteArray text) {
     return text.replace("\n", "\r\n");
@@ -68,18 +66,7 @@ QString TestNewsCli::file(const QString& name, const QByteArray& content) {
 }
 
 Run TestNewsCli::cli(const QStringList& args) {
-    QProcess p;
-    p.start(PW_CLI_PATH, QStringList{"news"} + args);
-    Run run;
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit) {
-        p.kill();
-        p.waitForFinished();
-        return run;
-    }
-    run.exitCode = p.exitCode();
-    run.out = p.readAllStandardOutput();
-    run.err = p.readAllStandardError();
-    return run;
+    return RunCli(QStringList{"news"} + args);
 }
 
 void TestNewsCli::parsePrintsItemsOldestFirst() {
