@@ -1,169 +1,90 @@
 #include "gui/dialogs/DialogPictures.h"
 
+#include "gui/ui/MainPictures.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSvgRenderer>
+
+// The glyphs, the folder, the key, the program's icon, the wizard's side picture and the small
+// window are SVG files in the program's resources (src/gui/icons). The title, the globe with its
+// caption and the About box's plate stay drawn here: the first two set text in the system's
+// font, and the plate must be exactly one colour outside its shape because it becomes the
+// window's mask.
 
 namespace {
 const QColor kBlue(40, 90, 170);
-const QColor kPaper(250, 250, 245);
 
 QPixmap blank(QSize size) {
     QPixmap pixmap(size);
     pixmap.fill(Qt::transparent);
     return pixmap;
 }
+
+// Renders an SVG file of the resources, stretched to fill the whole pixmap.
+QPixmap render(const char* name, QSize size) {
+    InitPictureResources();
+    QPixmap pixmap = blank(size);
+    QSvgRenderer renderer(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
+    QPainter p(&pixmap);
+    renderer.render(&p);
+    return pixmap;
+}
+
+const char* glyphFile(DialogPictures::Glyph glyph) {
+    using DialogPictures::Glyph;
+    switch (glyph) {
+    case Glyph::Add:
+        return "add";
+    case Glyph::Delete:
+        return "delete";
+    case Glyph::First:
+        return "first";
+    case Glyph::Prior:
+        return "prior";
+    case Glyph::Next:
+        return "next";
+    case Glyph::Last:
+        return "last";
+    case Glyph::MoveLeft:
+        return "move-left";
+    case Glyph::MoveRight:
+        return "move-right";
+    case Glyph::Clear:
+        return "clear";
+    case Glyph::Browse:
+        return "browse";
+    }
+    return "add";
+}
 } // namespace
 
 namespace DialogPictures {
 
 QIcon ToolGlyph(Glyph glyph) {
-    QPixmap pixmap = blank({16, 16});
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QColor ink = glyph == Glyph::Delete || glyph == Glyph::Clear ? QColor(190, 30, 30)
-                       : glyph == Glyph::Add                           ? QColor(20, 140, 40)
-                                                                       : kBlue;
-    p.setPen(QPen(ink, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.setBrush(ink);
-    auto triangle = [&p](qreal tipX, qreal baseX) {
-        const QPointF points[] = {{tipX, 8}, {baseX, 3.5}, {baseX, 12.5}};
-        p.drawPolygon(points, 3);
-    };
-    switch (glyph) {
-    case Glyph::Add:
-        p.drawLine(QPointF(8, 3), QPointF(8, 13));
-        p.drawLine(QPointF(3, 8), QPointF(13, 8));
-        break;
-    case Glyph::Delete:
-        p.drawLine(QPointF(3, 8), QPointF(13, 8));
-        break;
-    case Glyph::Clear:
-        p.drawLine(QPointF(4, 4), QPointF(12, 12));
-        p.drawLine(QPointF(12, 4), QPointF(4, 12));
-        break;
-    case Glyph::First:
-        p.drawLine(QPointF(4, 3.5), QPointF(4, 12.5));
-        triangle(6, 12);
-        break;
-    case Glyph::Prior:
-        triangle(5, 11);
-        break;
-    case Glyph::Next:
-        triangle(11, 5);
-        break;
-    case Glyph::Last:
-        p.drawLine(QPointF(12, 3.5), QPointF(12, 12.5));
-        triangle(10, 4);
-        break;
-    case Glyph::MoveLeft:
-        triangle(2.5, 7.5);
-        triangle(8.5, 13.5);
-        break;
-    case Glyph::MoveRight:
-        triangle(13.5, 8.5);
-        triangle(7.5, 2.5);
-        break;
-    case Glyph::Browse:
-        p.setPen(QPen(QColor(150, 110, 20), 1));
-        p.setBrush(QColor(245, 205, 90));
-        p.drawRect(QRectF(1.5, 4.5, 13, 9));
-        p.drawRect(QRectF(1.5, 2.5, 6, 2));
-        break;
-    }
-    return QIcon(pixmap);
+    InitPictureResources();
+    return QIcon(QStringLiteral(":/icons/tool-%1.svg").arg(QLatin1String(glyphFile(glyph))));
 }
 
 QPixmap Folder(int size) {
-    QPixmap pixmap = blank({size, size});
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const qreal u = size / 40.0;
-    p.setPen(QPen(QColor(150, 110, 20), u));
-    p.setBrush(QColor(240, 200, 80));
-    p.drawRoundedRect(QRectF(3 * u, 8 * u, 16 * u, 8 * u), 2 * u, 2 * u);
-    p.setBrush(QColor(250, 215, 100));
-    p.drawRoundedRect(QRectF(3 * u, 12 * u, 34 * u, 22 * u), 2 * u, 2 * u);
-    p.setPen(QPen(QColor(200, 40, 40), 3 * u, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(28 * u, 4 * u), QPointF(28 * u, 14 * u));
-    p.drawLine(QPointF(23 * u, 9 * u), QPointF(33 * u, 9 * u));
-    return pixmap;
+    return render("new-folder", {size, size});
 }
 
 QPixmap Key(int size) {
-    QPixmap pixmap = blank({size, size});
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const qreal u = size / 32.0;
-    p.setPen(QPen(QColor(120, 90, 10), 1.5 * u));
-    p.setBrush(QColor(235, 190, 60));
-    p.drawEllipse(QRectF(3 * u, 9 * u, 13 * u, 13 * u));
-    p.drawRect(QRectF(15 * u, 14 * u, 14 * u, 3.5 * u));
-    p.drawRect(QRectF(24 * u, 17 * u, 2.5 * u, 5 * u));
-    p.setBrush(kPaper);
-    p.drawEllipse(QRectF(6.5 * u, 13.5 * u, 4 * u, 4 * u));
-    return pixmap;
+    return render("key", {size, size});
 }
 
 QPixmap WizardSide(QSize size) {
-    QPixmap pixmap(size);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient sky(0, 0, 0, size.height());
-    sky.setColorAt(0, QColor(30, 70, 150));
-    sky.setColorAt(1, QColor(140, 190, 240));
-    p.fillRect(pixmap.rect(), sky);
-    const qreal w = size.width();
-    // A server tower with a few drive bays and lights.
-    const QRectF tower(w * 0.25, size.height() * 0.35, w * 0.5, size.height() * 0.45);
-    p.setPen(QPen(QColor(40, 40, 40), 1.5));
-    p.setBrush(QColor(210, 210, 215));
-    p.drawRoundedRect(tower, 4, 4);
-    for (int i = 0; i < 3; ++i) {
-        const QRectF bay(tower.left() + 8, tower.top() + 10 + i * 18, tower.width() - 16, 10);
-        p.setBrush(QColor(160, 160, 170));
-        p.drawRect(bay);
-    }
-    p.setBrush(QColor(60, 200, 80));
-    p.drawEllipse(QPointF(tower.left() + 12, tower.bottom() - 14), 3, 3);
-    // Dashed arcs: the link to the network.
-    p.setPen(QPen(Qt::white, 2, Qt::DashLine));
-    p.setBrush(Qt::NoBrush);
-    for (int r = 1; r <= 3; ++r)
-        p.drawArc(QRectF(w / 2 - 14 * r, tower.top() - 8 - 14 * r, 28 * r, 28 * r), 30 * 16,
-                  120 * 16);
-    return pixmap;
+    return render("wizard-side", size);
 }
 
 QPixmap Screen(QSize size) {
-    QPixmap pixmap = blank(size);
-    QPainter p(&pixmap);
-    const QRect frame = pixmap.rect().adjusted(0, 0, -1, -1);
-    p.setPen(QColor(60, 60, 60));
-    p.setBrush(kPaper);
-    p.drawRect(frame);
-    p.fillRect(QRect(1, 1, frame.width() - 1, 8), kBlue);
-    p.fillRect(QRect(4, 12, frame.width() - 8, 6), QColor(200, 200, 200));
-    for (int y = 22; y < frame.height() - 4; y += 6)
-        p.fillRect(QRect(6, y, (frame.width() - 12) * ((y / 6) % 3 + 2) / 4, 2),
-                   QColor(150, 150, 160));
-    return pixmap;
+    return render("screen", size);
 }
 
 QPixmap ProgramIcon(int size) {
-    QPixmap pixmap = blank({size, size});
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const qreal u = size / 32.0;
-    p.setPen(QPen(QColor(60, 60, 60), u));
-    p.setBrush(kPaper);
-    p.drawRect(QRectF(5 * u, 2 * u, 20 * u, 27 * u));
-    p.setPen(QPen(kBlue, 2 * u));
-    for (int i = 0; i < 4; ++i)
-        p.drawLine(QPointF(8 * u, (8 + 5 * i) * u), QPointF(22 * u, (8 + 5 * i) * u));
-    p.setPen(QPen(QColor(200, 60, 30), 3 * u, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(29 * u, 11 * u), QPointF(17 * u, 27 * u));
-    return pixmap;
+    return render("program", {size, size});
 }
 
 QPixmap Title(QSize size) {

@@ -1,5 +1,6 @@
 #pragma once
-// Pictures of the dialogs, drawn in code so the program carries no image files.
+// Pictures of the dialogs: SVG files in the program's resources, drawn at the size asked for;
+// the title, the globe and the About box's plate are drawn in code.
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>

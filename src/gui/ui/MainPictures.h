@@ -1,5 +1,6 @@
 #pragma once
-// The main window's pictures, drawn in code at 16 x 16 pixels.
+// The main window's pictures: SVG files in the program's resources (src/gui/icons), drawn at
+// whatever size a toolbar, menu or status bar asks for.
 #include <QIcon>
 
 enum class MainGlyph {
@@ -41,3 +42,7 @@ enum class MainGlyph {
 };
 
 QIcon MainPicture(MainGlyph glyph);
+
+// Registers the compiled icon resources. The resources live in a static library, so nothing
+// pulls them in unless some code asks for them; the picture functions call this themselves.
+void InitPictureResources();
