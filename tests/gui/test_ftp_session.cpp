@@ -56,7 +56,8 @@ void TestFtpSession::windowDestroyedDuringLongConnect() {
     TempHome home;
     SilentListener listener;
     QVERIFY(listener.port);
-    auto w = std::make_unique<TfmMain>();
+    TestPrompts prompts;
+    auto w = std::make_unique<TfmMain>(prompts);
     auto* session = w->findChild<FtpSession*>("RemoteSession");
     QVERIFY(session);
     TSimpleFTP& ftp = session->Ftp();

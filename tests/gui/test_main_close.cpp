@@ -2,6 +2,7 @@
 // written whatever "SaveWindowPos" says, a failed save keeps the window open, the later parts'
 // close steps run in order.
 #include "gui/app/TfmMain.h"
+#include "gui/ftp/FtpSession.h"
 #include "gui/ui/WorkerThread.h"
 #include "test_main_support.h"
 
@@ -9,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
 #include <atomic>
 
 class TestMainClose : public QObject {
@@ -41,17 +43,19 @@ void TestMainClose::refusedWhileBusy() {
     TempHome home;
     writeDialogFile(home.cfg(), 1);
     const QByteArray before = home.bytes();
-    TfmMain w;
+    TestPrompts prompts;
+    TfmMain w(prompts);
     w.show();
     int asked = 0;
-    w.Hooks.AskYesNo = [&](const QString&, const QString&) { return ++asked, true; };
+    prompts.ask = [&](const QString&, const QString&) { return ++asked, true; };
     const ActivityState busy = ActivityState::Busy;
     if (which == 0) w.SetNewsState(busy);
     if (which == 1) w.SetLinksState(busy);
     if (which == 2) w.SetFTPState(busy);
     if (which == 3) w.SetTransferState(busy);
     w.SetNewsState(which == 0 ? busy : ActivityState::Connected); // busy beats connected
-    QVERIFY(!w.miExit->isEnabled());
+    settle();
+    QVERIFY(!child(w, "miExit")->isEnabled());
     QVERIFY(!w.close());
     QVERIFY(w.isVisible());
     QCOMPARE(asked, 0);
@@ -69,17 +73,20 @@ void TestMainClose::connectedAsks() {
     TempHome home;
     writeDialogFile(home.cfg(), 1);
     const QByteArray before = home.bytes();
-    TfmMain w; // the real question box
+    TestPrompts prompts;
+    TfmMain w(prompts);
     w.show();
     w.resize(700, 500);
     w.SetNewsState(ActivityState::Connected);
-    QVERIFY(w.miExit->isEnabled());
-    MessageBoxAnswer answer;
-    answer.arm(yes ? QMessageBox::Yes : QMessageBox::No);
+    settle();
+    QVERIFY(child(w, "miExit")->isEnabled());
+    QStringList asked;
+    prompts.ask = [&](const QString& caption, const QString& text) {
+        asked << caption << text;
+        return yes;
+    };
     QCOMPARE(w.close(), yes);
-    QCOMPARE(answer.shown, 1);
-    QCOMPARE(answer.caption, QString("Exit Pagewright?"));
-    QCOMPARE(answer.text, QString("You are connected. Do want to exit?"));
+    QCOMPARE(asked, QStringList({"Exit Pagewright?", "You are connected. Do want to exit?"}));
     if (!yes) {
         QVERIFY(w.isVisible());
         QCOMPARE(home.bytes(), before); // nothing saved
@@ -92,7 +99,8 @@ void TestMainClose::writesBoundsWithoutSaveWindowPos() {
     TempHome home;
     writeDialogFile(home.cfg(), 2, {{"SaveWindowPos", ""}, {"NewsConfiguration", "1"}});
     {
-        TfmMain w;
+        TestPrompts prompts;
+        TfmMain w(prompts);
         w.show();
         w.setGeometry(QRect(33, 44, 640, 470));
         QVERIFY(w.close());
@@ -113,8 +121,9 @@ void TestMainClose::writesBoundsWithoutSaveWindowPos() {
 void TestMainClose::noFileNoSave() {
     TempHome home;
     {
-        TfmMain w;
-        w.Hooks.RunDialog = [](QDialog&) {};
+        TestPrompts prompts;
+        TfmMain w(prompts);
+        prompts.dialog = [](QDialog&) {};
         w.show();
         QVERIFY(w.close());
     }
@@ -127,12 +136,10 @@ void TestMainClose::closeStepsInOrder_data() {
     QTest::addColumn<int>("ftp");
     QTest::addColumn<QString>("expected");
     const int idle = 2, connected = 1;
-    QTest::newRow("idle") << "TRUE" << idle << idle << "monitor,select,transfer";
-    QTest::newRow("news held open")
-        << "TRUE" << connected << idle << "monitor,news,select,transfer";
-    QTest::newRow("news not held open") << "" << connected << idle << "monitor,select,transfer";
-    QTest::newRow("remote connected")
-        << "" << idle << connected << "monitor,remote,select,transfer";
+    QTest::newRow("idle") << "TRUE" << idle << idle << "select,transfer";
+    QTest::newRow("news held open") << "TRUE" << connected << idle << "news,select,transfer";
+    QTest::newRow("news not held open") << "" << connected << idle << "select,transfer";
+    QTest::newRow("remote connected") << "" << idle << connected << "remote,select,transfer";
 }
 
 void TestMainClose::closeStepsInOrder() {
@@ -148,15 +155,20 @@ void TestMainClose::closeStepsInOrder() {
         t.ConfigSource.SetString(0, "NewsStayConnected", stayConnected.toStdString());
         SaveConfigurationFromDialog(t, home.cfg());
     }
-    TfmMain w;
+    TestPrompts prompts;
+    TfmMain w(prompts);
     w.show();
     QStringList steps;
-    w.Hooks.StopFolderMonitor = [&] { steps << "monitor"; };
-    w.Hooks.DisconnectNews = [&] { steps << "news"; };
-    w.Hooks.DisconnectRemote = [&] { steps << "remote"; };
-    w.Hooks.SelectNewsConfiguration = [&] { steps << "select"; };
-    w.Hooks.StopTransferWorker = [&] { steps << "transfer"; };
-    w.Hooks.AskYesNo = [](const QString&, const QString&) { return true; };
+    // The connections are cut without waiting: each session reports when it is closed.
+    connect(child<FtpSession>(w, "NewsSession"), &FtpSession::AbortDone, [&] { steps << "news"; });
+    connect(child<FtpSession>(w, "RemoteSession"), &FtpSession::AbortDone,
+            [&] { steps << "remote"; });
+    connect(&w, &TfmMain::NewsConfigurationSelected, [&] { steps << "select"; });
+    w.thTransfer->OnExecute = [&](WorkerThread& t) {
+        while (!t.Terminated())
+            QThread::msleep(1);
+    };
+    w.thTransfer->Start();
     w.SetNewsState(static_cast<ActivityState>(news));
     w.SetFTPState(static_cast<ActivityState>(ftp));
     // The news page's working files go too.
@@ -167,6 +179,11 @@ void TestMainClose::closeStepsInOrder() {
     w.PageLines << "<html>";
     QSignalSpy closed(&w, &TfmMain::Closed);
     QVERIFY(w.close());
+    QVERIFY(w.thTransfer->WaitFor(5000));
+    steps << "transfer";
+    QTRY_COMPARE(steps.size(), expected.count(',') + 1);
+    settle();
+    std::sort(steps.begin(), steps.end());
     QCOMPARE(steps.join(','), expected);
     QVERIFY(!QFile::exists(w.DataFile));
     QVERIFY(w.PageLines.isEmpty());
@@ -176,12 +193,16 @@ void TestMainClose::closeStepsInOrder() {
 void TestMainClose::failedSaveKeepsWindowOpen() {
     TempHome home;
     writeDialogFile(home.cfg(), 1);
-    TfmMain w;
+    TestPrompts prompts;
+    TfmMain w(prompts);
     w.show();
-    int stopped = 0;
-    w.Hooks.StopTransferWorker = [&] { ++stopped; };
+    w.thTransfer->OnExecute = [&](WorkerThread& t) {
+        while (!t.Terminated())
+            QThread::msleep(1);
+    };
+    w.thTransfer->Start();
     QString error;
-    w.Hooks.ShowError = [&](const QString& message) { error = message; };
+    prompts.error = [&](const QString& message) { error = message; };
     // The file's place is taken by a folder that cannot be replaced.
     const QString path = QString::fromStdString(home.cfg());
     QVERIFY(QFile::remove(path));
@@ -189,18 +210,19 @@ void TestMainClose::failedSaveKeepsWindowOpen() {
     QVERIFY(!w.close());
     QVERIFY(w.isVisible());
     QVERIFY(!error.isEmpty());
-    QCOMPARE(stopped, 0);
+    QVERIFY(!w.thTransfer->WaitFor(0)); // the queue goes on while the window stays
     // Once the place is free again, a second close saves and ends.
     QVERIFY(QDir(path).removeRecursively());
     writeDialogFile(home.cfg(), 1);
     QVERIFY(w.close());
-    QCOMPARE(stopped, 1);
+    QVERIFY(w.thTransfer->WaitFor(5000));
 }
 
 void TestMainClose::stopsTransferWorker() {
     TempHome home;
-    TfmMain w;
-    w.Hooks.RunDialog = [](QDialog&) {};
+    TestPrompts prompts;
+    TfmMain w(prompts);
+    prompts.dialog = [](QDialog&) {};
     std::atomic<bool> sawStop{false};
     w.thTransfer->OnExecute = [&](WorkerThread& t) {
         while (!t.Terminated())
@@ -222,7 +244,8 @@ void TestMainClose::workersEndBeforeTheWindowsTables() {
     std::atomic<bool> running{false};
     std::string seen;
     {
-        TfmMain w;
+        TestPrompts prompts;
+        TfmMain w(prompts);
         w.thTransfer->OnExecute = [&](WorkerThread& t) {
             running = true;
             while (!t.Terminated())
@@ -240,12 +263,13 @@ void TestMainClose::workersEndBeforeTheWindowsTables() {
 void TestMainClose::exitFromTrayWhileHidden() {
     TempHome home;
     writeDialogFile(home.cfg(), 1);
-    TfmMain w;
+    TestPrompts prompts;
+    TfmMain w(prompts);
     w.show();
     w.resize(600, 450);
     w.hide(); // as when it sits in the tray
     QSignalSpy closed(&w, &TfmMain::Closed);
-    w.mistExit->trigger();
+    child(w, "mistExit")->trigger();
     QCOMPARE(closed.size(), 1);
     QCOMPARE(FileView(home.cfg()).setting("Width"), 600);
 }

@@ -1,5 +1,6 @@
 // Command items driven like a user: the news cursor and position, the function keys of the
 // FTP menu, the status bar signs, the hidden Links page, toolbar buttons running menu items.
+#include "gui/app/CommandTable.h"
 #include "gui/app/TfmMain.h"
 #include "gui/ui/AnimatedImage.h"
 #include "gui/ui/GaugeStatusBar.h"
@@ -27,16 +28,19 @@ private slots:
     void linksItemsShowHiddenPage();
     void toolbarButtonsRunMenuItems_data();
     void toolbarButtonsRunMenuItems();
+    void everyItemOnceEveryShortcutOnce();
+    void failingCommandShowsItsError();
 
 private:
     std::unique_ptr<TempHome> m_home;
+    TestPrompts m_prompts;
     std::unique_ptr<TfmMain> m_w;
 };
 
 void TestMainCommands::init() {
     m_home = std::make_unique<TempHome>();
     writeDialogFile(m_home->cfg(), 2);
-    m_w = std::make_unique<TfmMain>();
+    m_w = std::make_unique<TfmMain>(m_prompts);
     m_w->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_w.get()));
 }
@@ -65,20 +69,21 @@ void TestMainCommands::appliedStatesMatchTheRules() {
     QFETCH(int, transfer);
     QFETCH(bool, refreshing);
     TfmMain& w = *m_w;
-    new QTreeWidgetItem(w.lvRemoteFiles, {"a"});
-    w.lvRemoteFiles->topLevelItem(0)->setSelected(true);
-    w.labRemotePath->setText("/htdocs");
+    new QTreeWidgetItem(child<QTreeWidget>(w, "lvRemoteFiles"), {"a"});
+    child<QTreeWidget>(w, "lvRemoteFiles")->topLevelItem(0)->setSelected(true);
+    child<QLabel>(w, "labRemotePath")->setText("/htdocs");
     w.SetNewsState(static_cast<ActivityState>(news));
     w.SetFTPState(static_cast<ActivityState>(ftp));
     w.SetTransferState(static_cast<ActivityState>(transfer));
     w.SetLocalRefreshing(refreshing);
     w.SetRemoteRefreshing(refreshing);
+    settle();
     const CommandStates expected = ComputeCommandStates(w.CurrentCommandInputs());
     for (const auto& [name, enabled] : expected.Items) {
         const QString n = QString::fromStdString(name);
         bool shown;
         if (n == "sbaNews.0")
-            shown = w.sbaNews->PanelEnabled(0);
+            shown = child<GaugeStatusBar>(w, "sbaNews")->PanelEnabled(0);
         else if (auto* a = w.findChild<QAction*>(n)) {
             if (!a->isVisible()) continue; // a hidden action always reads disabled
             shown = a->isEnabled();
@@ -86,9 +91,9 @@ void TestMainCommands::appliedStatesMatchTheRules() {
             shown = w.findChild<QWidget*>(n)->isEnabled();
         QVERIFY2(shown == (enabled && TfmMain::HasFunction(n)), qPrintable(n));
     }
-    QCOMPARE(!w.imFTPLocalRefresh->isHidden(), refreshing);
-    QCOMPARE(!w.imFTPRemoteRefresh->isHidden(), refreshing);
-    QCOMPARE(w.BoltAnimation->isVisibleTo(&w), expected.AnimationActive);
+    QCOMPARE(!child<QLabel>(w, "imFTPLocalRefresh")->isHidden(), refreshing);
+    QCOMPARE(!child<QLabel>(w, "imFTPRemoteRefresh")->isHidden(), refreshing);
+    QCOMPARE(child<AnimatedImage>(w, "BoltAnimation")->isVisibleTo(&w), expected.AnimationActive);
 }
 
 void TestMainCommands::newsCursorDrivesNavigation() {
@@ -96,20 +101,24 @@ void TestMainCommands::newsCursorDrivesNavigation() {
     for (int i = 0; i < 3; ++i)
         w.NewsSource.Append();
     w.SetNewsState(ActivityState::Connected);
-    QCOMPARE(w.lbNewsPosition->text(), QString("3/3"));
-    QVERIFY(w.miNewsFirst->isEnabled());
-    QVERIFY(!w.siNewsLast->isEnabled());
-    w.siNewsFirst->trigger(); // the toolbar button runs the menu item: no action yet, so
-    w.NewsSource.First();     // the cursor is moved the way the editor will move it
-    QCOMPARE(w.lbNewsPosition->text(), QString("1/3"));
-    QVERIFY(!w.siNewsPrev->isEnabled());
-    QVERIFY(w.miNewsNext->isEnabled());
+    settle();
+    QCOMPARE(child<QLabel>(w, "lbNewsPosition")->text(), QString("3/3"));
+    QVERIFY(child(w, "miNewsFirst")->isEnabled());
+    QVERIFY(!child(w, "siNewsLast")->isEnabled());
+    child(w, "siNewsFirst")->trigger(); // the toolbar button runs the menu item: no action yet, so
+    w.NewsSource.First();               // the cursor is moved the way the editor will move it
+    settle();
+    QCOMPARE(child<QLabel>(w, "lbNewsPosition")->text(), QString("1/3"));
+    QVERIFY(!child(w, "siNewsPrev")->isEnabled());
+    QVERIFY(child(w, "miNewsNext")->isEnabled());
     w.NewsSource.Next();
-    QVERIFY(w.miNewsPrev->isEnabled() && w.miNewsLast->isEnabled());
+    settle();
+    QVERIFY(child(w, "miNewsPrev")->isEnabled() && child(w, "miNewsLast")->isEnabled());
     w.NewsSource.Clear();
     w.NewsSource.First();
-    QVERIFY(!w.miNewsDelete->isEnabled());
-    QCOMPARE(w.lbNewsPosition->text(), QString("0/0"));
+    settle();
+    QVERIFY(!child(w, "miNewsDelete")->isEnabled());
+    QCOMPARE(child<QLabel>(w, "lbNewsPosition")->text(), QString("0/0"));
 }
 
 void TestMainCommands::functionKeysFollowTheFocusedList_data() {
@@ -132,8 +141,9 @@ void TestMainCommands::functionKeysFollowTheFocusedList() {
     QFETCH(int, key);
     QFETCH(QString, target);
     TfmMain& w = *m_w;
-    w.GotoPage(w.tsFTP);
-    QTreeWidget* list = local ? w.lvLocalFiles : w.lvRemoteFiles;
+    w.GotoPage("tsFTP");
+    QTreeWidget* list =
+        local ? child<QTreeWidget>(w, "lvLocalFiles") : child<QTreeWidget>(w, "lvRemoteFiles");
     auto* row = new QTreeWidgetItem(list, {"index.html", "1308", "File", ""});
     if (connected) w.SetFTPState(ActivityState::Connected);
     w.activateWindow();
@@ -142,6 +152,7 @@ void TestMainCommands::functionKeysFollowTheFocusedList() {
     list->setCurrentItem(row);
     row->setSelected(true);
     QTRY_COMPARE(QApplication::focusWidget(), list);
+    settle();
     QStringList ran;
     for (QAction* a : w.findChildren<QAction*>())
         if (a->objectName().startsWith("miFTP"))
@@ -156,51 +167,92 @@ void TestMainCommands::functionKeysFollowTheFocusedList() {
 
 void TestMainCommands::statusSignClearsText() {
     TfmMain& w = *m_w;
-    w.sbaNews->SetText(1, "Error: Cannot connect");
-    w.sbaNews->SetPanelEnabled(3, true);
-    QTest::mouseClick(w.sbaNews->PanelWidget(3), Qt::LeftButton);
-    QCOMPARE(w.sbaNews->Text(1), QString());
-    QVERIFY(!w.sbaNews->PanelEnabled(2));
-    QVERIFY(!w.sbaNews->PanelEnabled(3));
+    child<GaugeStatusBar>(w, "sbaNews")->SetText(1, "Error: Cannot connect");
+    child<GaugeStatusBar>(w, "sbaNews")->SetPanelEnabled(3, true);
+    QTest::mouseClick(child<GaugeStatusBar>(w, "sbaNews")->PanelWidget(3), Qt::LeftButton);
+    QCOMPARE(child<GaugeStatusBar>(w, "sbaNews")->Text(1), QString());
+    QVERIFY(!child<GaugeStatusBar>(w, "sbaNews")->PanelEnabled(2));
+    QVERIFY(!child<GaugeStatusBar>(w, "sbaNews")->PanelEnabled(3));
     // A disabled sign is not clickable.
-    w.sbaFTP->SetText(1, "Succesful");
-    QTest::mouseClick(w.sbaFTP->PanelWidget(2), Qt::LeftButton);
-    QCOMPARE(w.sbaFTP->Text(1), QString("Succesful"));
+    child<GaugeStatusBar>(w, "sbaFTP")->SetText(1, "Succesful");
+    QTest::mouseClick(child<GaugeStatusBar>(w, "sbaFTP")->PanelWidget(2), Qt::LeftButton);
+    QCOMPARE(child<GaugeStatusBar>(w, "sbaFTP")->Text(1), QString("Succesful"));
 }
 
 void TestMainCommands::linksItemsShowHiddenPage() {
     TfmMain& w = *m_w;
-    w.miLinksStart->trigger();
-    QCOMPARE(w.PageControl->currentWidget(), w.tsLinks);
-    QVERIFY(!w.PageControl->isTabVisible(w.PageControl->indexOf(w.tsLinks)));
-    w.miNewsGoto->trigger();
-    QCOMPARE(w.PageControl->currentWidget(), w.tsNews);
+    child(w, "miLinksStart")->trigger();
+    QCOMPARE(child<QTabWidget>(w, "PageControl")->currentWidget(), child<QWidget>(w, "tsLinks"));
+    QVERIFY(!child<QTabWidget>(w, "PageControl")
+                 ->isTabVisible(
+                     child<QTabWidget>(w, "PageControl")->indexOf(child<QWidget>(w, "tsLinks"))));
+    child(w, "miNewsGoto")->trigger();
+    QCOMPARE(child<QTabWidget>(w, "PageControl")->currentWidget(), child<QWidget>(w, "tsNews"));
 }
 
 void TestMainCommands::toolbarButtonsRunMenuItems_data() {
-    QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("item");
-    QTest::newRow("local root") << "siFTPLocalDirRoot"
-                                << "miFTPLocalDirRoot";
-    QTest::newRow("local root popup") << "milvLocalRoot"
-                                      << "miFTPLocalDirRoot";
-    QTest::newRow("local root popup") << "milvLocalUp"
-                                      << "miFTPLocalDirUp";
+    QTest::addColumn<QString>("dialog"); // the class of the dialog the command opens
+    QTest::newRow("menu configuration") << "miConfiguration"
+                                        << "TfmConfiguration";
+    QTest::newRow("toolbar configuration") << "siConfiguration"
+                                           << "TfmConfiguration";
+    QTest::newRow("menu about") << "miHelpAbout"
+                                << "TfmAbout";
+    QTest::newRow("toolbar about") << "siHelpAbout"
+                                   << "TfmAbout";
+    QTest::newRow("toolbar pop-up") << "misbMainConfigure"
+                                    << "ToolbarCustomizer";
+    QTest::newRow("FTP toolbar pop-up") << "misbFTPConfigure"
+                                        << "ToolbarCustomizer";
 }
 
+// Every item of a command runs the command's work, wherever it appears.
 void TestMainCommands::toolbarButtonsRunMenuItems() {
-    QFETCH(QString, button);
     QFETCH(QString, item);
+    QFETCH(QString, dialog);
     TfmMain& w = *m_w;
-    w.labLocalPath->setText(QDir::homePath() + "/x");
-    w.UpdateCommandStates();
-    auto* b = w.findChild<QAction*>(button);
-    auto* m = w.findChild<QAction*>(item);
-    QVERIFY(b->isEnabled());
-    QCOMPARE(b->isEnabled(), m->isEnabled());
-    QSignalSpy spy(m, &QAction::triggered);
-    b->trigger();
-    QCOMPARE(spy.size(), 1);
+    QStringList opened;
+    m_prompts.dialog = [&](QDialog& d) { opened << d.metaObject()->className(); };
+    w.findChild<QAction*>(item)->trigger();
+    QCOMPARE(opened, QStringList{dialog});
+}
+
+// An item declared twice would leave one copy unrefreshed; a shortcut on two items makes Qt
+// run neither.
+void TestMainCommands::everyItemOnceEveryShortcutOnce() {
+    TfmMain& w = *m_w;
+    QStringList names, keys;
+    for (QAction* a : w.findChildren<QAction*>()) {
+        if (!a->objectName().isEmpty() && !a->isSeparator()) names << a->objectName();
+        for (const QKeySequence& k : a->shortcuts())
+            keys << k.toString();
+    }
+    names.sort();
+    for (int i = 1; i < names.size(); ++i)
+        QVERIFY2(names[i] != names[i - 1], qPrintable(names[i]));
+    keys.sort();
+    for (int i = 1; i < keys.size(); ++i)
+        QVERIFY2(keys[i] != keys[i - 1], qPrintable(keys[i]));
+    QVERIFY(keys.contains("F1") && keys.contains("F8") && keys.contains("Alt+D"));
+    for (const auto& [name, enabled] : ComputeCommandStates({}).Items)
+        QVERIFY2(name == "sbaNews.0" || w.findChild<QObject*>(QString::fromStdString(name)),
+                 name.c_str());
+}
+
+void TestMainCommands::failingCommandShowsItsError() {
+    QWidget owner;
+    TestPrompts prompts;
+    CommandTable table(&owner, prompts);
+    int ran = 0;
+    table.On("NewsPreview", [&] {
+        ++ran;
+        throw std::runtime_error("No space left on device");
+    });
+    table.Item("siNewsPreview")->trigger();
+    table.Item("miNewsPreview")->trigger();
+    QCOMPARE(ran, 2);
+    QCOMPARE(prompts.errors, QStringList(2, "No space left on device"));
 }
 
 QTEST_MAIN(TestMainCommands)

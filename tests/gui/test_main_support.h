@@ -4,14 +4,17 @@
 #include "core/config/ConfigLocation.h"
 #include "core/config/ConfigSteps.h"
 #include "core/config/ConfigTables.h"
+#include "gui/ui/UserPrompts.h"
 #include "support/TempHome.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWidget>
 
 #include <functional>
 #include <map>
@@ -47,6 +50,42 @@ struct FileView {
     explicit FileView(const std::string& path) { tables.LoadIfExists(path); }
     int setting(const char* field) { return tables.SettingsSource.GetInteger(0, field); }
 };
+
+// The window's dialogs and message boxes, answered by the test: a dialog is handed to
+// `dialog` (not shown when it is empty), an error to `error` (recorded in `errors` when it
+// is empty), a question to `ask` (answered Yes when it is empty).
+struct TestPrompts : UserPrompts {
+    std::function<void(QDialog&)> dialog;
+    std::function<void(const QString&)> error;
+    std::function<bool(const QString&, const QString&)> ask;
+    QStringList errors;
+
+    void RunDialog(QDialog& d) override {
+        if (dialog) dialog(d);
+    }
+    void ShowError(QWidget*, const QString& message) override {
+        if (error)
+            error(message);
+        else
+            errors << message;
+    }
+    bool AskYesNo(QWidget*, const QString& caption, const QString& text) override {
+        return ask ? ask(caption, text) : true;
+    }
+};
+
+// The control or item named `name` below `w`; the test stops when there is none.
+template <class T = QAction> T* child(const QObject& w, const char* name) {
+    T* found = w.findChild<T*>(QString::fromLatin1(name));
+    if (!found) qFatal("no %s named %s", T::staticMetaObject.className(), name);
+    return found;
+}
+
+// Lets the queued work of the event loop run: posted state changes, the command refresh.
+inline void settle() {
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+}
 
 // Answers the next message box with `button` and records its caption and text.
 struct MessageBoxAnswer {

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
@@ -24,8 +25,9 @@
 
 namespace {
 bool tabVisible(TfmMain& w, const char* page) {
-    return w.PageControl->isTabVisible(
-        w.PageControl->indexOf(w.findChild<QWidget*>(QString::fromLatin1(page))));
+    return child<QTabWidget>(w, "PageControl")
+        ->isTabVisible(child<QTabWidget>(w, "PageControl")
+                           ->indexOf(w.findChild<QWidget*>(QString::fromLatin1(page))));
 }
 
 bool enabled(TfmMain& w, const QString& name) {
@@ -66,7 +68,8 @@ private slots:
 
 void TestMainWindow::startsWithoutConfiguration() {
     TempHome home;
-    TfmMain w;
+    TestPrompts prompts;
+    TfmMain w(prompts);
     QCOMPARE(w.windowTitle(), QString("Pagewright v2.0 beta 1"));
     QVERIFY(tabVisible(w, "tsNews"));
     QVERIFY(tabVisible(w, "tsFTP"));
@@ -93,24 +96,25 @@ void TestMainWindow::startsWithoutConfiguration() {
     for (const char* name : {"miNewServer", "miConfiguration", "siConfiguration", "miExit",
                              "siExit", "miHelpAbout", "cbNewsConfig", "cbFTPConfig"})
         QVERIFY2(enabled(w, name), name);
-    QVERIFY(!w.BoltAnimation->Active());
-    QCOMPARE(w.lbNewsPosition->text(), QString("0/0"));
-    QCOMPARE(w.labTransfer->text(), QString("Disconnected"));
+    QVERIFY(!child<AnimatedImage>(w, "BoltAnimation")->Active());
+    QCOMPARE(child<QLabel>(w, "lbNewsPosition")->text(), QString("0/0"));
+    QCOMPARE(child<QLabel>(w, "labTransfer")->text(), QString("Disconnected"));
     QCOMPARE(w.minimumSize(), QSize(545, 422));
 }
 
 void TestMainWindow::wizardOnceOnFirstActivation() {
     TempHome home;
-    TfmMain w;
+    TestPrompts prompts;
+    TfmMain w(prompts);
     int wizards = 0;
-    w.Hooks.RunDialog = [&](QDialog& d) {
+    prompts.dialog = [&](QDialog& d) {
         if (qobject_cast<TfmNewServer*>(&d)) ++wizards;
     };
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QTRY_COMPARE(wizards, 1);
-    QVERIFY(w.FirstActivationDone);
+    QVERIFY(w.FirstActivationDone());
     QWidget other;
     other.show();
     other.activateWindow();
@@ -120,20 +124,21 @@ void TestMainWindow::wizardOnceOnFirstActivation() {
     QTest::qWait(50);
     QCOMPARE(wizards, 1);
     // Cancelled: still no configuration, the dependent commands stay disabled.
-    QVERIFY(!w.miNewsStart->isEnabled());
+    QVERIFY(!child(w, "miNewsStart")->isEnabled());
 }
 
 void TestMainWindow::wizardFinishReloads() {
     TempHome home;
-    TfmMain w;
-    w.Hooks.RunDialog = [&](QDialog&) { writeWizardFile(home.cfg(), 2); };
+    TestPrompts prompts;
+    TfmMain w(prompts);
+    prompts.dialog = [&](QDialog&) { writeWizardFile(home.cfg(), 2); };
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QTRY_COMPARE(w.ConfigSource.RecordCount(), 2);
-    QCOMPARE(w.cbNewsConfig->count(), 2);
-    QCOMPARE(w.cbNewsConfig->currentIndex(), 0);
-    QVERIFY(w.miMinimizeToTray->isEnabled());
+    QCOMPARE(child<DBComboBox>(w, "cbNewsConfig")->count(), 2);
+    QCOMPARE(child<DBComboBox>(w, "cbNewsConfig")->currentIndex(), 0);
+    QVERIFY(child(w, "miMinimizeToTray")->isEnabled());
     // The wizard's first file shows every menu.
     QVERIFY(menuVisible(w, "miNews"));
     QVERIFY(menuVisible(w, "miFTP"));
@@ -144,8 +149,9 @@ void TestMainWindow::wizardFinishReloads() {
 void TestMainWindow::keyboardReturnsAfterAbout() {
     TempHome home;
     writeDialogFile(home.cfg(), 1);
-    TfmMain w;
-    w.Hooks.RunDialog = [](QDialog& d) {
+    TestPrompts prompts;
+    TfmMain w(prompts);
+    prompts.dialog = [](QDialog& d) {
         d.show();
         d.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&d));
@@ -160,14 +166,15 @@ void TestMainWindow::keyboardReturnsAfterAbout() {
 void TestMainWindow::noWizardWithConfiguration() {
     TempHome home;
     writeWizardFile(home.cfg());
-    TfmMain w;
+    TestPrompts prompts;
+    TfmMain w(prompts);
     int dialogs = 0;
-    w.Hooks.RunDialog = [&](QDialog&) { ++dialogs; };
+    prompts.dialog = [&](QDialog&) { ++dialogs; };
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QTest::qWait(50);
-    QVERIFY(w.FirstActivationDone);
+    QVERIFY(w.FirstActivationDone());
     QCOMPARE(dialogs, 0);
 }
 
@@ -204,7 +211,8 @@ void TestMainWindow::visibility() {
         writeDialogFile(home.cfg(), 1, {{field.toStdString(), ""}});
     if (field == "PagesLinks") // "true" is not "TRUE": only the exact text shows an element
         writeDialogFile(home.cfg(), 1, {{"PagesFTP", "true"}}), hidden = "tsFTP";
-    TfmMain w;
+    TestPrompts prompts;
+    TfmMain w(prompts);
     w.show();
     QVERIFY(menuVisible(w, "miNews"));
     QVERIFY(menuVisible(w, "miTransfer"));
@@ -213,9 +221,9 @@ void TestMainWindow::visibility() {
     QVERIFY(!tabVisible(w, "tsLinks"));
     for (const char* page : {"tsNews", "tsFTP", "tsTransfers"})
         QCOMPARE(tabVisible(w, page), hidden != page);
-    QCOMPARE(w.sbMain->isVisible(), hidden != "sbMain");
-    QCOMPARE(w.wiMinimizeToTray->isVisible(), hidden != "wiMinimizeToTray");
-    QVERIFY(w.miMinimizeToTray->isEnabled()); // a configuration exists
+    QCOMPARE(child<QToolBar>(w, "sbMain")->isVisible(), hidden != "sbMain");
+    QCOMPARE(child<QToolButton>(w, "wiMinimizeToTray")->isVisible(), hidden != "wiMinimizeToTray");
+    QVERIFY(child(w, "miMinimizeToTray")->isEnabled()); // a configuration exists
 }
 
 void TestMainWindow::placement_data() {
@@ -239,7 +247,8 @@ void TestMainWindow::placement() {
     writeDialogFile(home.cfg(), 1, {{"SaveWindowPos", "TRUE"}});
     QPoint designed;
     {
-        TfmMain unplaced;
+        TestPrompts quiet;
+        TfmMain unplaced(quiet);
         designed = unplaced.geometry().topLeft();
     }
     writeDialogFile(home.cfg(), 1,
@@ -248,7 +257,8 @@ void TestMainWindow::placement() {
                      {"Top", std::to_string(stored[1])},
                      {"Width", std::to_string(stored[2])},
                      {"Height", std::to_string(stored[3])}});
-    TfmMain w;
+    TestPrompts prompts;
+    TfmMain w(prompts);
     QCOMPARE(w.testAttribute(Qt::WA_Moved), placed);
     if (!applied) {
         QCOMPARE(w.size(), QSize(545, 422));
@@ -261,33 +271,34 @@ void TestMainWindow::placement() {
 
 void TestMainWindow::remotePaneSplit() {
     TempHome home;
-    TfmMain w;
-    w.Hooks.RunDialog = [](QDialog&) {};
+    TestPrompts prompts;
+    TfmMain w(prompts);
+    prompts.dialog = [](QDialog&) {};
     w.show();
-    w.GotoPage(w.tsFTP);
+    w.GotoPage("tsFTP");
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    for (int i = 0; i < 3 && w.tsFTP->width() != 803; ++i) {
-        w.resize(w.width() + 803 - w.tsFTP->width(), w.height());
+    for (int i = 0; i < 3 && child<QWidget>(w, "tsFTP")->width() != 803; ++i) {
+        w.resize(w.width() + 803 - child<QWidget>(w, "tsFTP")->width(), w.height());
         QTest::qWait(20);
     }
-    QCOMPARE(w.tsFTP->width(), 803);
-    QCOMPARE(w.pnRemote->width(), 400);
-    QCOMPARE(w.pnLocal->width(), 400);
+    QCOMPARE(child<QWidget>(w, "tsFTP")->width(), 803);
+    QCOMPARE(child<QWidget>(w, "pnRemote")->width(), 400);
+    QCOMPARE(child<QWidget>(w, "pnLocal")->width(), 400);
 
     // A split the user dragged survives a visit to another page...
-    w.spFTP->setSizes({200, 600});
+    child<QSplitter>(w, "spFTP")->setSizes({200, 600});
     QTest::qWait(20);
-    w.GotoPage(w.tsNews);
-    w.GotoPage(w.tsFTP);
+    w.GotoPage("tsNews");
+    w.GotoPage("tsFTP");
     QTest::qWait(20);
-    QCOMPARE(w.pnRemote->width(), 200);
+    QCOMPARE(child<QWidget>(w, "pnRemote")->width(), 200);
     // ...but a resize while the page was hidden splits it afresh when it comes up.
-    w.GotoPage(w.tsNews);
+    w.GotoPage("tsNews");
     w.resize(w.width() + 40, w.height());
     QTest::qWait(20);
-    w.GotoPage(w.tsFTP);
+    w.GotoPage("tsFTP");
     QTest::qWait(20);
-    QCOMPARE(w.pnRemote->width(), (w.tsFTP->width() - 3) / 2);
+    QCOMPARE(child<QWidget>(w, "pnRemote")->width(), (child<QWidget>(w, "tsFTP")->width() - 3) / 2);
 }
 
 void TestMainWindow::gotoPage_data() {
@@ -305,33 +316,43 @@ void TestMainWindow::gotoPage() {
     QFETCH(QString, item);
     QFETCH(QString, page);
     TempHome home;
-    TfmMain w;
-    w.GotoPage(w.tsTransfers);
-    if (page == "tsTransfers") w.GotoPage(w.tsNews);
+    TestPrompts prompts;
+    TfmMain w(prompts);
+    w.GotoPage("tsTransfers");
+    if (page == "tsTransfers") w.GotoPage("tsNews");
     w.findChild<QAction*>(item)->trigger();
-    QCOMPARE(w.PageControl->currentWidget()->objectName(), page);
+    QCOMPARE(child<QTabWidget>(w, "PageControl")->currentWidget()->objectName(), page);
 }
 
 void TestMainWindow::localCopyNeedsConnection() {
     TempHome home;
     writeDialogFile(home.cfg(), 1);
-    TfmMain w;
-    auto* row = new QTreeWidgetItem(w.lvLocalFiles, {"index.html", "10", "File", ""});
+    TestPrompts prompts;
+    TfmMain w(prompts);
+    auto* row = new QTreeWidgetItem(child<QTreeWidget>(w, "lvLocalFiles"),
+                                    {"index.html", "10", "File", ""});
     row->setSelected(true);
-    for (QAction* a : {w.miFTPCopyLocalToFTP, w.siFTPCopyLocalToFTP, w.milvLocalCopy})
+    settle();
+    for (QAction* a : {child(w, "miFTPCopyLocalToFTP"), child(w, "siFTPCopyLocalToFTP"),
+                       child(w, "milvLocalCopy")})
         QVERIFY(!a->isEnabled());
-    QVERIFY(w.miFTPRenameLocalFile->isEnabled());
+    QVERIFY(child(w, "miFTPRenameLocalFile")->isEnabled());
     w.SetFTPState(ActivityState::Connected);
-    for (QAction* a : {w.miFTPCopyLocalToFTP, w.siFTPCopyLocalToFTP, w.milvLocalCopy})
+    settle();
+    for (QAction* a : {child(w, "miFTPCopyLocalToFTP"), child(w, "siFTPCopyLocalToFTP"),
+                       child(w, "milvLocalCopy")})
         QVERIFY(a->isEnabled());
-    w.lvLocalFiles->clearSelection();
-    QVERIFY(!w.milvLocalCopy->isEnabled());
+    child<QTreeWidget>(w, "lvLocalFiles")->clearSelection();
+    settle();
+    QVERIFY(!child(w, "milvLocalCopy")->isEnabled());
 }
 
 void TestMainWindow::statesFromWorkerThreads() {
     TempHome home;
     writeDialogFile(home.cfg(), 1);
-    TfmMain w;
+    TestPrompts prompts;
+    TfmMain w(prompts);
+    QSignalSpy refreshed(&w, &TfmMain::CommandsRefreshed);
     std::thread worker([&] {
         w.SetNewsState(ActivityState::Busy);
         w.SetNewsState(ActivityState::Connected);
@@ -342,38 +363,42 @@ void TestMainWindow::statesFromWorkerThreads() {
     // Applied in the order issued: the last change of each state wins.
     QTRY_COMPARE(w.NewsState(), ActivityState::Connected);
     QTRY_COMPARE(w.FTPState(), ActivityState::Idle);
-    QVERIFY(w.miNewsStop->isEnabled());
-    QVERIFY(!w.miNewsStart->isEnabled());
-    QVERIFY(!w.cbNewsConfig->isEnabled());
-    QVERIFY(!w.miConfiguration->isEnabled());
-    QVERIFY(w.BoltAnimation->Active());
-    QCOMPARE(w.BoltAnimation->FrameCount(), 14);
-    QTRY_VERIFY(w.BoltAnimation->Frame() >= 2); // 200 ms a frame
+    settle();
+    QCOMPARE(refreshed.size(), 1); // four changes in one turn of the event loop, one refresh
+    QVERIFY(child(w, "miNewsStop")->isEnabled());
+    QVERIFY(!child(w, "miNewsStart")->isEnabled());
+    QVERIFY(!child<DBComboBox>(w, "cbNewsConfig")->isEnabled());
+    QVERIFY(!child(w, "miConfiguration")->isEnabled());
+    QVERIFY(child<AnimatedImage>(w, "BoltAnimation")->Active());
+    QCOMPARE(child<AnimatedImage>(w, "BoltAnimation")->FrameCount(), 14);
+    QTRY_VERIFY(child<AnimatedImage>(w, "BoltAnimation")->Frame() >= 2); // 200 ms a frame
     w.SetNewsState(ActivityState::Idle);
-    QVERIFY(!w.BoltAnimation->Active());
-    QVERIFY(w.miConfiguration->isEnabled());
+    settle();
+    QVERIFY(!child<AnimatedImage>(w, "BoltAnimation")->Active());
+    QVERIFY(child(w, "miConfiguration")->isEnabled());
 }
 
 void TestMainWindow::reloadKeepsChoices() {
     TempHome home;
     writeDialogFile(home.cfg(), 3);
-    TfmMain w;
-    QCOMPARE(w.cbNewsConfig->count(), 3);
-    QCOMPARE(w.cbNewsConfig->itemText(2), QString("Server 3"));
-    w.cbNewsConfig->setCurrentIndex(2);
-    emit w.cbNewsConfig->activated(2);
+    TestPrompts prompts;
+    TfmMain w(prompts);
+    QCOMPARE(child<DBComboBox>(w, "cbNewsConfig")->count(), 3);
+    QCOMPARE(child<DBComboBox>(w, "cbNewsConfig")->itemText(2), QString("Server 3"));
+    child<DBComboBox>(w, "cbNewsConfig")->setCurrentIndex(2);
+    emit child<DBComboBox>(w, "cbNewsConfig")->activated(2);
     QCOMPARE(w.SettingsSource.GetInteger("NewsConfiguration"), 2);
     int selected = 0;
-    w.Hooks.SelectNewsConfiguration = [&] { ++selected; };
+    connect(&w, &TfmMain::NewsConfigurationSelected, [&] { ++selected; });
     // The dialog saves the file with other choices and a fourth configuration.
-    w.Hooks.RunDialog = [&](QDialog&) {
+    prompts.dialog = [&](QDialog&) {
         writeDialogFile(home.cfg(), 4, {{"NewsConfiguration", "0"}, {"FTPConfiguration", "1"}});
     };
     w.ConfigurationCommand();
-    QCOMPARE(w.cbNewsConfig->count(), 4);
+    QCOMPARE(child<DBComboBox>(w, "cbNewsConfig")->count(), 4);
     QCOMPARE(w.SettingsSource.GetInteger("NewsConfiguration"), 2);
     QCOMPARE(w.SettingsSource.GetInteger("FTPConfiguration"), 0);
-    QCOMPARE(w.cbNewsConfig->currentIndex(), 2);
+    QCOMPARE(child<DBComboBox>(w, "cbNewsConfig")->currentIndex(), 2);
     QCOMPARE(selected, 1);
 }
 
@@ -398,14 +423,12 @@ void TestMainWindow::damagedFileIsReported() {
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(damaged);
     }
-    MessageBoxAnswer answer;
-    answer.arm(QMessageBox::Ok);
     {
-        TfmMain w;
-        w.Hooks.RunDialog = [](QDialog&) {};
-        QCOMPARE(answer.shown, 1);
-        QVERIFY(answer.text.contains("could not be read"));
-        QVERIFY(w.miNewServer->isEnabled());
+        TestPrompts prompts;
+        TfmMain w(prompts);
+        QCOMPARE(prompts.errors.size(), 1);
+        QVERIFY(prompts.errors[0].contains("could not be read"));
+        QVERIFY(child(w, "miNewServer")->isEnabled());
         w.show();
         QVERIFY(w.close());
     }
@@ -418,22 +441,25 @@ void TestMainWindow::damagedFileIsReported() {
 void TestMainWindow::transferPauseRestart() {
     TempHome home;
     writeDialogFile(home.cfg(), 1);
-    TfmMain w;
-    QVERIFY(w.siTransferRestart->isChecked());
-    QVERIFY(!w.miTransferRestart->isEnabled());
-    QVERIFY(w.miTransferPause->isEnabled());
-    w.miTransferPause->trigger();
-    QVERIFY(w.siTransferPause->isChecked());
-    QVERIFY(!w.siTransferRestart->isChecked());
-    QVERIFY(!w.miTransferPause->isEnabled());
-    QVERIFY(w.miTransferRestart->isEnabled());
-    QVERIFY(w.siTransferPause->isEnabled());
+    TestPrompts prompts;
+    TfmMain w(prompts);
+    QVERIFY(child(w, "siTransferRestart")->isChecked());
+    QVERIFY(!child(w, "miTransferRestart")->isEnabled());
+    QVERIFY(child(w, "miTransferPause")->isEnabled());
+    child(w, "miTransferPause")->trigger();
+    settle();
+    QVERIFY(child(w, "siTransferPause")->isChecked());
+    QVERIFY(!child(w, "siTransferRestart")->isChecked());
+    QVERIFY(!child(w, "miTransferPause")->isEnabled());
+    QVERIFY(child(w, "miTransferRestart")->isEnabled());
+    QVERIFY(child(w, "siTransferPause")->isEnabled());
 }
 
 void TestMainWindow::toolbarCustomizer() {
     TempHome home;
-    TfmMain w;
-    w.Hooks.RunDialog = [](QDialog& d) {
+    TestPrompts prompts;
+    TfmMain w(prompts);
+    prompts.dialog = [](QDialog& d) {
         auto* c = qobject_cast<ToolbarCustomizer*>(&d);
         QVERIFY(c);
         auto items = c->List()->findItems("FTP Connect", Qt::MatchExactly);
@@ -441,21 +467,22 @@ void TestMainWindow::toolbarCustomizer() {
         items[0]->setCheckState(Qt::Unchecked);
     };
     w.findChild<QAction*>("misbMainConfigure")->trigger();
-    QVERIFY(!w.siFTPConnect->isVisible());
-    QVERIFY(w.siFTPDisconnect->isVisible());
+    QVERIFY(!child(w, "siFTPConnect")->isVisible());
+    QVERIFY(child(w, "siFTPDisconnect")->isVisible());
 }
 
 void TestMainWindow::minimizeWithoutTray() {
     if (QSystemTrayIcon::isSystemTrayAvailable()) QSKIP("a tray is available here");
     TempHome home;
     writeDialogFile(home.cfg(), 1);
-    TfmMain w;
+    TestPrompts prompts;
+    TfmMain w(prompts);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.wiMinimizeToTray->click();
+    child<QToolButton>(w, "wiMinimizeToTray")->click();
     QTRY_VERIFY(w.isMinimized());
-    QVERIFY(!w.TrayIcon->isVisible());
-    w.mistRestorePagewright->trigger();
+    QVERIFY(!child<QSystemTrayIcon>(w, "TrayIcon")->isVisible());
+    child(w, "mistRestorePagewright")->trigger();
     QTRY_VERIFY(!w.isMinimized());
     QVERIFY(w.isVisible());
 }

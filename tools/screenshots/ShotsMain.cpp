@@ -5,6 +5,7 @@
 #include "core/config/Password.h"
 #include "gui/app/TfmMain.h"
 #include "gui/ui/GaugeStatusBar.h"
+#include "gui/ui/UserPrompts.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -20,6 +21,18 @@
 #include <cstdio>
 
 namespace {
+// The control named `name` in the window.
+template <class T> T* child(const QObject& w, const char* name) {
+    T* found = w.findChild<T*>(QString::fromLatin1(name));
+    if (!found) qFatal("no control %s", name);
+    return found;
+}
+
+// Dialogs are not opened while the pictures are taken.
+struct NoPrompts : UserPrompts {
+    void RunDialog(QDialog&) override {}
+};
+
 void settle(int ms = 300) {
     QElapsedTimer clock;
     clock.start();
@@ -79,43 +92,50 @@ void fillNews(TfmMain& w) {
     }
     w.NewsSource.SetRecNo(1);
     w.SetNewsState(ActivityState::Connected);
-    w.sbaNews->SetText(1, "Successful");
-    w.sbaNews->SetPanelEnabled(2, true);
+    child<GaugeStatusBar>(w, "sbaNews")->SetText(1, "Successful");
+    child<GaugeStatusBar>(w, "sbaNews")->SetPanelEnabled(2, true);
 }
 
 void fillFTP(TfmMain& w) {
-    w.labRemotePath->setText("/htdocs");
-    w.labLocalPath->setText("/home/ann/site");
-    w.cbLocalDrives->addItem("/");
+    child<QLabel>(w, "labRemotePath")->setText("/htdocs");
+    child<QLabel>(w, "labLocalPath")->setText("/home/ann/site");
+    child<QComboBox>(w, "cbLocalDrives")->addItem("/");
     const auto row = [](QTreeWidget* list, QStringList texts) {
         auto* item = new QTreeWidgetItem(list, texts);
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         return item;
     };
-    row(w.lvRemoteFiles, {"images", "", "Folder", "2026/11/14 09:20:11"});
-    row(w.lvRemoteFiles, {"about.html", "262", "File", "2026/09/02 17:45:03"});
-    row(w.lvRemoteFiles, {"index.html", "1308", "File", "2026/11/28 18:41:52"})->setSelected(true);
-    row(w.lvRemoteFiles, {"style.css", "199", "File", "2026/09/02 17:45:03"});
-    row(w.lvRemoteFiles, {"..", "", "Folder", "2026/12/06 10:00:00"});
-    row(w.lvLocalFiles, {"..", "", "Folder", "2026/12/01 08:12:40"});
-    row(w.lvLocalFiles, {"drafts", "", "Folder", "2026/11/30 21:03:17"});
-    row(w.lvLocalFiles, {"index.html", "1308", "File", "2026/11/28 18:41:52"});
-    row(w.lvLocalFiles, {"training.html", "309", "File", "2026/10/12 12:30:00"});
+    row(child<QTreeWidget>(w, "lvRemoteFiles"), {"images", "", "Folder", "2026/11/14 09:20:11"});
+    row(child<QTreeWidget>(w, "lvRemoteFiles"),
+        {"about.html", "262", "File", "2026/09/02 17:45:03"});
+    row(child<QTreeWidget>(w, "lvRemoteFiles"),
+        {"index.html", "1308", "File", "2026/11/28 18:41:52"})
+        ->setSelected(true);
+    row(child<QTreeWidget>(w, "lvRemoteFiles"),
+        {"style.css", "199", "File", "2026/09/02 17:45:03"});
+    row(child<QTreeWidget>(w, "lvRemoteFiles"), {"..", "", "Folder", "2026/12/06 10:00:00"});
+    row(child<QTreeWidget>(w, "lvLocalFiles"), {"..", "", "Folder", "2026/12/01 08:12:40"});
+    row(child<QTreeWidget>(w, "lvLocalFiles"), {"drafts", "", "Folder", "2026/11/30 21:03:17"});
+    row(child<QTreeWidget>(w, "lvLocalFiles"),
+        {"index.html", "1308", "File", "2026/11/28 18:41:52"});
+    row(child<QTreeWidget>(w, "lvLocalFiles"),
+        {"training.html", "309", "File", "2026/10/12 12:30:00"});
     w.SetFTPState(ActivityState::Connected);
-    w.sbaFTP->SetText(1, "Succesful");
-    w.sbaFTP->SetPanelEnabled(2, true);
+    child<GaugeStatusBar>(w, "sbaFTP")->SetText(1, "Succesful");
+    child<GaugeStatusBar>(w, "sbaFTP")->SetPanelEnabled(2, true);
 }
 
 void fillTransfers(TfmMain& w) {
     const auto row = [&](QStringList texts) {
-        auto* item = new QTreeWidgetItem(w.lvTransfer, texts);
+        auto* item = new QTreeWidgetItem(child<QTreeWidget>(w, "lvTransfer"), texts);
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     };
     row({"regatta.png", "127.0.0.1:2121", "10240", "club"});
     row({"training.html", "127.0.0.1:2121", "309", "club"});
-    w.labTransfer->setText("/home/ann/site/regatta.png -> 127.0.0.1:2121:/htdocs/images");
-    w.labTransferPercent->setText("4096 / 10240 - 40%");
-    w.pbTransfer->setValue(40);
+    child<QLabel>(w, "labTransfer")
+        ->setText("/home/ann/site/regatta.png -> 127.0.0.1:2121:/htdocs/images");
+    child<QLabel>(w, "labTransferPercent")->setText("4096 / 10240 - 40%");
+    child<QProgressBar>(w, "pbTransfer")->setValue(40);
     w.SetTransferState(ActivityState::Connected);
 }
 } // namespace
@@ -123,7 +143,8 @@ void fillTransfers(TfmMain& w) {
 int MainWindowShots(const QDir& outputDir) {
     writeConfiguration(ConfigFilePath());
     int failures = 0;
-    TfmMain w;
+    NoPrompts prompts;
+    TfmMain w(prompts);
     w.resize(680, 500);
     fillNews(w);
     fillFTP(w);
@@ -131,9 +152,9 @@ int MainWindowShots(const QDir& outputDir) {
     w.show();
     settle();
     const struct {
-        QWidget* page;
+        const char* page;
         const char* name;
-    } pages[] = {{w.tsNews, "main-news"}, {w.tsFTP, "main-ftp"}, {w.tsTransfers, "main-transfers"}};
+    } pages[] = {{"tsNews", "main-news"}, {"tsFTP", "main-ftp"}, {"tsTransfers", "main-transfers"}};
     for (const auto& [page, name] : pages) {
         w.GotoPage(page);
         settle();
@@ -141,13 +162,13 @@ int MainWindowShots(const QDir& outputDir) {
     }
 
     // The tray menu over the window, as it opens at the bottom right corner of the screen.
-    w.GotoPage(w.tsNews);
+    w.GotoPage("tsNews");
     settle();
     QImage shot = w.grab().toImage();
-    w.pmTray->popup(w.mapToGlobal(QPoint(w.width() - 200, w.height() - 120)));
+    child<QMenu>(w, "pmTray")->popup(w.mapToGlobal(QPoint(w.width() - 200, w.height() - 120)));
     settle();
-    const QImage menu = w.pmTray->grab().toImage();
-    w.pmTray->hide();
+    const QImage menu = child<QMenu>(w, "pmTray")->grab().toImage();
+    child<QMenu>(w, "pmTray")->hide();
     {
         QPainter painter(&shot);
         painter.drawImage(shot.width() - menu.width() - 24, shot.height() - menu.height() - 30,
@@ -158,7 +179,6 @@ int MainWindowShots(const QDir& outputDir) {
     w.SetNewsState(ActivityState::Idle);
     w.SetFTPState(ActivityState::Idle);
     w.SetTransferState(ActivityState::Idle);
-    w.Hooks.StopTransferWorker = nullptr;
     w.hide();
     return failures;
 }

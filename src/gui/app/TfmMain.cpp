@@ -7,36 +7,34 @@
 #include "core/config/Visibility.h"
 #include "core/news/NewsFormat.h"
 #include "core/storage/FileIO.h"
-#include "core/storage/nkErrors.h"
+#include "gui/app/CommandTable.h"
 #include "gui/dialogs/TfmAbout.h"
 #include "gui/dialogs/TfmConfiguration.h"
 #include "gui/dialogs/TfmNewServer.h"
+#include "gui/ftp/FtpPage.h"
 #include "gui/ftp/FtpSession.h"
+#include "gui/ftp/RemotePane.h"
+#include "gui/local/LocalPane.h"
+#include "gui/news/NewsPage.h"
+#include "gui/transfer/TransfersPage.h"
 #include "gui/ui/AnimatedImage.h"
-#include "gui/ui/Cp1252Text.h"
-#include "gui/ui/DBComboBox.h"
 #include "gui/ui/DBFieldLink.h"
-#include "gui/ui/GaugeStatusBar.h"
 #include "gui/ui/MainPictures.h"
 #include "gui/ui/ToolbarCustomizer.h"
+#include "gui/ui/UserPrompts.h"
 #include "gui/ui/WorkerThread.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
-#include <QSplitter>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QThread>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
 
 namespace {
 // Commands whose work has not been built into this version: they show, but never enable, so
@@ -55,25 +53,14 @@ const QStringList kWithoutFunction{"miNewsStart",
                                    "milvLocalCreateFolder",
                                    "miNewNewsfile",
                                    "miDropperWindow"};
-
 } // namespace
 
-TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent), NewsSource(&NewsData, NewsFields()) {
+TfmMain::TfmMain(UserPrompts& prompts, QWidget* parent)
+    : QMainWindow(parent), NewsSource(&NewsData, NewsFields()), m_prompts(prompts) {
     setObjectName("fmMain");
     setWindowTitle("Pagewright v2.0 beta 1");
     setWindowIcon(MainPicture(MainGlyph::Program));
-    FirstActivationDone = false;
     NewsSource.Loaded();
-
-    Hooks.RunDialog = [](QDialog& dialog) { dialog.exec(); };
-    Hooks.ShowError = [this](const QString& message) {
-        QMessageBox::warning(this, "Pagewright", message);
-    };
-    Hooks.AskYesNo = [this](const QString& caption, const QString& text) {
-        return QMessageBox::question(this, caption, text, QMessageBox::Yes | QMessageBox::No) ==
-               QMessageBox::Yes;
-    };
-    Hooks.StopTransferWorker = [this] { thTransfer->Stop(); };
 
     // One FTP session for each part that connects; each owns the workers that use it.
     m_newsSession = new FtpSession("NewsSession", this);
@@ -85,14 +72,10 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent), NewsSource(&NewsData, N
     thFTPRefresh = &m_remoteSession->Worker("thFTPRefresh");
     thTransfer = &m_transferSession->Worker("thTransfer");
 
+    m_commands = new CommandTable(this, m_prompts);
     buildMenus();
     buildMainToolbar();
-    PageControl = new QTabWidget(this);
-    PageControl->setObjectName("PageControl");
-    setCentralWidget(PageControl);
-    buildNewsPage();
-    buildFTPPage();
-    buildTransfersPage();
+    buildPages();
     buildTray();
     registerItems();
     connectCommands();
@@ -104,11 +87,9 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent), NewsSource(&NewsData, N
     // lines exist as members; then the configuration, the placement, the choosers and the
     // drop window's target.
     ReloadConfigFile(false);
-    ApplyWindowPlacement();
+    applyWindowPlacement();
     SettingsSource.Notify("NewsConfiguration");
     SetDropTargetFromConfiguration(ConfigSource, SettingsSource.GetInteger("FTPConfiguration"));
-    // Every control exists from here on and is touched only on the GUI thread, so no native
-    // window has to be forced into being ahead of the workers.
 }
 
 TfmMain::~TfmMain() {
@@ -119,11 +100,28 @@ TfmMain::~TfmMain() {
         *session = nullptr;
     }
     thNews = thNewsPosting = thFTPConnect = thFTPRefresh = thTransfer = nullptr;
-    // Focus changes while the widgets go away must not reach this half-destroyed window.
-    disconnect(qApp, nullptr, this, nullptr);
+    // The pages go before the command items they use: focus moves while they are destroyed.
     NewsSource.OnChange = nullptr;
+    delete PageControl;
     // The data-aware controls are destroyed after the record sources they follow.
     UnlinkDBControls(this);
+}
+
+void TfmMain::buildPages() {
+    PageControl = new QTabWidget(this);
+    PageControl->setObjectName("PageControl");
+    setCentralWidget(PageControl);
+    m_news = new NewsPage(*m_commands, NewsSource);
+    PageControl->addTab(m_news, "News");
+    auto* links = new QLabel("The links page is not available in this version.");
+    links->setObjectName("tsLinks");
+    links->setAlignment(Qt::AlignCenter);
+    PageControl->addTab(links, "Links");
+    PageControl->setTabVisible(PageControl->indexOf(links), false);
+    m_ftp = new FtpPage(*m_commands, *m_remoteSession);
+    PageControl->addTab(m_ftp, "FTP");
+    m_transfers = new TransfersPage(*m_commands);
+    PageControl->addTab(m_transfers, "Transfers");
 }
 
 // ---- activity states ------------------------------------------------------------------------
@@ -138,7 +136,7 @@ void TfmMain::RunOnGuiThread(std::function<void()> step) {
 void TfmMain::setState(std::atomic<ActivityState>& state, ActivityState value) {
     RunOnGuiThread([this, &state, value] {
         state = value;
-        UpdateCommandStates();
+        RequestCommandRefresh();
     });
 }
 
@@ -158,28 +156,27 @@ void TfmMain::SetTransferState(ActivityState state) {
 void TfmMain::SetLocalRefreshing(bool on) {
     RunOnGuiThread([this, on] {
         m_localRefreshing = on;
-        imFTPLocalRefresh->setVisible(on);
-        UpdateCommandStates();
+        m_ftp->Local().SetRefreshing(on);
+        RequestCommandRefresh();
     });
 }
 
 void TfmMain::SetRemoteRefreshing(bool on) {
     RunOnGuiThread([this, on] {
         m_remoteRefreshing = on;
-        imFTPRemoteRefresh->setVisible(on);
-        UpdateCommandStates();
+        m_ftp->Remote().SetRefreshing(on);
+        RequestCommandRefresh();
     });
 }
 
 // ---- command refresh ------------------------------------------------------------------------
 
 void TfmMain::registerItems() {
-    const QStringList others{"cbNewsConfig", "cbFTPConfig", "cbLocalDrives", "wiMinimizeToTray"};
     for (const auto& [name, enabled] : ComputeCommandStates({}).Items) {
         const QString n = QString::fromStdString(name);
         if (n == "sbaNews.0") continue;
-        QObject* object = others.contains(n) ? static_cast<QObject*>(findChild<QWidget*>(n))
-                                             : findChild<QAction*>(n);
+        QObject* object = m_commands->Item(n);
+        if (!object) object = findChild<QWidget*>(n); // the choosers and the caption button
         Q_ASSERT_X(object, "TfmMain", qPrintable(n));
         m_items.insert(n, object);
     }
@@ -197,25 +194,36 @@ CommandInputs TfmMain::CurrentCommandInputs() {
     in.ConfigCount = ConfigSource.RecordCount();
     in.NewsRecordCount = NewsSource.RecordCount();
     in.NewsRecNo = NewsSource.RecNo();
-    in.RemoteSelected = !lvRemoteFiles->selectedItems().isEmpty();
-    in.LocalSelected = !lvLocalFiles->selectedItems().isEmpty();
-    in.TransferSelected = !lvTransfer->selectedItems().isEmpty();
-    in.RemotePathLength = labRemotePath->text().size();
-    const QString local = labLocalPath->text();
-    in.LocalPathIsRoot = local.isEmpty() || QDir(local).isRoot();
-    in.TransferPauseDown = siTransferPause->isChecked();
-    in.TransferRestartDown = siTransferRestart->isChecked();
+    in.RemoteSelected = m_ftp->Remote().HasSelection();
+    in.LocalSelected = m_ftp->Local().HasSelection();
+    in.TransferSelected = m_transfers->HasSelection();
+    in.RemotePathLength = m_ftp->Remote().PathLength();
+    in.LocalPathIsRoot = m_ftp->Local().PathIsRoot();
+    in.TransferPauseDown = m_transfers->PauseDown();
+    in.TransferRestartDown = m_transfers->RestartDown();
     in.PreviewLoaded = PreviewLoaded;
     return in;
+}
+
+void TfmMain::RequestCommandRefresh() {
+    if (m_refreshQueued) return;
+    m_refreshQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_refreshQueued) UpdateCommandStates();
+        },
+        Qt::QueuedConnection);
 }
 
 void TfmMain::UpdateCommandStates() {
     if (m_refreshing) return; // reading the news cursor may notify and call back
     m_refreshing = true;
+    m_refreshQueued = false;
     const CommandStates states = ComputeCommandStates(CurrentCommandInputs());
     for (auto [name, enabled] : states.Items) {
         if (name == "sbaNews.0") {
-            sbaNews->SetPanelEnabled(0, enabled);
+            m_news->SetGaugeEnabled(enabled);
             continue;
         }
         const QString item = QString::fromStdString(name);
@@ -229,50 +237,23 @@ void TfmMain::UpdateCommandStates() {
     if (QAction* bolt = findChild<QAction*>("BoltAnimationItem"))
         bolt->setVisible(states.AnimationActive);
     BoltAnimation->SetActive(states.AnimationActive);
-    updateFunctionKeyItems();
+    m_ftp->UpdateFunctionKeys();
     m_refreshing = false;
-}
-
-// The function-key items act on the list that has the focus, through the item of that
-// list's command; they follow that item's enabled state.
-void TfmMain::updateFunctionKeyItems() {
-    QWidget* focus = QApplication::focusWidget();
-    const bool remote = focus == lvRemoteFiles;
-    const bool local = focus == lvLocalFiles;
-    const auto follows = [&](QAction* remoteItem, QAction* localItem) {
-        return (remote && remoteItem->isEnabled()) || (local && localItem->isEnabled());
-    };
-    const bool selected = (remote && !lvRemoteFiles->selectedItems().isEmpty()) ||
-                          (local && !lvLocalFiles->selectedItems().isEmpty());
-    miFTPRenameFile->setEnabled(selected);
-    miFTPRefreshFolder->setEnabled(follows(miFTPRefreshFTP, miFTPRefreshLocal));
-    miFTPCopyFile->setEnabled(follows(miFTPCopyFTPToLocal, miFTPCopyLocalToFTP));
-    miFTPMakeFolder->setEnabled(follows(miFTPMakeDirectoryFTP, miFTPMakeDirectoryLocal));
-    miFTPDeleteFile->setEnabled(follows(miFTPDeleteOnFTP, miFTPDeleteOnLocal));
+    emit CommandsRefreshed();
 }
 
 // ---- configuration --------------------------------------------------------------------------
 
-void TfmMain::fillChooser(DBComboBox* chooser, const char* settingsField) {
-    chooser->clear();
-    for (int i = 0; i < ConfigSource.RecordCount(); ++i)
-        chooser->addItem(FromCp1252(ConfigSource.GetString(i, "Name")));
-    if (chooser->DataSource() != &SettingsSource)
-        chooser->SetDataSource(&SettingsSource, settingsField);
-    else
-        SettingsSource.Notify(settingsField);
-}
-
 bool TfmMain::ReloadConfigFile(bool keepChoices) {
     ReloadSteps steps;
     steps.selectNewsConfiguration = [this] {
-        fillChooser(cbNewsConfig, "NewsConfiguration");
-        if (Hooks.SelectNewsConfiguration) Hooks.SelectNewsConfiguration();
+        m_news->FillChooser(ConfigSource, SettingsSource);
+        emit NewsConfigurationSelected();
     };
-    steps.applyVisibility = [this] { ApplyVisibility(); };
+    steps.applyVisibility = [this] { applyVisibility(); };
     steps.selectFTPConfiguration = [this] {
-        fillChooser(cbFTPConfig, "FTPConfiguration");
-        if (Hooks.SelectFTPConfiguration) Hooks.SelectFTPConfiguration();
+        m_ftp->FillChooser(ConfigSource, SettingsSource);
+        emit FTPConfigurationSelected();
     };
     steps.updateCommandStates = [this] { UpdateCommandStates(); };
     const std::string path = ConfigFilePath();
@@ -285,25 +266,26 @@ bool TfmMain::ReloadConfigFile(bool keepChoices) {
         // been read successfully once more.
         m_loadFailed = true;
         UpdateCommandStates();
-        Hooks.ShowError(QString("The configuration file %1 could not be read:\n%2")
-                            .arg(QString::fromStdString(path), QString::fromStdString(e.what())));
+        m_prompts.ShowError(
+            this, QString("The configuration file %1 could not be read:\n%2")
+                      .arg(QString::fromStdString(path), QString::fromStdString(e.what())));
         return false;
     }
 }
 
-void TfmMain::ApplyVisibility() {
+void TfmMain::applyVisibility() {
     const VisibilitySettings v = ReadVisibility(SettingsSource);
-    PageControl->setTabVisible(PageControl->indexOf(tsNews), v.pageNews);
-    PageControl->setTabVisible(PageControl->indexOf(tsFTP), v.pageFTP);
-    PageControl->setTabVisible(PageControl->indexOf(tsTransfers), v.pageTransfers);
+    PageControl->setTabVisible(PageControl->indexOf(m_news), v.pageNews);
+    PageControl->setTabVisible(PageControl->indexOf(m_ftp), v.pageFTP);
+    PageControl->setTabVisible(PageControl->indexOf(m_transfers), v.pageTransfers);
     sbMain->setVisible(v.speedbar);
     wiMinimizeToTray->setVisible(v.minimizeToTray);
-    miNews->menuAction()->setVisible(v.menuNews);
-    miFTP->menuAction()->setVisible(v.menuFTP);
-    miTransfer->menuAction()->setVisible(v.menuTransfer);
+    for (auto [menu, visible] : {std::pair{"miNews", v.menuNews}, std::pair{"miFTP", v.menuFTP},
+                                 std::pair{"miTransfer", v.menuTransfer}})
+        findChild<QMenu*>(menu)->menuAction()->setVisible(visible);
 }
 
-void TfmMain::ApplyWindowPlacement() {
+void TfmMain::applyWindowPlacement() {
     // The bounds are those of the window's client area, as the close path writes them.
     const StoredBounds b = ReadStoredBounds(SettingsSource);
     if (b.Width || b.Height) resize(b.Width.value_or(width()), b.Height.value_or(height()));
@@ -315,186 +297,19 @@ void TfmMain::ApplyWindowPlacement() {
     setGeometry(g);
 }
 
-void TfmMain::ApplyPaneSplit() {
-    m_splitPending = PageControl->currentWidget() != tsFTP;
+void TfmMain::applyPaneSplit() {
+    m_splitPending = PageControl->currentWidget() != m_ftp;
     QWidget* page = PageControl->currentWidget();
-    const int pageWidth = page ? page->width() : tsFTP->width();
-    const int remote = RemotePaneWidth(pageWidth);
-    spFTP->setSizes({remote, std::max(0, pageWidth - spFTP->handleWidth() - remote)});
-}
-
-// ---- commands -------------------------------------------------------------------------------
-
-void TfmMain::connectCommands() {
-    const auto on = [this](std::initializer_list<QAction*> actions, auto handler) {
-        for (QAction* a : actions)
-            connect(a, &QAction::triggered, this, handler);
-    };
-    on({miNewServer}, [this] { NewServerCommand(); });
-    on({miNewNewsfile}, [this] {
-        if (Hooks.NewNewsfileWizard) Hooks.NewNewsfileWizard();
-    });
-    on({miConfiguration, siConfiguration}, [this] { ConfigurationCommand(); });
-    on({miHelpAbout, siHelpAbout}, [this] { AboutCommand(); });
-    on({miMinimizeToTray, siMinimizeToTray}, [this] { MinimizeToTray(); });
-    connect(wiMinimizeToTray, &QToolButton::clicked, this, [this] { MinimizeToTray(); });
-    on({mistRestorePagewright}, [this] { RestoreFromTray(); });
-    on({miExit, siExit, mistExit}, [this] { close(); });
-    on({miDropperWindow, mistDropperWindow}, [this] {
-        if (Hooks.ToggleDropperWindow) Hooks.ToggleDropperWindow();
-    });
-    on({miNewsGoto}, [this] { GotoPage(tsNews); });
-    on({miLinksGoto, miLinksStart, miLinksStop, miLinksPost, siLinksStart},
-       [this] { GotoPage(tsLinks); });
-    on({miFTPGoto}, [this] { GotoPage(tsFTP); });
-    on({miTransferGoto}, [this] { GotoPage(tsTransfers); });
-
-    // Pause and Restart press their toolbar button down; the queue reads the buttons.
-    on({miTransferPause, siTransferPause}, [this] {
-        siTransferPause->setChecked(true);
-        UpdateCommandStates();
-    });
-    on({miTransferRestart, siTransferRestart}, [this] {
-        siTransferRestart->setChecked(true);
-        UpdateCommandStates();
-    });
-
-    // The function-key items run the command of the list that has the focus.
-    const auto forward = [this](QAction* fkey, QAction* remoteItem, QAction* localItem) {
-        connect(fkey, &QAction::triggered, this, [this, remoteItem, localItem] {
-            QWidget* focus = QApplication::focusWidget();
-            QAction* target = focus == lvRemoteFiles  ? remoteItem
-                              : focus == lvLocalFiles ? localItem
-                                                      : nullptr;
-            if (target && target->isEnabled()) target->trigger();
-        });
-    };
-    forward(miFTPRenameFile, miFTPRenameRemoteFile, miFTPRenameLocalFile);
-    forward(miFTPRefreshFolder, miFTPRefreshFTP, miFTPRefreshLocal);
-    forward(miFTPCopyFile, miFTPCopyFTPToLocal, miFTPCopyLocalToFTP);
-    forward(miFTPMakeFolder, miFTPMakeDirectoryFTP, miFTPMakeDirectoryLocal);
-    forward(miFTPDeleteFile, miFTPDeleteOnFTP, miFTPDeleteOnLocal);
-    connect(miFTP, &QMenu::aboutToShow, this, [this] { updateFunctionKeyItems(); });
-    connect(qApp, &QApplication::focusChanged, this, [this] { updateFunctionKeyItems(); });
-
-    // Toolbar buttons and pop-up items run their menu item's handler.
-    const auto copies = [this](QAction* menuItem, std::initializer_list<QAction*> others) {
-        for (QAction* other : others)
-            connect(other, &QAction::triggered, menuItem, &QAction::trigger);
-    };
-    copies(miNewsStart, {siNewsStart});
-    copies(miNewsStop, {siNewsStop});
-    copies(miNewsPost, {siNewsPost});
-    copies(miNewsPreview, {siNewsPreview});
-    copies(miNewsNew, {siNewsNew});
-    copies(miNewsDelete, {siNewsDelete});
-    copies(miNewsFirst, {siNewsFirst});
-    copies(miNewsPrev, {siNewsPrev});
-    copies(miNewsNext, {siNewsNext});
-    copies(miNewsLast, {siNewsLast});
-    copies(miNewsEditHeader, {siNewsEditHeader});
-    copies(miNewsEditFooter, {siNewsEditFooter});
-    copies(miFTPConnect, {siFTPConnect});
-    copies(miFTPDisconnect, {siFTPDisconnect});
-    copies(miFTPQuickConnect, {siFTPQuickConnect});
-    copies(miFTPRefreshFTP, {siFTPRefreshFTP, milvRemoteRefresh});
-    copies(miFTPRemoteDirRoot, {siFTPRemoteDirRoot, milvRemoteRoot});
-    copies(miFTPRemoteDirUp, {siFTPRemoteDirUp, milvRemoteUp});
-    copies(miFTPMakeDirectoryFTP, {siFTPMakeDirectoryFTP, milvRemoteCreateFolder});
-    copies(miFTPCopyFTPToLocal, {siFTPCopyFTPToLocal, milvRemoteCopy});
-    copies(miFTPRenameRemoteFile, {siFTPRenameRemoteFile, milvRemoteRename});
-    copies(miFTPDeleteOnFTP, {siFTPDeleteOnFTP, milvRemoteDelete});
-    copies(miFTPRefreshLocal, {siFTPRefreshLocal, milvLocalRefresh});
-    copies(miFTPLocalDirRoot, {siFTPLocalDirRoot, milvLocalRoot});
-    copies(miFTPLocalDirUp, {siFTPLocalDirUp, milvLocalUp});
-    copies(miFTPMakeDirectoryLocal, {siFTPMakeDirectoryLocal, milvLocalCreateFolder});
-    copies(miFTPCopyLocalToFTP, {siFTPCopyLocalToFTP, milvLocalCopy});
-    copies(miFTPRenameLocalFile, {siFTPRenameLocalFile, milvLocalRename});
-    copies(miFTPDeleteOnLocal, {siFTPDeleteOnLocal, milvLocalDelete});
-    copies(miTransferStop, {siTransferStop});
-    copies(miTransferDelete, {siTransferDelete});
-
-    // Inputs of the command refresh.
-    for (QTreeWidget* list : {lvRemoteFiles, lvLocalFiles, lvTransfer})
-        connect(list, &QTreeWidget::itemSelectionChanged, this, [this] { UpdateCommandStates(); });
-    NewsSource.OnChange = [this](TnkDBSource& source) {
-        const int count = source.RecordCount();
-        lbNewsPosition->setText(
-            QString("%1/%2").arg(count ? source.CurrentIndex() + 1 : 0).arg(count));
-        UpdateCommandStates();
-    };
-    connect(cbNewsConfig, &QComboBox::activated, this, [this] {
-        if (Hooks.SelectNewsConfiguration) Hooks.SelectNewsConfiguration();
-    });
-    connect(cbFTPConfig, &QComboBox::activated, this, [this] {
-        if (Hooks.SelectFTPConfiguration) Hooks.SelectFTPConfiguration();
-    });
-    connect(PageControl, &QTabWidget::currentChanged, this, [this] {
-        if (m_splitPending && PageControl->currentWidget() == tsFTP) ApplyPaneSplit();
-    });
-}
-
-void TfmMain::NewServerCommand() {
-    {
-        TfmNewServer wizard(this);
-        Hooks.RunDialog(wizard);
-    }
-    ReloadConfigFile(true);
-    activateWindow(); // the keyboard returns to the main window
-}
-
-void TfmMain::ConfigurationCommand() {
-    {
-        TfmConfiguration dialog(this);
-        Hooks.RunDialog(dialog);
-    }
-    ReloadConfigFile(true);
-    activateWindow();
-}
-
-void TfmMain::AboutCommand() {
-    {
-        TfmAbout about(this);
-        Hooks.RunDialog(about);
-    }
-    activateWindow(); // the keyboard returns to the main window
-}
-
-void TfmMain::GotoPage(QWidget* page) {
-    PageControl->setCurrentWidget(page);
-}
-
-void TfmMain::CustomizeToolbar(QToolBar* toolbar) {
-    ToolbarCustomizer customizer(toolbar, this);
-    Hooks.RunDialog(customizer);
-}
-
-void TfmMain::MinimizeToTray() {
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        showMinimized();
-        return;
-    }
-    hide();
-    TrayIcon->show();
-}
-
-void TfmMain::RestoreFromTray() {
-    TrayIcon->hide();
-    if (isMinimized())
-        showNormal();
-    else
-        show();
-    raise();
-    activateWindow();
+    m_ftp->ApplySplit(page ? page->width() : m_ftp->width());
 }
 
 // ---- window events --------------------------------------------------------------------------
 
 void TfmMain::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() != QEvent::ActivationChange || !isActiveWindow() || FirstActivationDone)
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow() || m_firstActivationDone)
         return;
-    FirstActivationDone = true;
+    m_firstActivationDone = true;
     // The first-run wizard opens once the activation has been handled.
     if (ConfigSource.RecordCount() == 0)
         QMetaObject::invokeMethod(
@@ -503,7 +318,7 @@ void TfmMain::changeEvent(QEvent* event) {
 
 void TfmMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    ApplyPaneSplit();
+    applyPaneSplit();
 }
 
 void TfmMain::closeEvent(QCloseEvent* event) {
@@ -513,7 +328,7 @@ void TfmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     case CloseDecision::Ask:
-        if (!Hooks.AskYesNo("Exit Pagewright?", "You are connected. Do want to exit?")) {
+        if (!m_prompts.AskYesNo(this, "Exit Pagewright?", "You are connected. Do want to exit?")) {
             event->ignore();
             return;
         }
@@ -531,12 +346,11 @@ void TfmMain::closeEvent(QCloseEvent* event) {
 }
 
 bool TfmMain::runCloseSteps() {
-    const int newsConfig = cbNewsConfig->currentIndex();
-    if (Hooks.StopFolderMonitor) Hooks.StopFolderMonitor();
+    const int newsConfig = m_news->ChosenConfiguration();
     if (NewsState() == ActivityState::Connected && newsConfig >= 0 &&
-        ConfigSource.GetString(newsConfig, "NewsStayConnected") == "TRUE" && Hooks.DisconnectNews)
-        Hooks.DisconnectNews();
-    if (FTPState() == ActivityState::Connected && Hooks.DisconnectRemote) Hooks.DisconnectRemote();
+        ConfigSource.GetString(newsConfig, "NewsStayConnected") == "TRUE")
+        m_newsSession->RequestAbort();
+    if (FTPState() == ActivityState::Connected) m_ftp->Remote().Disconnect();
     PageLines.clear();
     for (const QString& file : {DataFile, DirFile})
         if (!file.isEmpty() && QFile::exists(file)) QFile::remove(file);
@@ -549,11 +363,11 @@ bool TfmMain::runCloseSteps() {
         try {
             Config.Save(path);
         } catch (const std::exception& e) {
-            Hooks.ShowError(QString::fromStdString(e.what()));
+            m_prompts.ShowError(this, QString::fromStdString(e.what()));
             return false;
         }
-        if (Hooks.SelectNewsConfiguration) Hooks.SelectNewsConfiguration();
+        emit NewsConfigurationSelected();
     }
-    if (Hooks.StopTransferWorker) Hooks.StopTransferWorker();
+    thTransfer->Stop();
     return true;
 }

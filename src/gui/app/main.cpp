@@ -3,6 +3,7 @@
 #include "gui/app/PagewrightApplication.h"
 #include "gui/app/TfmMain.h"
 #include "gui/dialogs/TfmConfiguration.h"
+#include "gui/ui/UserPrompts.h"
 
 #include <cstring>
 
@@ -15,7 +16,8 @@ int main(int argc, char** argv) {
     }
     QApplication::setApplicationName("Pagewright v2.0");
     QApplication::setQuitOnLastWindowClosed(false);
-    TfmMain window;
+    UserPrompts prompts;
+    TfmMain window(prompts);
     // The window may be hidden in the tray while dialogs come and go: the program ends when
     // the main window has closed, not when the last visible window has.
     QObject::connect(&window, &TfmMain::Closed, &app, &QApplication::quit, Qt::QueuedConnection);

@@ -92,3 +92,19 @@ void GaugeStatusBar::SetPanelEnabled(int index, bool enabled) {
     // A disabled gauge or glyph shows nothing; its frame keeps the place.
     if (slot.kind != Kind::Text) slot.widget->setVisible(enabled);
 }
+
+void GaugeStatusBar::ClearSignsOnClick() {
+    connect(this, &GaugeStatusBar::PanelClicked, this, [this](int index) {
+        const auto isSign = [this](int i) {
+            return m_panels.at(i).kind == Kind::SuccessGlyph ||
+                   m_panels.at(i).kind == Kind::FailureGlyph;
+        };
+        if (!isSign(index)) return;
+        int first = index;
+        while (first > 0 && isSign(first - 1))
+            --first;
+        if (first > 0) SetText(first - 1, QString());
+        for (int i = first; i < PanelCount() && isSign(i); ++i)
+            SetPanelEnabled(i, false);
+    });
+}

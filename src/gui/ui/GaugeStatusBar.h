@@ -32,6 +32,9 @@ public:
     int Position(int index) const;
     void SetPanelEnabled(int index, bool enabled);
     bool PanelEnabled(int index) const { return m_panels.at(index).enabled; }
+    // A click on the success or failure sign clears the status text before the signs and
+    // hides both signs.
+    void ClearSignsOnClick();
 
 signals:
     void PanelClicked(int index);
