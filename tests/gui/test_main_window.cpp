@@ -273,32 +273,30 @@ void TestMainWindow::remotePaneSplit() {
     TempHome home;
     TestPrompts prompts;
     TfmMain w(prompts);
-    prompts.dialog = [](QDialog&) {};
     w.show();
     w.GotoPage("tsFTP");
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    for (int i = 0; i < 3 && child<QWidget>(w, "tsFTP")->width() != 803; ++i) {
-        w.resize(w.width() + 803 - child<QWidget>(w, "tsFTP")->width(), w.height());
-        QTest::qWait(20);
-    }
-    QCOMPARE(child<QWidget>(w, "tsFTP")->width(), 803);
-    QCOMPARE(child<QWidget>(w, "pnRemote")->width(), 400);
+    QWidget* page = child<QWidget>(w, "tsFTP");
+    QWidget* remote = child<QWidget>(w, "pnRemote");
+    w.resize(w.width() + 803 - page->width(), w.height());
+    QTRY_COMPARE(page->width(), 803);
+    QTRY_COMPARE(remote->width(), 400);
     QCOMPARE(child<QWidget>(w, "pnLocal")->width(), 400);
 
     // A split the user dragged survives a visit to another page...
     child<QSplitter>(w, "spFTP")->setSizes({200, 600});
-    QTest::qWait(20);
+    QTRY_COMPARE(remote->width(), 200);
     w.GotoPage("tsNews");
     w.GotoPage("tsFTP");
-    QTest::qWait(20);
-    QCOMPARE(child<QWidget>(w, "pnRemote")->width(), 200);
+    settle();
+    QCOMPARE(remote->width(), 200);
     // ...but a resize while the page was hidden splits it afresh when it comes up.
     w.GotoPage("tsNews");
     w.resize(w.width() + 40, w.height());
-    QTest::qWait(20);
+    QTRY_COMPARE(child<QWidget>(w, "tsNews")->width(), 843);
     w.GotoPage("tsFTP");
-    QTest::qWait(20);
-    QCOMPARE(child<QWidget>(w, "pnRemote")->width(), (child<QWidget>(w, "tsFTP")->width() - 3) / 2);
+    QTRY_COMPARE(remote->width(), (page->width() - 3) / 2);
+    QCOMPARE(page->width(), 843);
 }
 
 void TestMainWindow::gotoPage_data() {
