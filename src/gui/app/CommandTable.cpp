@@ -4,6 +4,7 @@
 #include "gui/ui/UserPrompts.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QFont>
 #include <QMenu>
 #include <QToolBar>
@@ -372,6 +373,21 @@ void CommandTable::Fill(QToolBar* toolbar, const char* container) {
         if (p.name[0] == '=') separator->setObjectName(QString::fromLatin1(p.name + 1));
         separator->setVisible(!(p.flags & Hidden));
     }
+}
+
+QMenu* CommandTable::MakePopup(QWidget* parent, const char* container) {
+    auto* menu = new QMenu(parent);
+    menu->setObjectName(QString::fromLatin1(container));
+    Fill(menu, container);
+    return menu;
+}
+
+QActionGroup* CommandTable::MakeGroup(const char* command, QObject* parent) {
+    auto* group = new QActionGroup(parent);
+    group->setExclusive(true);
+    for (QAction* a : Items(command))
+        group->addAction(a);
+    return group;
 }
 
 void CommandTable::On(const char* command, std::function<void()> work) {

@@ -11,6 +11,7 @@
 #include <functional>
 
 class QAction;
+class QActionGroup;
 class QMenu;
 class QToolBar;
 class QWidget;
@@ -33,6 +34,10 @@ public:
     // its separators, named toolbar sections and sub-menus (made with `owner` as parent).
     void Fill(QMenu* menu, const char* container);
     void Fill(QToolBar* toolbar, const char* container);
+    // A pop-up menu named `container` with its items, owned by `parent`.
+    QMenu* MakePopup(QWidget* parent, const char* container);
+    // The items of `command` as one group of which exactly one is checked.
+    QActionGroup* MakeGroup(const char* command, QObject* parent);
 
     // Runs `work` when any item of `command` is triggered. An exception thrown by the work is
     // caught here and shown as an error, so that none travels through the event loop.

@@ -60,17 +60,13 @@ void TfmMain::buildMainToolbar() {
     BoltAnimation->show();
     bolt->setVisible(false);
 
-    auto* popup = new QMenu(this);
-    popup->setObjectName("pmsbMain");
-    m_commands->Fill(popup, "pmsbMain");
+    QMenu* popup = m_commands->MakePopup(this, "pmsbMain");
     connect(sbMain, &QWidget::customContextMenuRequested, popup,
             [this, popup](const QPoint& at) { popup->popup(sbMain->mapToGlobal(at)); });
 }
 
 void TfmMain::buildTray() {
-    auto* pmTray = new QMenu(this);
-    pmTray->setObjectName("pmTray");
-    m_commands->Fill(pmTray, "pmTray");
+    QMenu* pmTray = m_commands->MakePopup(this, "pmTray");
     m_commands->Item("mistDropperWindow")->setEnabled(HasFunction("miDropperWindow"));
     TrayIcon = new QSystemTrayIcon(MainPicture(MainGlyph::Program), this);
     TrayIcon->setObjectName("TrayIcon");

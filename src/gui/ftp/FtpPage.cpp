@@ -32,9 +32,7 @@ FtpPage::FtpPage(CommandTable& commands, FtpSession& session, QWidget* parent) :
     page->addWidget(m_toolbar);
     connect(cbFTPConfig, &QComboBox::activated, this, &FtpPage::ConfigurationChosen);
 
-    auto* popup = new QMenu(this);
-    popup->setObjectName("pmsbFTP");
-    commands.Fill(popup, "pmsbFTP");
+    QMenu* popup = commands.MakePopup(this, "pmsbFTP");
     connect(m_toolbar, &QWidget::customContextMenuRequested, popup,
             [this, popup](const QPoint& at) { popup->popup(m_toolbar->mapToGlobal(at)); });
 

@@ -4,9 +4,6 @@
 #include "gui/ftp/FtpSession.h"
 #include "gui/ui/FilePane.h"
 
-#include <QAction>
-#include <QActionGroup>
-#include <QMenu>
 #include <QTreeWidget>
 
 RemotePane::RemotePane(CommandTable& commands, FtpSession& session, QWidget* parent)
@@ -14,13 +11,8 @@ RemotePane::RemotePane(CommandTable& commands, FtpSession& session, QWidget* par
     setObjectName("RemotePane");
     m_pane =
         new FilePane({"pnRemote", "labRemotePath", "imFTPRemoteRefresh", "lvRemoteFiles"}, parent);
-    auto* popup = new QMenu(m_pane->List());
-    popup->setObjectName("pmlvRemoteFiles");
-    commands.Fill(popup, "pmlvRemoteFiles");
-    m_pane->SetPopupMenu(popup);
-    auto* sort = new QActionGroup(this);
-    for (QAction* a : commands.Items("RemoteSort"))
-        sort->addAction(a);
+    m_pane->SetPopupMenu(commands.MakePopup(m_pane->List(), "pmlvRemoteFiles"));
+    commands.MakeGroup("RemoteSort", this);
     connect(m_pane, &FilePane::SelectionChanged, this, &RemotePane::SelectionChanged);
 }
 

@@ -3,11 +3,9 @@
 #include "gui/app/CommandTable.h"
 #include "gui/ui/FilePane.h"
 
-#include <QAction>
 #include <QActionGroup>
 #include <QComboBox>
 #include <QDir>
-#include <QMenu>
 #include <QTreeWidget>
 
 LocalPane::LocalPane(CommandTable& commands, QWidget* parent) : QObject(parent) {
@@ -19,14 +17,8 @@ LocalPane::LocalPane(CommandTable& commands, QWidget* parent) : QObject(parent) 
     m_volumes->setMaxVisibleItems(26);
     m_pane->AddToPathRow(m_volumes);
     m_pane->List()->setDragEnabled(true);
-    auto* popup = new QMenu(m_pane->List());
-    popup->setObjectName("pmlvLocalFiles");
-    commands.Fill(popup, "pmlvLocalFiles");
-    m_pane->SetPopupMenu(popup);
-    auto* sort = new QActionGroup(this);
-    sort->setObjectName("agFTPLocalSort");
-    for (QAction* a : commands.Items("LocalSort"))
-        sort->addAction(a);
+    m_pane->SetPopupMenu(commands.MakePopup(m_pane->List(), "pmlvLocalFiles"));
+    commands.MakeGroup("LocalSort", this)->setObjectName("agFTPLocalSort");
     connect(m_pane, &FilePane::SelectionChanged, this, &LocalPane::SelectionChanged);
 }
 

@@ -22,11 +22,10 @@ TransfersPage::TransfersPage(CommandTable& commands, QWidget* parent) : QWidget(
     page->addWidget(sbTransfers);
     m_pause = commands.Item("siTransferPause");
     m_restart = commands.Item("siTransferRestart");
-    auto* run = new QActionGroup(this);
+    QActionGroup* run = new QActionGroup(this);
     run->setObjectName("agTransferRun");
-    run->setExclusive(true);
-    run->addAction(m_pause);
-    run->addAction(m_restart);
+    for (QAction* a : {m_pause, m_restart})
+        run->addAction(a);
     // The menu items press the toolbar buttons down; the queue reads the buttons.
     commands.On("TransferPause", [this] {
         m_pause->setChecked(true);
