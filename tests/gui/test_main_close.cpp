@@ -11,6 +11,8 @@
 
 #include <atomic>
 
+using namespace pw;
+
 class TestMainClose : public QObject {
     Q_OBJECT
 private slots:

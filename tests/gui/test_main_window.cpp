@@ -22,6 +22,8 @@
 
 #include <thread>
 
+using namespace pw;
+
 namespace {
 bool tabVisible(TfmMain& w, const char* page) {
     return w.PageControl->isTabVisible(

@@ -19,6 +19,8 @@
 
 #include <cstdio>
 
+using namespace pw;
+
 namespace {
 void settle(int ms = 300) {
     QElapsedTimer clock;

@@ -38,6 +38,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+using namespace pw;
+
 namespace {
 // Commands whose work has not been built into this version: they show, but never enable, so
 // that nothing looks as if it worked and does nothing.

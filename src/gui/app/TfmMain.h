@@ -50,16 +50,16 @@ public:
 
     // Activity states and refreshing flags. The setters may be called from any thread: the
     // change and the command refresh run on the GUI thread, in the order issued.
-    ActivityState NewsState() const { return m_newsState; }
-    ActivityState LinksState() const { return m_linksState; }
-    ActivityState FTPState() const { return m_ftpState; }
-    ActivityState TransferState() const { return m_transferState; }
+    pw::ActivityState NewsState() const { return m_newsState; }
+    pw::ActivityState LinksState() const { return m_linksState; }
+    pw::ActivityState FTPState() const { return m_ftpState; }
+    pw::ActivityState TransferState() const { return m_transferState; }
     bool LocalRefreshing() const { return m_localRefreshing; }
     bool RemoteRefreshing() const { return m_remoteRefreshing; }
-    void SetNewsState(ActivityState state);
-    void SetLinksState(ActivityState state);
-    void SetFTPState(ActivityState state);
-    void SetTransferState(ActivityState state);
+    void SetNewsState(pw::ActivityState state);
+    void SetLinksState(pw::ActivityState state);
+    void SetFTPState(pw::ActivityState state);
+    void SetTransferState(pw::ActivityState state);
     void SetLocalRefreshing(bool on);
     void SetRemoteRefreshing(bool on);
     // Runs `step` on the GUI thread: at once when called there, else queued in order.
@@ -72,7 +72,7 @@ public:
 
     // The command refresh: computes and applies the enabled state of every command item.
     void UpdateCommandStates();
-    CommandInputs CurrentCommandInputs();
+    pw::CommandInputs CurrentCommandInputs();
     // The enabled state that the refresh last applied, by item name.
     QObject* CommandItem(const QString& name) const { return m_items.value(name); }
     // False for a command shown in this version whose work is not built yet: never enabled.
@@ -94,12 +94,12 @@ public:
     void GotoPage(QWidget* page);
 
     // Record tables.
-    ConfigTables Config{ConfigRole::MainWindow};
-    TnkDBSource& SettingsSource = Config.SettingsSource;
-    TnkDBSource& ConfigSource = Config.ConfigSource;
-    TnkDBSource& TranslationSource = Config.TranslationSource;
-    TnkDBData NewsData;
-    TnkDBSource NewsSource;
+    pw::ConfigTables Config{pw::ConfigRole::MainWindow};
+    pw::TnkDBSource& SettingsSource = Config.SettingsSource;
+    pw::TnkDBSource& ConfigSource = Config.ConfigSource;
+    pw::TnkDBSource& TranslationSource = Config.TranslationSource;
+    pw::TnkDBData NewsData;
+    pw::TnkDBSource NewsSource;
 
     // The downloaded news page, its working files and the transfer-list lock.
     QStringList PageLines;
@@ -215,12 +215,12 @@ private:
     void fillChooser(DBComboBox* chooser, const char* settingsField);
     void updateFunctionKeyItems();
     bool runCloseSteps(); // false when the window must stay open
-    void setState(std::atomic<ActivityState>& state, ActivityState value);
+    void setState(std::atomic<pw::ActivityState>& state, pw::ActivityState value);
 
-    std::atomic<ActivityState> m_newsState{ActivityState::Idle};
-    std::atomic<ActivityState> m_linksState{ActivityState::Idle};
-    std::atomic<ActivityState> m_ftpState{ActivityState::Idle};
-    std::atomic<ActivityState> m_transferState{ActivityState::Idle};
+    std::atomic<pw::ActivityState> m_newsState{pw::ActivityState::Idle};
+    std::atomic<pw::ActivityState> m_linksState{pw::ActivityState::Idle};
+    std::atomic<pw::ActivityState> m_ftpState{pw::ActivityState::Idle};
+    std::atomic<pw::ActivityState> m_transferState{pw::ActivityState::Idle};
     std::atomic<bool> m_localRefreshing{false};
     std::atomic<bool> m_remoteRefreshing{false};
     bool m_loadFailed = false; // the file could not be read: closing must not overwrite it
