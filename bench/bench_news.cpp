@@ -18,6 +18,8 @@
 #include <string>
 #include <unistd.h>
 
+using namespace pw;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

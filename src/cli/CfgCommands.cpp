@@ -8,6 +8,8 @@
 
 #include <filesystem>
 
+using namespace pw;
+
 namespace {
 void requireFile(const std::string& path) {
     std::error_code ec;

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstdio>
 
+using namespace pw;
+
 Options::Options(const std::vector<std::string>& args, const std::vector<std::string>& valued,
                  const std::vector<std::string>& flags) {
     const auto has = [](const std::vector<std::string>& list, const std::string& s) {

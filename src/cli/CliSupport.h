@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+namespace pw {
 class TnkDBSource;
+}
 
 // A usage or input error: printed as one line, exit status 1.
 class CliError : public std::runtime_error {
@@ -34,7 +36,7 @@ private:
 };
 
 // {"fields": [...], "records": [{field: text, ...}, ...]} with every text as UTF-8.
-nlohmann::ordered_json TableToJson(const TnkDBSource& source);
+nlohmann::ordered_json TableToJson(const pw::TnkDBSource& source);
 std::string ToUtf8(const std::string& cp1252);
 // Throws CliError for text that Windows-1252 cannot hold.
 std::string FromUtf8(const std::string& utf8);

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <sys/stat.h>
 
+using namespace pw;
+
 namespace {
 constexpr const char* kUsage =
     "ftp ls URL | get URL LOCAL | put LOCAL URL | mkdir URL | rmdir URL | rm URL | pwd URL | "

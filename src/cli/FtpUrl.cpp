@@ -3,6 +3,8 @@
 #include "cli/CliSupport.h"
 #include "core/storage/IntConvert.h"
 
+using namespace pw;
+
 namespace {
 std::string PercentDecode(const std::string& text, const std::string& url) {
     std::string out;

@@ -12,6 +12,8 @@
 
 #include <cstdio>
 
+using namespace pw;
+
 namespace {
 
 constexpr const char* kFieldOrder[] = {news_field::kDate,   news_field::kTime, news_field::kName,

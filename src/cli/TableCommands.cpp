@@ -7,6 +7,8 @@
 #include "core/storage/TnkDBSource.h"
 #include "core/storage/nkErrors.h"
 
+using namespace pw;
+
 namespace {
 void loadTableFile(const std::string& path, TnkDBSource& source) {
     const std::string data = ReadWholeFile(path);

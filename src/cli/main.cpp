@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <exception>
 
+using namespace pw;
+
 namespace {
 constexpr const char* kUsage =
     "usage: pagewright-cli GROUP COMMAND ...\n"

@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+using namespace pw;
+
 namespace {
 using Run = CliRun;
 

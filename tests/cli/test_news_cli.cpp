@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace pw;
+
 namespace {
 
 using Run = CliRun;

@@ -8,7 +8,9 @@
 
 #include <functional>
 
-Q_DECLARE_METATYPE(CommandInputs)
+using namespace pw;
+
+Q_DECLARE_METATYPE(pw::CommandInputs)
 
 namespace {
 using S = ActivityState;

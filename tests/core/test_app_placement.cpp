@@ -8,6 +8,8 @@
 
 #include <optional>
 
+using namespace pw;
+
 namespace {
 using Opt = std::optional<int>;
 

@@ -13,6 +13,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+using namespace pw;
+
 namespace {
 NewServerInput input(const std::string& name, const std::string& password) {
     return {name, "Poster", "ftp.example.org", "login", password, "/home/x/site", "/tmp"};

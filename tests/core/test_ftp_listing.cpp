@@ -3,6 +3,8 @@
 
 #include <QtTest>
 
+using namespace pw;
+
 namespace {
 // A fixed "today" for lines that show a time instead of a year.
 const TListingDate kToday{2026, 12, 6};

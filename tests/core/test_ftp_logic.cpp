@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+using namespace pw;
+
 namespace {
 // Opens the protected parts that the session layer drives.
 class ProbeFTP : public TSimpleFTP {

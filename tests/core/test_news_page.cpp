@@ -8,6 +8,8 @@
 
 #include <QtTest>
 
+using namespace pw;
+
 namespace {
 
 std::string str(const QByteArray& b) {

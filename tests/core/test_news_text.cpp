@@ -15,6 +15,8 @@
 #include <cstdlib>
 #include <ctime>
 
+using namespace pw;
+
 namespace {
 std::string str(const QByteArray& b) {
     return b.toStdString();

@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+using namespace pw;
+
 namespace {
 struct CountingControl : TnkDBControl {
     int refreshes = 0;

@@ -8,6 +8,8 @@
 
 #include <QtTest>
 
+using namespace pw;
+
 namespace {
 std::string hex(const char* text) {
     return QByteArray::fromHex(text).toStdString();

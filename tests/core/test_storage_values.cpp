@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+using namespace pw;
+
 class TestStorageValues : public QObject {
     Q_OBJECT
 private slots:

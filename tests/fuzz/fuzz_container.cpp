@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+using namespace pw;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     {

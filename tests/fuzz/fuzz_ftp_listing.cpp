@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <string_view>
 
+using namespace pw;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const TListingDate today{2026, 2, 28};

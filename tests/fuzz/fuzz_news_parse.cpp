@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <string_view>
 
+using namespace pw;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     static const TranslationRows translation = {

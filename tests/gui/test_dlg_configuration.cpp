@@ -22,6 +22,8 @@
 
 #include <map>
 
+using namespace pw;
+
 namespace {
 // Writes a file with the given configurations (passwords given in clear, stored scrambled).
 void writeConfigurations(const TempHome& home, const QStringList& names,

@@ -13,6 +13,8 @@
 
 #include <memory>
 
+using namespace pw;
+
 namespace {
 struct Table {
     TnkDBData data;

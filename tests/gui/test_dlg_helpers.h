@@ -19,8 +19,8 @@
 #include <memory>
 
 // The file as the main window sees it: no field definitions, exactly what is stored.
-inline std::unique_ptr<ConfigTables> readBack(const std::string& path) {
-    auto tables = std::make_unique<ConfigTables>(ConfigRole::MainWindow);
+inline std::unique_ptr<pw::ConfigTables> readBack(const std::string& path) {
+    auto tables = std::make_unique<pw::ConfigTables>(pw::ConfigRole::MainWindow);
     tables->ConfigFile.LoadFromFile(path);
     return tables;
 }

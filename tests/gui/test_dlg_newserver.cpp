@@ -12,6 +12,8 @@
 #include <QStackedWidget>
 #include <QtTest>
 
+using namespace pw;
+
 namespace {
 QLineEdit* edit(TfmNewServer& wizard, const char* name) {
     return child<QLineEdit>(&wizard, name);

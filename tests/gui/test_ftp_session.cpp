@@ -18,6 +18,8 @@
 #include <atomic>
 #include <memory>
 
+using namespace pw;
+
 namespace {
 // A TCP port that takes connections (the kernel completes them) and never greets.
 struct SilentListener {

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <atomic>
 
+using namespace pw;
+
 class TestMainClose : public QObject {
     Q_OBJECT
 private slots:

@@ -14,6 +14,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+using namespace pw;
+
 class TestMainCommands : public QObject {
     Q_OBJECT
 private slots:

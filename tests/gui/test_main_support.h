@@ -20,33 +20,33 @@
 #include <map>
 #include <string>
 
-inline NewServerInput demoServer(const std::string& name) {
+inline pw::NewServerInput demoServer(const std::string& name) {
     return {name, "Poster", "127.0.0.1:2121", "demo", "secret", "/tmp", "/tmp"};
 }
 
 // A file as the new-server wizard leaves it on first run.
 inline void writeWizardFile(const std::string& path, int configurations = 1) {
     QFile::remove(QString::fromStdString(path));
-    ConfigTables tables(ConfigRole::Wizard);
-    OpenConfigurationForWizard(tables, path);
+    pw::ConfigTables tables(pw::ConfigRole::Wizard);
+    pw::OpenConfigurationForWizard(tables, path);
     for (int i = 0; i < configurations; ++i)
-        FinishNewServer(tables, demoServer("Server " + std::to_string(i + 1)), path);
+        pw::FinishNewServer(tables, demoServer("Server " + std::to_string(i + 1)), path);
 }
 
 // A file as the configuration dialog saves it, with some settings changed first.
 inline void writeDialogFile(const std::string& path, int configurations,
                             const std::map<std::string, std::string>& settings = {}) {
     writeWizardFile(path, configurations);
-    ConfigTables tables(ConfigRole::Dialog);
-    OpenConfigurationForDialog(tables, path);
+    pw::ConfigTables tables(pw::ConfigRole::Dialog);
+    pw::OpenConfigurationForDialog(tables, path);
     for (const auto& [field, value] : settings)
         tables.SettingsSource.SetString(field, value);
-    SaveConfigurationFromDialog(tables, path);
+    pw::SaveConfigurationFromDialog(tables, path);
 }
 
 // Reads the file back the way the main window sees it.
 struct FileView {
-    ConfigTables tables{ConfigRole::MainWindow};
+    pw::ConfigTables tables{pw::ConfigRole::MainWindow};
     explicit FileView(const std::string& path) { tables.LoadIfExists(path); }
     int setting(const char* field) { return tables.SettingsSource.GetInteger(0, field); }
 };

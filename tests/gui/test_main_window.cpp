@@ -23,6 +23,8 @@
 
 #include <thread>
 
+using namespace pw;
+
 namespace {
 bool tabVisible(TfmMain& w, const char* page) {
     return child<QTabWidget>(w, "PageControl")

@@ -13,6 +13,8 @@
 #include <fstream>
 #include <map>
 
+using namespace pw;
+
 namespace {
 // "caf\xE9 menu.txt": Windows-1252 bytes, not UTF-8.
 const std::string kOddName = "caf\xE9 menu.txt";

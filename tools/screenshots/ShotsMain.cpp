@@ -20,6 +20,8 @@
 
 #include <cstdio>
 
+using namespace pw;
+
 namespace {
 // The control named `name` in the window.
 template <class T> T* child(const QObject& w, const char* name) {

@@ -23,6 +23,8 @@
 
 #include <cstdio>
 
+using namespace pw;
+
 namespace {
 QDir outputDir;
 int failures = 0;

@@ -3,6 +3,8 @@
 // worker). Each is one byte, written whole, so that worker threads may read it at any time.
 #include <cstdint>
 
+namespace pw {
+
 enum class ActivityState : std::uint8_t { Busy = 0, Connected = 1, Idle = 2 };
 
 struct ActivityStates {
@@ -31,3 +33,5 @@ inline CloseDecision DecideClose(const ActivityStates& states) {
     if (states.AnyConnected()) return CloseDecision::Ask;
     return CloseDecision::Close;
 }
+
+} // namespace pw

@@ -3,6 +3,8 @@
 #include <initializer_list>
 #include <stdexcept>
 
+namespace pw {
+
 bool CommandStates::Enabled(std::string_view item) const {
     for (const auto& [name, enabled] : Items)
         if (name == item) return enabled;
@@ -89,3 +91,5 @@ CommandStates ComputeCommandStates(const CommandInputs& in) {
     out.AnimationActive = !allIdle;
     return out;
 }
+
+} // namespace pw

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+namespace pw {
+
 struct CommandInputs {
     ActivityStates States;
     bool LocalRefreshing = false;
@@ -37,3 +39,5 @@ struct CommandStates {
 };
 
 CommandStates ComputeCommandStates(const CommandInputs& in);
+
+} // namespace pw

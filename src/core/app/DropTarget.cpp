@@ -3,6 +3,8 @@
 #include "core/config/Password.h"
 #include "core/storage/TnkDBSource.h"
 
+namespace pw {
+
 std::string DropHost;
 std::string DropLoginName;
 std::string DropLoginPassword;
@@ -16,3 +18,5 @@ void SetDropTargetFromConfiguration(const TnkDBSource& configurations, int index
     DropLoginPassword = ScramblePassword(configurations.GetString(index, "LoginPassword"));
     DropHost = configurations.GetString(index, "Host");
 }
+
+} // namespace pw

@@ -4,6 +4,8 @@
 // it. All on the GUI thread. The password is held in clear.
 #include <string>
 
+namespace pw {
+
 extern std::string DropHost;
 extern std::string DropLoginName;
 extern std::string DropLoginPassword;
@@ -14,3 +16,5 @@ class TnkDBSource;
 // Takes the target from configuration record `index` (an index beyond the end addresses the
 // last record): its default folder ("/" when empty), login name, unscrambled password, host.
 void SetDropTargetFromConfiguration(const TnkDBSource& configurations, int index);
+
+} // namespace pw

@@ -3,6 +3,8 @@
 #include "core/storage/TnkDBData.h"
 #include "core/storage/TnkDBSource.h"
 
+namespace pw {
+
 namespace {
 constexpr const char* kBoundFields[] = {"Left", "Top", "Width", "Height"};
 
@@ -40,3 +42,5 @@ void WriteBounds(TnkDBSource& settings, int left, int top, int width, int height
     settings.SetInteger(record, "Height", height);
     settings.SetInteger(record, "Width", width);
 }
+
+} // namespace pw

@@ -2,6 +2,8 @@
 // The main window's bounds as the settings record keeps them, and the split of the FTP page.
 #include <optional>
 
+namespace pw {
+
 class TnkDBSource;
 
 struct StoredBounds {
@@ -23,3 +25,5 @@ void WriteBounds(TnkDBSource& settings, int left, int top, int width, int height
 inline int RemotePaneWidth(int pageWidth) {
     return (pageWidth - 3) / 2;
 }
+
+} // namespace pw

@@ -5,6 +5,8 @@
 #include <pwd.h>
 #include <unistd.h>
 
+namespace pw {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -44,3 +46,5 @@ void EnsureProgramFolder() {
     std::error_code ec;
     fs::create_directories(ProgramFolder(), ec);
 }
+
+} // namespace pw

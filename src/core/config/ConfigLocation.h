@@ -4,9 +4,13 @@
 // install); else $XDG_CONFIG_HOME/pagewright (default ~/.config/pagewright).
 #include <string>
 
+namespace pw {
+
 inline constexpr const char* kConfigFileName = "Pagewright2.cfg";
 
 std::string ProgramFolder();  // without a trailing separator
 std::string ConfigFilePath(); // computed afresh on every call
 // Creates the program folder (and its parents) when it does not exist yet.
 void EnsureProgramFolder();
+
+} // namespace pw

@@ -3,6 +3,8 @@
 #include "core/storage/ByteStream.h"
 #include "core/storage/TnkTable.h"
 
+namespace pw {
+
 namespace {
 
 struct FieldRow {
@@ -124,3 +126,5 @@ const std::string& DefaultTranslationBinData() {
     static const std::string data = buildDefaultTranslation();
     return data;
 }
+
+} // namespace pw

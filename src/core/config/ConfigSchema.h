@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace pw {
+
 enum class ConfigRole { MainWindow, Dialog, Wizard };
 
 inline constexpr const char* kSettingsTable = "Settings";
@@ -20,3 +22,5 @@ TnkDBFieldCollection TranslationFields(ConfigRole role);
 // The default translation table (seven German letters and their entities) as a form
 // definition carries it: u32 byte count 171, then the 171-byte table stream.
 const std::string& DefaultTranslationBinData();
+
+} // namespace pw

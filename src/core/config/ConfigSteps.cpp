@@ -4,6 +4,8 @@
 #include "core/config/Password.h"
 #include "core/storage/FileIO.h"
 
+namespace pw {
+
 namespace {
 void openOrStart(ConfigTables& tables, const std::string& path) {
     if (!tables.LoadIfExists(path)) tables.SettingsSource.Append();
@@ -68,3 +70,5 @@ bool ReloadConfiguration(ConfigTables& tables, const std::string& path, bool kee
     if (steps.updateCommandStates) steps.updateCommandStates();
     return exists;
 }
+
+} // namespace pw

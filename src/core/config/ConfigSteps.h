@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+namespace pw {
+
 class ConfigTables;
 
 // Configuration dialog, opening: load the file when it exists and unscramble every password
@@ -32,3 +34,5 @@ struct ReloadSteps {
 // Returns whether the file existed and was loaded.
 bool ReloadConfiguration(ConfigTables& tables, const std::string& path, bool keepChoices,
                          const ReloadSteps& steps);
+
+} // namespace pw

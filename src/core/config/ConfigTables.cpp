@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+namespace pw {
+
 ConfigTables::ConfigTables(ConfigRole role)
     : SettingsSource(&SettingsData, SettingsFields(role)),
       ConfigSource(&ConfigData, ConfigurationFields(role)),
@@ -25,3 +27,5 @@ bool ConfigTables::LoadIfExists(const std::string& path) {
 void ConfigTables::Save(const std::string& path) {
     ConfigFile.SaveToFile(path, 0600);
 }
+
+} // namespace pw

@@ -8,6 +8,8 @@
 
 #include <string>
 
+namespace pw {
+
 class ConfigTables {
 public:
     // The dialog and the wizard get their field definitions and the default translation
@@ -25,3 +27,5 @@ public:
     // Atomic save, readable by the owner only.
     void Save(const std::string& path);
 };
+
+} // namespace pw

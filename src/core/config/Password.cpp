@@ -2,6 +2,8 @@
 
 #include "core/storage/TnkDBSource.h"
 
+namespace pw {
+
 std::string ScramblePassword(std::string_view password) {
     std::string out(password);
     for (char& c : out)
@@ -14,3 +16,5 @@ void ScrambleAllPasswords(TnkDBSource& configurations) {
         configurations.SetText(r, "LoginPassword",
                                ScramblePassword(configurations.GetString(r, "LoginPassword")));
 }
+
+} // namespace pw

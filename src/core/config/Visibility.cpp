@@ -2,6 +2,8 @@
 
 #include "core/storage/TnkDBSource.h"
 
+namespace pw {
+
 VisibilitySettings ReadVisibility(const TnkDBSource& settings) {
     if (settings.RecordCount() == 0) return {};
     const int record = settings.CurrentIndex() < 0 ? 0 : settings.CurrentIndex();
@@ -15,3 +17,5 @@ VisibilitySettings ReadVisibility(const TnkDBSource& settings) {
             on("VisibleMenuFTP"),
             on("VisibleMenuTransfer")};
 }
+
+} // namespace pw

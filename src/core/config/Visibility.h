@@ -1,6 +1,8 @@
 #pragma once
 // Which elements of the main window the settings record shows: each exactly when its
 // setting reads "TRUE". A setting the file lacks reads empty, so its element is hidden.
+namespace pw {
+
 class TnkDBSource;
 
 struct VisibilitySettings {
@@ -18,3 +20,5 @@ struct VisibilitySettings {
 
 // Reads the current record of the settings source.
 VisibilitySettings ReadVisibility(const TnkDBSource& settings);
+
+} // namespace pw

@@ -1,5 +1,7 @@
 #include "core/ftp/FtpErrors.h"
 
+namespace pw {
+
 std::string FormatMessage(const char* format, const std::string& a, const std::string& b) {
     std::string out;
     int used = 0;
@@ -34,3 +36,5 @@ std::string ConnectErrorMessage(unsigned code, const std::string& host, const st
         return FormatMessage("General Connection Error to %s", host);
     }
 }
+
+} // namespace pw

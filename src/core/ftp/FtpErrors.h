@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace pw {
+
 // A failed connection ("Unable to connect to %s", ...). Raised only when SilentExceptions is off.
 class EWinInetError : public std::runtime_error {
 public:
@@ -47,3 +49,5 @@ inline constexpr const char* GetRemoteNotFound = "Error getting %s to %s: remote
 inline constexpr const char* ErrorGetting = "Error getting %s from %s";
 inline constexpr const char* CannotChangeFsType = "Cannot change file system type when connected";
 } // namespace FtpText
+
+} // namespace pw

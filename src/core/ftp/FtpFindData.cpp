@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+namespace pw {
+
 namespace {
 constexpr int64_t kTicksPerSecond = 10000000;
 constexpr int64_t kTicksPerDay = 864000000000;
@@ -73,3 +75,5 @@ std::string FormatDateTime(double dateTime) {
                   (long long)(secs % 60));
     return buf;
 }
+
+} // namespace pw

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+namespace pw {
+
 constexpr uint32_t FILE_ATTRIBUTE_READONLY = 0x01;
 constexpr uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
@@ -38,3 +40,5 @@ int64_t FileTimeFromCalendar(int year, int month, int day, int hour, int minute,
 double FileTimeToDateTime(int64_t fileTime);
 // "yyyy/mm/dd hh:mm:ss" of a date-time value.
 std::string FormatDateTime(double dateTime);
+
+} // namespace pw

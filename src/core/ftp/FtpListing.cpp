@@ -5,6 +5,8 @@
 #include <ctime>
 #include <optional>
 
+namespace pw {
+
 namespace {
 
 bool IsDigits(std::string_view s) {
@@ -352,3 +354,5 @@ bool SameAsciiCi(std::string_view a, std::string_view b) {
             return false;
     return true;
 }
+
+} // namespace pw

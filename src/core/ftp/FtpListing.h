@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+namespace pw {
+
 enum class TListingFormat { Mlsd, List };
 
 // Today's date, used to give a year to Unix lines that show a time instead of one.
@@ -40,3 +42,5 @@ bool IsPlainEntryName(std::string_view name);
 // Case-insensitive comparison of ASCII letters only: server names and replies may be UTF-8,
 // whose bytes must not be folded as Latin-1 letters (the record tables' rule).
 bool SameAsciiCi(std::string_view a, std::string_view b);
+
+} // namespace pw

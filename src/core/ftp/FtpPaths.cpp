@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace pw {
+
 THostPort SplitHostPort(const std::string& hostName, int defaultPort) {
     THostPort result{hostName, defaultPort};
     std::string portText;
@@ -92,3 +94,5 @@ std::string ParsePwdReply(std::string_view reply) {
     }
     return {};
 }
+
+} // namespace pw

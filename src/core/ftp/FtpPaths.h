@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+namespace pw {
+
 // The local folder separator of this platform.
 inline constexpr char kLocalSeparator = '/';
 
@@ -35,3 +37,5 @@ bool IsSafeLocalName(std::string_view name);
 // Text inside the first pair of double quotes of a PWD reply ('257 "/a ""b""" is ...'),
 // with doubled quotes undone. Empty when there is none.
 std::string ParsePwdReply(std::string_view reply);
+
+} // namespace pw

@@ -3,6 +3,8 @@
 // implements them over its widgets (and hands each call to its own thread).
 #include <string>
 
+namespace pw {
+
 class TQuickProgressBar {
 public:
     virtual ~TQuickProgressBar() = default;
@@ -23,3 +25,5 @@ public:
     virtual void SetSimpleText(const std::string& text) = 0;
     virtual void SetPanelText(int panel, const std::string& text) = 0;
 };
+
+} // namespace pw

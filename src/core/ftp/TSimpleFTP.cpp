@@ -17,6 +17,8 @@
 #include <thread>
 #include <unistd.h>
 
+namespace pw {
+
 namespace {
 // A listing larger than this is taken for a hostile or broken server.
 constexpr size_t kMaxListingBytes = 256u * 1024 * 1024;
@@ -700,3 +702,5 @@ void TSimpleFTP::UpdateQuickProgress() {
     if (QuickLabelMinor && !progress.FileName.empty())
         QuickLabelMinor->SetCaption(progress.FileName);
 }
+
+} // namespace pw

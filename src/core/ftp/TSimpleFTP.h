@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+namespace pw {
+
 enum TFTPTransferType { ttBinary, ttAscii, ttUnknown };
 enum TFTPFileSystemType { ftUnix, ftUnknown };
 
@@ -148,3 +150,5 @@ private:
     std::string m_storedDir;    // guarded by m_dirMutex
     std::string m_confirmedDir; // guarded by m_dirMutex
 };
+
+} // namespace pw

@@ -17,6 +17,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace pw {
+
 namespace {
 // A server that sends nothing for this long while a transfer runs has gone away.
 constexpr long kMinimumStallSeconds = 10;
@@ -390,3 +392,5 @@ void TWinInetControl::HeaderLine(const char* data, size_t size) {
     }
     StatusNotify(INTERNET_STATUS_RESPONSE_RECEIVED, int64_t(size));
 }
+
+} // namespace pw

@@ -15,6 +15,8 @@
 
 typedef void CURL;
 
+namespace pw {
+
 // A text property that one thread may set while another reads it (the window shows the host
 // and user while a worker thread logs in): every access copies the text under a lock of its
 // own. It is assigned like a std::string and reads as one.
@@ -217,3 +219,5 @@ private:
     std::string m_partialReply;
     std::string m_lastResponse;
 };
+
+} // namespace pw

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+namespace pw {
+
 namespace {
 
 constexpr std::array<const char*, 12> kMonths = {"january",   "february", "march",    "april",
@@ -107,3 +109,5 @@ std::string FormatDateTime(std::string_view format, const NewsDateTime& when) {
     }
     return out;
 }
+
+} // namespace pw

@@ -12,7 +12,11 @@
 #include <string>
 #include <string_view>
 
+namespace pw {
+
 std::string FormatDateTime(std::string_view format, const NewsDateTime& when);
 
 // "january" ... "december" for 1 to 12; the empty text for any other number.
 std::string MonthName(int month);
+
+} // namespace pw

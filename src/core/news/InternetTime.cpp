@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string_view>
 
+namespace pw {
+
 std::string InternetTime(const NewsDateTime& local, int standardBias) {
     int hour = local.Hour + standardBias / 60 + 1; // whole hours only, as the zone bias is read
     hour %= 24;
@@ -19,3 +21,5 @@ std::string InternetTime(const NewsDateTime& local, int standardBias) {
         text.remove_suffix(1);
     return std::string(text);
 }
+
+} // namespace pw

@@ -3,6 +3,8 @@
 #include <ctime>
 #include <initializer_list>
 
+namespace pw {
+
 NewsDateTime SystemNewsClock::Now() const {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -33,3 +35,5 @@ int SystemNewsClock::StandardBias() const {
     }
     return static_cast<int>(-currentOffset / 60);
 }
+
+} // namespace pw

@@ -2,6 +2,8 @@
 // The clock and time zone seen by the news engine, behind an interface so that callers
 // (and tests) can fix them.
 
+namespace pw {
+
 struct NewsDateTime {
     int Year = 0;
     int Month = 0; // 1 to 12
@@ -39,3 +41,5 @@ private:
     NewsDateTime m_now;
     int m_bias;
 };
+
+} // namespace pw

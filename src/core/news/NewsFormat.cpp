@@ -1,5 +1,7 @@
 #include "core/news/NewsFormat.h"
 
+namespace pw {
+
 TnkDBFieldCollection NewsFields() {
     using namespace news_field;
     return {{kDate, "", dtString},   {kTime, "", dtString}, {kName, "", dtString},
@@ -12,3 +14,5 @@ std::string NamedStartMarker(std::string_view section) {
     marker += news_marker::kNamedStartClose;
     return marker;
 }
+
+} // namespace pw

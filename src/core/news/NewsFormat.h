@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace pw {
+
 namespace news_marker {
 inline constexpr std::string_view kNamedStartOpen = "<!-- NEWS:"; // + section name + kClose
 inline constexpr std::string_view kNamedStartClose = " -->";
@@ -40,3 +42,5 @@ TnkDBFieldCollection NewsFields();
 
 // "<!-- NEWS:" + name + " -->".
 std::string NamedStartMarker(std::string_view section);
+
+} // namespace pw

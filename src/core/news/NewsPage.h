@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace pw {
+
 class TnkDBSource;
 
 // Analyses a page. The page is first taken as a list of lines (see JoinPageLines) and
@@ -24,3 +26,5 @@ bool ParseNewsPage(std::string_view page, const NewsPageOptions& options,
 // suffix, all translated Ascii to Html. Reads the table without moving its cursor.
 std::string BuildNewsPage(const TnkDBSource& news, const NewsPageContext& context,
                           const NewsPageOptions& options, const TranslationRows& translation);
+
+} // namespace pw

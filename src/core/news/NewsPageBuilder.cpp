@@ -2,6 +2,8 @@
 #include "core/news/NewsPage.h"
 #include "core/storage/TnkDBSource.h"
 
+namespace pw {
+
 std::string BuildNewsPage(const TnkDBSource& news, const NewsPageContext& context,
                           const NewsPageOptions& options, const TranslationRows& translation) {
     using namespace news_marker;
@@ -47,3 +49,5 @@ std::string BuildNewsPage(const TnkDBSource& news, const NewsPageContext& contex
     page += context.PageSuffix;
     return AsciiToHtml(std::move(page), translation);
 }
+
+} // namespace pw

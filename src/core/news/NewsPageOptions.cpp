@@ -2,6 +2,8 @@
 
 #include "core/storage/TnkDBSource.h"
 
+namespace pw {
+
 NewsPageOptions ReadNewsPageOptions(const TnkDBSource& config, int record) {
     NewsPageOptions options;
     if (record < 0 || record >= config.RecordCount()) return options;
@@ -10,3 +12,5 @@ NewsPageOptions ReadNewsPageOptions(const TnkDBSource& config, int record) {
     options.BetweenNews = config.GetString(record, "NewsBetweenNews");
     return options;
 }
+
+} // namespace pw

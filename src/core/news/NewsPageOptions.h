@@ -3,6 +3,8 @@
 // configuration, and the page text around the news section.
 #include <string>
 
+namespace pw {
+
 class TnkDBSource;
 
 struct NewsPageOptions {
@@ -20,3 +22,5 @@ struct NewsPageContext {
     std::string PagePrefix; // up to the start marker, with the line break before it
     std::string PageSuffix; // after the end marker, without the line breaks that follow it
 };
+
+} // namespace pw

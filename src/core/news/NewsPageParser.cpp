@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <vector>
 
+namespace pw {
+
 namespace {
 
 using namespace news_marker;
@@ -212,3 +214,5 @@ bool ParseNewsPage(std::string_view page, const NewsPageOptions& options,
     context.PageSuffix.assign(suffix);
     return true;
 }
+
+} // namespace pw

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace pw {
+
 namespace {
 // Already a list of lines: every CR starts a CR LF, every LF ends one, and the text ends
 // with CR LF (or is empty).
@@ -38,3 +40,5 @@ std::string JoinPageLines(std::string_view bytes) {
     }
     return out;
 }
+
+} // namespace pw

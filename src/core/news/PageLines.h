@@ -5,4 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace pw {
+
 std::string JoinPageLines(std::string_view bytes);
+
+} // namespace pw

@@ -5,6 +5,8 @@
 #include "core/news/ReplaceAll.h"
 #include "core/storage/TnkDBSource.h"
 
+namespace pw {
+
 PlaceholderValues ReadPlaceholderValues(const TnkDBSource& news, const TnkDBSource& config,
                                         int configRecord) {
     PlaceholderValues values;
@@ -38,3 +40,5 @@ std::string ExpandPlaceholders(std::string_view text, const PlaceholderValues& v
     result = ReplaceAll(std::move(result), "%_year%", FormatDateTime("yyyy", now));
     return result;
 }
+
+} // namespace pw

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+namespace pw {
+
 class TnkDBSource;
 
 struct PlaceholderValues {
@@ -27,3 +29,5 @@ PlaceholderValues ReadPlaceholderValues(const TnkDBSource& news, const TnkDBSour
 
 std::string ExpandPlaceholders(std::string_view text, const PlaceholderValues& values,
                                const NewsClock& clock);
+
+} // namespace pw

@@ -2,6 +2,8 @@
 
 #include "core/news/TextSearch.h"
 
+namespace pw {
+
 std::string ReplaceAll(std::string text, std::string_view search, std::string_view replacement) {
     if (search.empty()) return text;
     const std::string_view source(text);
@@ -22,3 +24,5 @@ std::string ReplaceAll(std::string text, std::string_view search, std::string_vi
     result.append(source.substr(from));
     return result;
 }
+
+} // namespace pw

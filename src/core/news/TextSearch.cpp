@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace pw {
+
 namespace {
 // Candidates (first character matches, the rest does not) tried by the fast scan before a
 // search hands over to memmem, which is linear in the worst case.
@@ -44,3 +46,5 @@ size_t FindLineEnd(std::string_view text, size_t from) {
     return first ? static_cast<size_t>(static_cast<const char*>(first) - begin)
                  : std::string_view::npos;
 }
+
+} // namespace pw

@@ -3,6 +3,8 @@
 #include "core/news/ReplaceAll.h"
 #include "core/storage/TnkDBSource.h"
 
+namespace pw {
+
 TranslationRows ReadTranslationRows(const TnkDBSource& table) {
     TranslationRows rows;
     const int count = table.RecordCount();
@@ -23,3 +25,5 @@ std::string HtmlToAscii(std::string text, const TranslationRows& rows) {
         text = ReplaceAll(std::move(text), row.Html, row.Ascii);
     return text;
 }
+
+} // namespace pw

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace pw {
+
 class TnkDBSource;
 
 struct TranslationRow {
@@ -21,3 +23,5 @@ TranslationRows ReadTranslationRows(const TnkDBSource& table);
 std::string AsciiToHtml(std::string text, const TranslationRows& rows);
 // Each row's Html text replaced by its Ascii text, rows in the same order.
 std::string HtmlToAscii(std::string text, const TranslationRows& rows);
+
+} // namespace pw

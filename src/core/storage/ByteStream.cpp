@@ -4,6 +4,8 @@
 
 #include <limits>
 
+namespace pw {
+
 void ByteReader::require(size_t count, const char* what) const {
     if (count > remaining())
         throw EStreamError("unexpected end of data at offset " + std::to_string(m_pos) +
@@ -76,3 +78,5 @@ void ByteWriter::patchU32(size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i)
         m_buf[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
+
+} // namespace pw

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace pw {
+
 class ByteReader {
 public:
     explicit ByteReader(std::string_view data) : m_data(data) {}
@@ -47,3 +49,5 @@ public:
 private:
     std::string m_buf;
 };
+
+} // namespace pw

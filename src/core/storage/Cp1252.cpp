@@ -1,5 +1,7 @@
 #include "core/storage/Cp1252.h"
 
+namespace pw {
+
 namespace {
 constexpr char16_t kHighHalf[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
@@ -108,3 +110,5 @@ bool IsValidUtf8(std::string_view s) {
     }
     return true;
 }
+
+} // namespace pw

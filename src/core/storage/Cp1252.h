@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace pw {
+
 char32_t Cp1252ToUnicode(unsigned char byte);
 // The byte for a code point, or nothing when Windows-1252 has no such character.
 std::optional<unsigned char> UnicodeToCp1252(char32_t codePoint);
@@ -15,3 +17,5 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 std::optional<std::string> Utf8ToCp1252(std::string_view utf8);
 // Strict UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
 bool IsValidUtf8(std::string_view text);
+
+} // namespace pw

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace pw {
+
 namespace {
 [[noreturn]] void fail(const std::string& prefix, const std::string& path, int error) {
     throw EFileError(prefix + path, error ? std::strerror(error) : "");
@@ -73,3 +75,5 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t
         fail("Cannot create file ", path, error);
     }
 }
+
+} // namespace pw

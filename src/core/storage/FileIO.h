@@ -4,6 +4,8 @@
 #include <string_view>
 #include <sys/types.h>
 
+namespace pw {
+
 // Whether anything exists at `path` (an error reading it counts as no).
 bool FileExists(const std::string& path);
 
@@ -14,3 +16,5 @@ std::string ReadWholeFile(const std::string& path);
 // over the target, so a failed save leaves the old file intact. The new file gets `mode`.
 // Throws EFileError "Cannot create file %s" (the reason in detail()).
 void WriteFileAtomically(const std::string& path, std::string_view bytes, mode_t mode);
+
+} // namespace pw

@@ -1,5 +1,7 @@
 #include "core/storage/IntConvert.h"
 
+namespace pw {
+
 int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -41,3 +43,5 @@ std::optional<int32_t> TryStrToInt(std::string_view s) {
     if (negative) bits = 0u - bits;
     return static_cast<int32_t>(bits);
 }
+
+} // namespace pw

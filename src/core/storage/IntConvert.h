@@ -7,7 +7,11 @@
 #include <optional>
 #include <string_view>
 
+namespace pw {
+
 std::optional<int32_t> TryStrToInt(std::string_view text);
 
 // The value of one hexadecimal digit (either case), or -1.
 int HexDigitValue(char c);
+
+} // namespace pw

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+namespace pw {
+
 namespace {
 
 constexpr int kMaxNesting = 32;
@@ -160,3 +162,5 @@ void TnkTable::LoadFromStream(ByteReader& in) {
     Changed();
     EndUpdate();
 }
+
+} // namespace pw

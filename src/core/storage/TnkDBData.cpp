@@ -4,6 +4,8 @@
 #include "core/storage/TnkDBSource.h"
 #include "core/storage/nkErrors.h"
 
+namespace pw {
+
 TnkDBData::TnkDBData() = default;
 
 TnkDBData::~TnkDBData() {
@@ -38,3 +40,5 @@ void TnkDBData::Exchange(int a, int b) {
     if (b < 0 || b >= count) throw EListError(b);
     m_table.Exchange(a, b);
 }
+
+} // namespace pw

@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace pw {
+
 class TnkDBSource;
 
 class TnkDBData {
@@ -37,3 +39,5 @@ private:
     std::string m_binData;
     TnkDBSource* m_source = nullptr;
 };
+
+} // namespace pw

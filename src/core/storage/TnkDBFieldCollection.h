@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace pw {
+
 struct TnkDBFieldItem {
     TnkDBFieldItem(std::string name, std::string defaultText = {}, TnkDataType type = dtNone)
         : Name(std::move(name)), Default(std::move(defaultText)), DataType(type) {}
@@ -29,3 +31,5 @@ public:
 private:
     std::vector<TnkDBFieldItem> m_items;
 };
+
+} // namespace pw

@@ -5,6 +5,8 @@
 #include "core/storage/TnkDBSource.h"
 #include "core/storage/nkErrors.h"
 
+namespace pw {
+
 void TnkDBFile::SaveToStream(ByteWriter& out) {
     out.writeU32(static_cast<uint32_t>(DBSources.size()));
     for (auto& entry : DBSources) {
@@ -63,3 +65,5 @@ void TnkDBFile::LoadFromFile(const std::string& fileName) {
         throw EStreamError("The file " + fileName + " is damaged: " + e.what());
     }
 }
+
+} // namespace pw

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace pw {
+
 class ByteReader;
 class ByteWriter;
 class TnkDBSource;
@@ -31,3 +33,5 @@ public:
     // it is damaged.
     void LoadFromFile(const std::string& fileName);
 };
+
+} // namespace pw

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+namespace pw {
+
 TnkDBSource::TnkDBSource() = default;
 
 TnkDBSource::TnkDBSource(TnkDBData* data, TnkDBFieldCollection fields)
@@ -267,3 +269,5 @@ bool TnkDBSource::MoveCurrent(int step) {
     SetRecNo(to);
     return true;
 }
+
+} // namespace pw

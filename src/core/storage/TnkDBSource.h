@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+namespace pw {
+
 class ByteReader;
 class ByteWriter;
 class TnkDBControl;
@@ -99,3 +101,5 @@ private:
     bool m_notifying = false;
     std::vector<std::pair<std::string, TnkDBControl*>> m_controls;
 };
+
+} // namespace pw

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+namespace pw {
+
 // The kinds of value a record table holds, numbered as in the table stream.
 enum TnkDataType : uint8_t {
     dtNone = 0,
@@ -31,3 +33,5 @@ constexpr uint8_t DefaultValueKind(TnkDataType type) {
     }
     return 0;
 }
+
+} // namespace pw

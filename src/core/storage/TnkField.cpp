@@ -3,6 +3,8 @@
 #include "core/storage/IntConvert.h"
 #include "core/storage/TnkTable.h"
 
+namespace pw {
+
 TnkField::TnkField() = default;
 TnkField::~TnkField() = default;
 TnkField::TnkField(TnkField&&) noexcept = default;
@@ -100,3 +102,5 @@ bool TnkField::WriteInteger(int32_t value) {
     ValueKind = DefaultValueKind(dtInteger);
     return true;
 }
+
+} // namespace pw

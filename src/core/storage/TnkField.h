@@ -10,6 +10,8 @@
 #include <variant>
 #include <vector>
 
+namespace pw {
+
 class TnkTable;
 
 class TnkField {
@@ -57,3 +59,5 @@ private:
                  std::unique_ptr<TnkTable>>
         m_payload;
 };
+
+} // namespace pw

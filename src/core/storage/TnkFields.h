@@ -4,6 +4,8 @@
 
 #include <vector>
 
+namespace pw {
+
 class TnkFields {
 public:
     int Count() const { return static_cast<int>(m_values.size()); }
@@ -20,3 +22,5 @@ public:
 private:
     std::vector<TnkField> m_values;
 };
+
+} // namespace pw

@@ -2,6 +2,8 @@
 
 #include "core/storage/nkErrors.h"
 
+namespace pw {
+
 namespace {
 unsigned char foldCase(unsigned char c) {
     if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
@@ -101,3 +103,5 @@ void TnkTable::Swap(TnkTable& other) noexcept {
     std::swap(TableName, other.TableName);
     std::swap(m_columns, other.m_columns);
 }
+
+} // namespace pw

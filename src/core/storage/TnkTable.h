@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+namespace pw {
+
 class ByteReader;
 class ByteWriter;
 
@@ -75,3 +77,5 @@ inline constexpr uint32_t kTableSignature = 0x0001DBDB;
 
 // Letter-case-insensitive comparison of 8-bit names (ASCII and Latin-1 letters).
 bool SameTextCi(std::string_view a, std::string_view b);
+
+} // namespace pw

@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace pw {
+
 // A record index below zero on a table that has records: a programming error.
 class EListError : public std::out_of_range {
 public:
@@ -30,3 +32,5 @@ public:
 private:
     std::string m_detail;
 };
+
+} // namespace pw

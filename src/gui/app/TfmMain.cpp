@@ -36,6 +36,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+using namespace pw;
+
 namespace {
 // Commands whose work has not been built into this version: they show, but never enable, so
 // that nothing looks as if it worked and does nothing.

@@ -40,16 +40,16 @@ public:
 
     // Activity states and refreshing flags. The setters may be called from any thread: the
     // change runs on the GUI thread, in the order issued, and asks for a command refresh.
-    ActivityState NewsState() const { return m_newsState; }
-    ActivityState LinksState() const { return m_linksState; }
-    ActivityState FTPState() const { return m_ftpState; }
-    ActivityState TransferState() const { return m_transferState; }
+    pw::ActivityState NewsState() const { return m_newsState; }
+    pw::ActivityState LinksState() const { return m_linksState; }
+    pw::ActivityState FTPState() const { return m_ftpState; }
+    pw::ActivityState TransferState() const { return m_transferState; }
     bool LocalRefreshing() const { return m_localRefreshing; }
     bool RemoteRefreshing() const { return m_remoteRefreshing; }
-    void SetNewsState(ActivityState state);
-    void SetLinksState(ActivityState state);
-    void SetFTPState(ActivityState state);
-    void SetTransferState(ActivityState state);
+    void SetNewsState(pw::ActivityState state);
+    void SetLinksState(pw::ActivityState state);
+    void SetFTPState(pw::ActivityState state);
+    void SetTransferState(pw::ActivityState state);
     void SetLocalRefreshing(bool on);
     void SetRemoteRefreshing(bool on);
     // Runs `step` on the GUI thread: at once when called there, else queued in order.
@@ -65,7 +65,7 @@ public:
     // refresh at its end; UpdateCommandStates refreshes at once.
     void RequestCommandRefresh();
     void UpdateCommandStates();
-    CommandInputs CurrentCommandInputs();
+    pw::CommandInputs CurrentCommandInputs();
     // False for a command shown in this version whose work is not built yet: never enabled.
     static bool HasFunction(const QString& item);
 
@@ -81,12 +81,12 @@ public:
     void GotoPage(const char* pageName); // "tsNews", "tsLinks", "tsFTP", "tsTransfers"
 
     // Record tables.
-    ConfigTables Config{ConfigRole::MainWindow};
-    TnkDBSource& SettingsSource = Config.SettingsSource;
-    TnkDBSource& ConfigSource = Config.ConfigSource;
-    TnkDBSource& TranslationSource = Config.TranslationSource;
-    TnkDBData NewsData;
-    TnkDBSource NewsSource;
+    pw::ConfigTables Config{pw::ConfigRole::MainWindow};
+    pw::TnkDBSource& SettingsSource = Config.SettingsSource;
+    pw::TnkDBSource& ConfigSource = Config.ConfigSource;
+    pw::TnkDBSource& TranslationSource = Config.TranslationSource;
+    pw::TnkDBData NewsData;
+    pw::TnkDBSource NewsSource;
 
     // The downloaded news page, its working files and the transfer-list lock.
     QStringList PageLines;
@@ -124,7 +124,7 @@ private:
     void applyPaneSplit();
     void customizeToolbar(QToolBar* toolbar);
     bool runCloseSteps(); // false when the window must stay open
-    void setState(std::atomic<ActivityState>& state, ActivityState value);
+    void setState(std::atomic<pw::ActivityState>& state, pw::ActivityState value);
 
     UserPrompts& m_prompts;
     CommandTable* m_commands;
@@ -138,10 +138,10 @@ private:
     QSystemTrayIcon* TrayIcon;
     FtpSession *m_newsSession, *m_remoteSession, *m_transferSession;
 
-    std::atomic<ActivityState> m_newsState{ActivityState::Idle};
-    std::atomic<ActivityState> m_linksState{ActivityState::Idle};
-    std::atomic<ActivityState> m_ftpState{ActivityState::Idle};
-    std::atomic<ActivityState> m_transferState{ActivityState::Idle};
+    std::atomic<pw::ActivityState> m_newsState{pw::ActivityState::Idle};
+    std::atomic<pw::ActivityState> m_linksState{pw::ActivityState::Idle};
+    std::atomic<pw::ActivityState> m_ftpState{pw::ActivityState::Idle};
+    std::atomic<pw::ActivityState> m_transferState{pw::ActivityState::Idle};
     std::atomic<bool> m_localRefreshing{false};
     std::atomic<bool> m_remoteRefreshing{false};
     bool m_firstActivationDone = false;

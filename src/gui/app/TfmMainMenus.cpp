@@ -24,6 +24,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+using namespace pw;
+
 void TfmMain::buildMenus() {
     QMenuBar* bar = menuBar();
     for (auto [name, title] :

@@ -27,6 +27,8 @@
 
 #include <algorithm>
 
+using namespace pw;
+
 namespace {
 const QString kTableFilter = QStringLiteral("Translation table (*.tab);;All file (*)");
 const QString kHtmlFilter = QStringLiteral("Html file (*.htm *.html);;All files (*)");

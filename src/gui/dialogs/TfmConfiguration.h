@@ -6,7 +6,9 @@
 
 #include <memory>
 
+namespace pw {
 class ConfigTables;
+}
 class QAction;
 class QLabel;
 class QPushButton;
@@ -19,7 +21,7 @@ public:
     explicit TfmConfiguration(QWidget* parent = nullptr);
     ~TfmConfiguration() override;
 
-    ConfigTables& Tables() { return *m_tables; }
+    pw::ConfigTables& Tables() { return *m_tables; }
     // Why the configuration file could not be read, empty when it was read (or absent).
     // After such a failure OK stays disabled so that the file is never overwritten.
     const QString& LoadError() const { return m_loadError; }
@@ -51,7 +53,7 @@ private:
     void loadTranslationTable();
     void saveTranslationTable();
 
-    std::unique_ptr<ConfigTables> m_tables;
+    std::unique_ptr<pw::ConfigTables> m_tables;
     QString m_loadError;
     bool m_loadErrorShown = false;
 

@@ -19,6 +19,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+using namespace pw;
+
 namespace {
 template <class Control> Control* named(Control* control, const char* name) {
     control->setObjectName(QString::fromLatin1(name));

@@ -26,6 +26,8 @@
 #include <pwd.h>
 #include <unistd.h>
 
+using namespace pw;
+
 namespace {
 constexpr int kLastPage = 3;
 

@@ -6,7 +6,9 @@
 #include <memory>
 #include <string>
 
+namespace pw {
 class ConfigTables;
+}
 class QLineEdit;
 class QPushButton;
 class QStackedWidget;
@@ -17,7 +19,7 @@ public:
     explicit TfmNewServer(QWidget* parent = nullptr);
     ~TfmNewServer() override;
 
-    ConfigTables& Tables() { return *m_tables; }
+    pw::ConfigTables& Tables() { return *m_tables; }
     const QString& LoadError() const { return m_loadError; }
     int PageIndex() const;
 
@@ -40,7 +42,7 @@ private:
     void browseFolder(QLineEdit* edit);
     void finish();
 
-    std::unique_ptr<ConfigTables> m_tables;
+    std::unique_ptr<pw::ConfigTables> m_tables;
     QString m_loadError;
     bool m_loadErrorShown = false;
 

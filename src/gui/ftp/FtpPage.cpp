@@ -17,6 +17,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+using namespace pw;
+
 FtpPage::FtpPage(CommandTable& commands, FtpSession& session, QWidget* parent) : QWidget(parent) {
     setObjectName("tsFTP");
     QVBoxLayout* page = MakeColumn(this);

@@ -11,7 +11,9 @@ class PaneKeys;
 class QSplitter;
 class QToolBar;
 class RemotePane;
+namespace pw {
 class TnkDBSource;
+}
 
 class FtpPage : public QWidget {
     Q_OBJECT
@@ -23,7 +25,7 @@ public:
     LocalPane& Local() const { return *m_local; }
     QToolBar* Toolbar() const { return m_toolbar; }
 
-    void FillChooser(TnkDBSource& configurations, TnkDBSource& settings);
+    void FillChooser(pw::TnkDBSource& configurations, pw::TnkDBSource& settings);
     // Splits the page's width between the panes as stored for a page `pageWidth` wide.
     void ApplySplit(int pageWidth);
     void UpdateFunctionKeys();

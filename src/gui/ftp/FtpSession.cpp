@@ -4,6 +4,8 @@
 
 #include <QMetaType>
 
+using namespace pw;
+
 FtpSession::FtpSession(const QString& name, QObject* parent) : QObject(parent) {
     setObjectName(name);
     qRegisterMetaType<TFtpFindData>();

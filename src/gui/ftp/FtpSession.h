@@ -25,7 +25,7 @@ public:
     ~FtpSession() override;
 
     // The client. Set its properties only while no operation runs.
-    TSimpleFTP& Ftp() { return m_ftp; }
+    pw::TSimpleFTP& Ftp() { return m_ftp; }
     // A worker of this session, created on first use and named `name` (as thFTPConnect).
     // Stopping it aborts the session's running operation.
     WorkerThread& Worker(const QString& name);
@@ -45,14 +45,14 @@ signals:
     void Connected();
     void Disconnected();
     void DirectoryChanged();
-    void ItemFound(const TFtpFindData& entry);
-    void TransferProgress(const TFTPProgressInfo& info);
+    void ItemFound(const pw::TFtpFindData& entry);
+    void TransferProgress(const pw::TFTPProgressInfo& info);
     void AbortDone();
 
 private:
     void abortOnOwnThread();
 
-    TSimpleFTP m_ftp;
+    pw::TSimpleFTP m_ftp;
     std::vector<WorkerThread*> m_workers;
     std::mutex m_abortMutex;
     std::thread m_aborter; // guarded by m_abortMutex

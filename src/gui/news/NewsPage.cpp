@@ -18,6 +18,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+using namespace pw;
+
 NewsPage::NewsPage(CommandTable& commands, TnkDBSource& news, QWidget* parent)
     : QWidget(parent), m_news(news) {
     setObjectName("tsNews");

@@ -9,15 +9,17 @@ class CommandTable;
 class DBComboBox;
 class GaugeStatusBar;
 class QLabel;
+namespace pw {
 class TnkDBSource;
+}
 
 class NewsPage : public QWidget {
     Q_OBJECT
 public:
-    NewsPage(CommandTable& commands, TnkDBSource& news, QWidget* parent = nullptr);
+    NewsPage(CommandTable& commands, pw::TnkDBSource& news, QWidget* parent = nullptr);
 
     // The chooser lists the configurations by name and follows the settings field.
-    void FillChooser(TnkDBSource& configurations, TnkDBSource& settings);
+    void FillChooser(pw::TnkDBSource& configurations, pw::TnkDBSource& settings);
     int ChosenConfiguration() const;
     // "n/count" of the news cursor.
     void ShowPosition();
@@ -31,7 +33,7 @@ signals:
 private:
     void buildFields(QWidget* body);
 
-    TnkDBSource& m_news;
+    pw::TnkDBSource& m_news;
     DBComboBox* cbNewsConfig;
     QLabel* lbNewsPosition;
     GaugeStatusBar* sbaNews;

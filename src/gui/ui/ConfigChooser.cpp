@@ -4,6 +4,8 @@
 #include "gui/ui/Cp1252Text.h"
 #include "gui/ui/DBComboBox.h"
 
+using namespace pw;
+
 void FillConfigChooser(DBComboBox* chooser, TnkDBSource& configurations, TnkDBSource& settings,
                        const char* settingsField) {
     chooser->clear();

@@ -2,6 +2,8 @@
 
 #include "core/storage/Cp1252.h"
 
+using namespace pw;
+
 QString FromCp1252(std::string_view bytes) {
     QString text;
     text.reserve(static_cast<qsizetype>(bytes.size()));

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+using namespace pw;
+
 namespace {
 // Sets a flag for the lifetime of the guard, also when the write throws.
 struct FlagGuard {

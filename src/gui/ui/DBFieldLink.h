@@ -7,9 +7,11 @@
 #include <string>
 
 class QWidget;
+namespace pw {
 class TnkDBSource;
+}
 
-class DBFieldLink : public TnkDBControl {
+class DBFieldLink : public pw::TnkDBControl {
 public:
     DBFieldLink() = default;
     ~DBFieldLink() override { Unlink(); }
@@ -17,10 +19,10 @@ public:
     DBFieldLink& operator=(const DBFieldLink&) = delete;
 
     // Binds the control to `field` of `source` (nullptr unbinds) and shows its value.
-    void SetDataSource(TnkDBSource* source, std::string field);
+    void SetDataSource(pw::TnkDBSource* source, std::string field);
     void Unlink();
 
-    TnkDBSource* DataSource() const { return m_source; }
+    pw::TnkDBSource* DataSource() const { return m_source; }
     const std::string& DataField() const { return m_field; }
 
     // Whether the source has a current record that edits can be written into.
@@ -40,7 +42,7 @@ protected:
     bool Refreshing() const { return m_refreshing; }
 
 private:
-    TnkDBSource* m_source = nullptr;
+    pw::TnkDBSource* m_source = nullptr;
     std::string m_field;
     bool m_refreshing = false;
     bool m_storeAsText = false;

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+using namespace pw;
+
 namespace {
 // Rows tall enough for the dots and rings above capital letters (Ä, Ö, Ü, Å), which reach
 // above the font's ascent in many fonts and were cut off at the default height.

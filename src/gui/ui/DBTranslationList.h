@@ -13,9 +13,9 @@ public:
     explicit DBTranslationList(QWidget* parent = nullptr);
 
     // Binds the list to every field of `source` (the list shows two of them).
-    void SetDataSource(TnkDBSource* source) { DBFieldLink::SetDataSource(source, {}); }
+    void SetDataSource(pw::TnkDBSource* source) { DBFieldLink::SetDataSource(source, {}); }
 
-    static QString RowText(const TnkDBSource& source, int record);
+    static QString RowText(const pw::TnkDBSource& source, int record);
 
 protected:
     void ReadField() override;

@@ -2,6 +2,8 @@
 
 #include "core/storage/nkErrors.h"
 
+using namespace pw;
+
 QString ErrorText(const std::exception& error) {
     QString text = QString::fromLocal8Bit(error.what());
     if (const auto* file = dynamic_cast<const EFileError*>(&error); file && !file->detail().empty())
