@@ -1,0 +1,208 @@
+#include "core/news/NewsFlows.h"
+
+#include "core/config/Password.h"
+#include "core/ftp/TSimpleFTP.h"
+#include "core/news/NewsPage.h"
+#include "core/news/PageLines.h"
+#include "core/news/Translation.h"
+#include "core/storage/FileIO.h"
+#include "core/storage/TnkDBSource.h"
+
+#include <cstdlib>
+#include <exception>
+#include <fstream>
+
+namespace pw {
+
+namespace {
+std::string withSeparator(std::string dir) {
+    if (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir += '/';
+    return dir;
+}
+
+// The configuration's time-out in seconds as milliseconds; 60 s when it is not a number.
+int timeoutMs(const std::string& text) {
+    char* end = nullptr;
+    const long seconds = text.empty() ? -1 : std::strtol(text.c_str(), &end, 10);
+    if (seconds < 0 || (end && *end) || seconds > 24 * 3600) return 60000;
+    return static_cast<int>(seconds * 1000);
+}
+
+// Writes `bytes` to `path` in full; false when the file cannot be written.
+bool writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return static_cast<bool>(out);
+}
+
+std::string field(const NewsJob& job, const char* name) {
+    return job.Config.GetString(job.ConfigRecord, name);
+}
+
+void login(NewsJob& job, const NewsFlowEvents& events) {
+    job.Ftp.HostName = field(job, "Host");
+    job.Ftp.UserName = field(job, "LoginName");
+    job.Ftp.Password = job.Selection.NewsPassword.empty() && events.AskPassword
+                           ? events.AskPassword()
+                           : job.Selection.NewsPassword;
+    job.Ftp.SetConnectTimeout(static_cast<unsigned>(job.Selection.ConnectTimeoutMs));
+    job.Ftp.OnTransferProgress = [&events](TSimpleFTP&, const TFTPProgressInfo& info) {
+        const int percent = info.BytesTotal <= 0 || info.BytesDone <= 0
+                                ? 0
+                                : static_cast<int>(info.BytesDone * 100 / info.BytesTotal);
+        events.TransferGauge(true, percent);
+    };
+}
+
+// A failure: the text, the failure sign, the gauge back to 0 and the state.
+void fail(const NewsFlowEvents& events, const std::string& text, ActivityState state) {
+    events.StateChanged(state);
+    events.OverallGauge(0);
+    events.StatusText(text);
+    events.Signs(false, true);
+    events.TransferGauge(false, 0);
+}
+
+// Changes into the page's folder and returns the path to transfer. A relative page path is
+// taken from inside its folder: asking for the whole relative path there would name a
+// folder within the folder.
+std::string enterPageFolder(NewsJob& job) {
+    std::string file = field(job, "NewsFile");
+    if (file.empty()) file = "/index.html";
+    const size_t slash = file.rfind('/');
+    job.Ftp.SetRemoteDir(slash == std::string::npos ? std::string() : file.substr(0, slash + 1));
+    return file[0] == '/' || slash == std::string::npos ? file : file.substr(slash + 1);
+}
+
+// Uploads under a temporary name beside the page and renames it over the page, so that the
+// server never serves half a page; a server that refuses the rename gets the page directly.
+bool publish(NewsJob& job, const std::string& target) {
+    const size_t slash = target.rfind('/');
+    const std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    const std::string temporary = dir + "." + name + ".upload";
+    if (!job.Ftp.Put(job.Selection.DataFile, temporary)) {
+        if (job.Ftp.IsConnected()) job.Ftp.DeleteFile(temporary);
+        return false;
+    }
+    if (job.Ftp.Rename(temporary, target)) return true;
+    if (!job.Ftp.IsConnected()) return false;
+    job.Ftp.DeleteFile(temporary);
+    return job.Ftp.Put(job.Selection.DataFile, target);
+}
+} // namespace
+
+NewsSelection SelectNewsConfiguration(const TnkDBSource& config, int record,
+                                      const std::string& programDir) {
+    NewsSelection s;
+    std::string dir = config.GetString(record, "TemporaryDirectory");
+    dir = withSeparator(dir.empty() ? programDir : dir);
+    s.DataFile = dir + "datafile.tmp";
+    s.DirFile = dir + "ftpdir.tmp";
+    s.NewsPassword = ScramblePassword(config.GetString(record, "LoginPassword"));
+    s.ConnectTimeoutMs = timeoutMs(config.GetString(record, "FTPTimeout"));
+    return s;
+}
+
+bool RunNewsRetrieval(NewsJob& job, const NewsFlowEvents& events) {
+    events.StatusText("Connecting...");
+    events.Signs(false, false);
+    login(job, events);
+    events.OverallGauge(25);
+    if (!job.Ftp.Connect()) {
+        job.Ftp.Abort();
+        fail(events, "Error: Cannot connect", ActivityState::Idle);
+        return false;
+    }
+    events.StatusText("Downloading...");
+    events.OverallGauge(50);
+    events.TransferGauge(true, 0);
+    const std::string file = enterPageFolder(job);
+    if (!job.Ftp.Get(file, job.Selection.DataFile)) {
+        job.Ftp.Abort();
+        fail(events, "Error: File not found", ActivityState::Idle);
+        return false;
+    }
+    events.TransferGauge(false, 0);
+    events.StatusText("Analysing...");
+    events.OverallGauge(75);
+    std::string text;
+    bool parsed = false;
+    try {
+        text = JoinPageLines(ReadWholeFile(job.Selection.DataFile));
+        job.PageLines.clear();
+        for (size_t at = 0; at < text.size();) {
+            const size_t end = text.find("\r\n", at);
+            job.PageLines.push_back(text.substr(at, end - at));
+            at = end + 2;
+        }
+        parsed = ParseNewsPage(text, ReadNewsPageOptions(job.Config, job.ConfigRecord),
+                               ReadTranslationRows(job.Translation), job.News, job.Page);
+    } catch (const std::exception&) {
+        parsed = false; // an unreadable working file fails as an unreadable page does
+    }
+    if (!parsed) {
+        job.Ftp.Disconnect();
+        fail(events, "Error: Analysing unsuccessful", ActivityState::Idle);
+        return false;
+    }
+    events.OverallGauge(100);
+    if (field(job, "NewsStayConnected").empty()) job.Ftp.Disconnect();
+    events.StatusText("Successful");
+    events.Signs(true, false);
+    events.StateChanged(ActivityState::Connected);
+    if (events.FocusEditor) events.FocusEditor();
+    events.OverallGauge(0);
+    return true;
+}
+
+bool RunNewsPosting(NewsJob& job, const NewsFlowEvents& events) {
+    events.OverallGauge(0);
+    events.StatusText("Connecting...");
+    events.Signs(false, false);
+    login(job, events);
+    const std::string page =
+        BuildNewsPage(job.News, job.Page, ReadNewsPageOptions(job.Config, job.ConfigRecord),
+                      ReadTranslationRows(job.Translation));
+    if (!writeFile(job.Selection.DataFile, page)) {
+        fail(events, "Error: Cannot write " + job.Selection.DataFile, ActivityState::Connected);
+        return false;
+    }
+    events.OverallGauge(33);
+    if (!job.Ftp.Connect()) {
+        job.Ftp.Abort();
+        fail(events, "Error: Cannot connect for posting", ActivityState::Connected);
+        return false;
+    }
+    events.StatusText("Uploading...");
+    events.TransferGauge(true, 0);
+    events.OverallGauge(66);
+    if (!publish(job, enterPageFolder(job))) {
+        job.Ftp.Abort();
+        fail(events, "Error: Cannot post newsfile", ActivityState::Connected);
+        return false;
+    }
+    events.OverallGauge(100);
+    job.Ftp.Disconnect();
+    events.OverallGauge(0);
+    events.StatusText("Successful");
+    events.Signs(true, false);
+    events.TransferGauge(false, 0);
+    const std::string local = field(job, "NewsLocalFile");
+    if (!local.empty() && !writeFile(local, page))
+        events.StatusText("Successful, but the local copy " + local + " could not be written");
+    job.News.Clear();
+    events.StateChanged(ActivityState::Idle);
+    return true;
+}
+
+void StopNews(NewsJob& job, const NewsFlowEvents& events) {
+    if (field(job, "NewsStayConnected") == "TRUE") job.Ftp.Disconnect();
+    events.StatusText("");
+    events.Signs(false, false);
+    job.News.Clear();
+    events.StateChanged(ActivityState::Idle);
+}
+
+} // namespace pw
