@@ -6,11 +6,11 @@
 #include "core/news/PageLines.h"
 #include "core/news/Translation.h"
 #include "core/storage/FileIO.h"
+#include "core/storage/IntConvert.h"
 #include "core/storage/TnkDBSource.h"
 
-#include <cstdlib>
 #include <exception>
-#include <fstream>
+#include <optional>
 
 namespace pw {
 
@@ -22,18 +22,18 @@ std::string withSeparator(std::string dir) {
 
 // The configuration's time-out in seconds as milliseconds; 60 s when it is not a number.
 int timeoutMs(const std::string& text) {
-    char* end = nullptr;
-    const long seconds = text.empty() ? -1 : std::strtol(text.c_str(), &end, 10);
-    if (seconds < 0 || (end && *end) || seconds > 24 * 3600) return 60000;
-    return static_cast<int>(seconds * 1000);
+    const std::optional<int32_t> seconds = TryStrToInt(text);
+    return seconds && *seconds >= 0 && *seconds <= 24 * 3600 ? *seconds * 1000 : 60000;
 }
 
-// Writes `bytes` to `path` in full; false when the file cannot be written.
+// Writes `bytes` to `path` in full, replacing the file only when all is written.
 bool writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return static_cast<bool>(out);
+    try {
+        WriteFileAtomically(path, bytes, 0644);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 std::string field(const NewsJob& job, const char* name) {
