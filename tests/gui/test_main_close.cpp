@@ -178,7 +178,7 @@ void TestMainClose::closeStepsInOrder() {
     QFile data(w.DataFile);
     QVERIFY(data.open(QIODevice::WriteOnly));
     data.close();
-    w.PageLines << "<html>";
+    w.PageLines.push_back("<html>");
     QSignalSpy closed(&w, &TfmMain::Closed);
     QVERIFY(w.close());
     QVERIFY(w.thTransfer->WaitFor(5000));
@@ -188,7 +188,7 @@ void TestMainClose::closeStepsInOrder() {
     std::sort(steps.begin(), steps.end());
     QCOMPARE(steps.join(','), expected);
     QVERIFY(!QFile::exists(w.DataFile));
-    QVERIFY(w.PageLines.isEmpty());
+    QVERIFY(w.PageLines.empty());
     QCOMPARE(closed.size(), 1);
 }
 

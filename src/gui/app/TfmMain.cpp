@@ -15,7 +15,9 @@
 #include "gui/ftp/FtpSession.h"
 #include "gui/ftp/RemotePane.h"
 #include "gui/local/LocalPane.h"
+#include "gui/news/NewsController.h"
 #include "gui/news/NewsPage.h"
+#include "gui/news/PreviewLibrary.h"
 #include "gui/transfer/TransfersPage.h"
 #include "gui/ui/AnimatedImage.h"
 #include "gui/ui/DBFieldLink.h"
@@ -41,9 +43,7 @@ using namespace pw;
 namespace {
 // Commands whose work has not been built into this version: they show, but never enable, so
 // that nothing looks as if it worked and does nothing.
-const QStringList kWithoutFunction{"miNewsStart",
-                                   "siNewsStart",
-                                   "miFTPConnect",
+const QStringList kWithoutFunction{"miFTPConnect",
                                    "siFTPConnect",
                                    "miFTPQuickConnect",
                                    "siFTPQuickConnect",
@@ -53,7 +53,6 @@ const QStringList kWithoutFunction{"miNewsStart",
                                    "miFTPMakeDirectoryLocal",
                                    "siFTPMakeDirectoryLocal",
                                    "milvLocalCreateFolder",
-                                   "miNewNewsfile",
                                    "miDropperWindow"};
 } // namespace
 
@@ -115,6 +114,14 @@ void TfmMain::buildPages() {
     setCentralWidget(PageControl);
     m_news = new NewsPage(*m_commands, NewsSource);
     PageControl->addTab(m_news, "News");
+    m_newsController = new NewsController(
+        {*m_news, *m_newsSession, *thNews, *thNewsPosting, NewsSource, ConfigSource,
+         TranslationSource, PageLines, m_prompts, this,
+         [this](ActivityState state) { SetNewsState(state); }, [this] { return NewsState(); }},
+        this);
+    m_preview = std::make_unique<PreviewLibrary>();
+    PreviewLoaded = m_preview->Loaded();
+    m_newsController->SetPreviewLibrary(m_preview.get());
     auto* links = new QLabel("The links page is not available in this version.");
     links->setObjectName("tsLinks");
     links->setAlignment(Qt::AlignCenter);

@@ -16,13 +16,22 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <string>
+#include <vector>
+
+namespace pw {
+class NewsClock;
+}
 
 class AnimatedImage;
 class CommandTable;
 class FtpPage;
 class FtpSession;
+class NewsController;
 class NewsPage;
+class PreviewLibrary;
 class QSystemTrayIcon;
 class QTabWidget;
 class QToolBar;
@@ -57,7 +66,7 @@ public:
 
     bool LocalEditing = false;
     bool RemoteEditing = false;
-    bool PreviewLoaded = false; // the preview library is available
+    bool PreviewLoaded = false; // the preview library was found at start
     bool FirstActivationDone() const { return m_firstActivationDone; }
 
     // The command refresh: computes and applies the enabled state of every command item.
@@ -79,6 +88,9 @@ public:
     void MinimizeToTray();
     void RestoreFromTray();
     void GotoPage(const char* pageName); // "tsNews", "tsLinks", "tsFTP", "tsTransfers"
+    void NewNewsfileCommand();
+    // The clock New News takes the date and time from (the system's unless set).
+    void SetNewsClock(std::shared_ptr<const pw::NewsClock> clock);
 
     // Record tables.
     pw::ConfigTables Config{pw::ConfigRole::MainWindow};
@@ -89,7 +101,7 @@ public:
     pw::TnkDBSource NewsSource;
 
     // The downloaded news page, its working files and the transfer-list lock.
-    QStringList PageLines;
+    std::vector<std::string> PageLines;
     QString DataFile, DirFile;
     std::mutex ftpMutex;
 
@@ -118,6 +130,7 @@ private:
     void buildPages();
     void buildTray();
     void connectCommands();
+    void connectNewsCommands();
     void registerItems();
     void applyVisibility();
     void applyWindowPlacement();
@@ -129,6 +142,8 @@ private:
     UserPrompts& m_prompts;
     CommandTable* m_commands;
     NewsPage* m_news;
+    NewsController* m_newsController;
+    std::unique_ptr<PreviewLibrary> m_preview;
     FtpPage* m_ftp;
     TransfersPage* m_transfers;
     QTabWidget* PageControl;

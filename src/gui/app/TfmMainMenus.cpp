@@ -4,10 +4,12 @@
 #include "gui/app/TfmMain.h"
 #include "gui/dialogs/TfmAbout.h"
 #include "gui/dialogs/TfmConfiguration.h"
+#include "gui/dialogs/TfmNewNewsfile.h"
 #include "gui/dialogs/TfmNewServer.h"
 #include "gui/ftp/FtpPage.h"
 #include "gui/ftp/RemotePane.h"
 #include "gui/local/LocalPane.h"
+#include "gui/news/NewsController.h"
 #include "gui/news/NewsPage.h"
 #include "gui/transfer/TransfersPage.h"
 #include "gui/ui/AnimatedImage.h"
@@ -17,6 +19,7 @@
 #include "gui/ui/UserPrompts.h"
 
 #include <QAction>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSystemTrayIcon>
@@ -103,16 +106,53 @@ void TfmMain::connectCommands() {
     connect(&m_ftp->Local(), &LocalPane::SelectionChanged, this, &TfmMain::RequestCommandRefresh);
     connect(m_transfers, &TransfersPage::SelectionChanged, this, &TfmMain::RequestCommandRefresh);
     connect(m_transfers, &TransfersPage::RunModeChanged, this, &TfmMain::RequestCommandRefresh);
-    NewsSource.OnChange = [this](TnkDBSource&) {
-        m_news->ShowPosition();
-        RequestCommandRefresh();
-    };
-    connect(m_news, &NewsPage::ConfigurationChosen, this, &TfmMain::NewsConfigurationSelected);
+    connectNewsCommands();
     connect(m_ftp, &FtpPage::ConfigurationChosen, this, &TfmMain::FTPConfigurationSelected);
     connect(findChild<QMenu*>("miFTP"), &QMenu::aboutToShow, m_ftp, &FtpPage::UpdateFunctionKeys);
     connect(PageControl, &QTabWidget::currentChanged, this, [this] {
         if (m_splitPending && PageControl->currentWidget() == m_ftp) applyPaneSplit();
     });
+}
+
+void TfmMain::connectNewsCommands() {
+    CommandTable& c = *m_commands;
+    NewsController* news = m_newsController;
+    c.On("NewNewsfile", [this] { NewNewsfileCommand(); });
+    c.On("NewsStart", [news] { news->Start(); });
+    c.On("NewsStop", [news] { news->Stop(); });
+    c.On("NewsPost", [news] { news->Post(); });
+    c.On("NewsPreview", [news] { news->Preview(); });
+    c.On("NewsNew", [news] { news->NewNews(); });
+    c.On("NewsDelete", [news] { news->DeleteNews(); });
+    c.On("NewsFirst", [this] { NewsSource.First(); });
+    c.On("NewsPrev", [this] { NewsSource.Prior(); });
+    c.On("NewsNext", [this] { NewsSource.Next(); });
+    c.On("NewsLast", [this] { NewsSource.Last(); });
+    c.On("NewsEditHeader", [news] { news->EditHeader(); });
+    c.On("NewsEditFooter", [news] { news->EditFooter(); });
+    NewsSource.OnChange = [this](TnkDBSource&) {
+        m_news->NewsChanged();
+        RequestCommandRefresh();
+    };
+    connect(m_news, &NewsPage::ConfigurationChosen, this, &TfmMain::NewsConfigurationSelected);
+    connect(this, &TfmMain::NewsConfigurationSelected, this, [this] {
+        m_newsController->SelectConfiguration(m_news->ChosenConfiguration());
+        const NewsSelection& s = m_newsController->Selection();
+        DataFile = QFile::decodeName(QByteArray::fromStdString(s.DataFile));
+        DirFile = QFile::decodeName(QByteArray::fromStdString(s.DirFile));
+    });
+    // While a posting reads the table, nothing may change it.
+    connect(this, &TfmMain::CommandsRefreshed, this,
+            [this] { m_news->SetEditingEnabled(NewsState() != ActivityState::Busy); });
+}
+
+void TfmMain::SetNewsClock(std::shared_ptr<const NewsClock> clock) {
+    m_newsController->SetClock(std::move(clock));
+}
+
+void TfmMain::NewNewsfileCommand() {
+    TfmNewNewsfile wizard(ConfigSource, this);
+    m_prompts.RunDialog(wizard);
 }
 
 void TfmMain::NewServerCommand() {

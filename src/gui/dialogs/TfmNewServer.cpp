@@ -8,6 +8,7 @@
 #include "gui/dialogs/DialogLayout.h"
 #include "gui/dialogs/DialogPictures.h"
 #include "gui/dialogs/FileChoosers.h"
+#include "gui/dialogs/WizardFrame.h"
 #include "gui/ui/Cp1252Text.h"
 #include "gui/ui/ErrorText.h"
 #include "gui/ui/PasswordEcho.h"
@@ -35,14 +36,6 @@ QLineEdit* namedEdit(QWidget* parent, const char* name) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
     return edit;
-}
-
-QPushButton* wizardButton(QWidget* parent, const char* name, const char* caption) {
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
 }
 
 // A caption above its edit, as the wizard's pages lay them out.
@@ -80,45 +73,20 @@ TfmNewServer::TfmNewServer(QWidget* parent)
     setWindowTitle(QStringLiteral("Server Wizard"));
     m_loadError = FailureOf([this] { OpenConfigurationForWizard(*m_tables, ConfigFilePath()); });
 
-    auto* picture = new QLabel(this);
-    picture->setObjectName(QStringLiteral("imWizard"));
-    picture->setFrameShape(QFrame::Box);
-    picture->setFrameShadow(QFrame::Sunken);
-    picture->setPixmap(DialogPictures::WizardSide(QSize(120, 256)));
-    picture->setFixedSize(120 + 2 * picture->frameWidth(), 256 + 2 * picture->frameWidth());
-
-    pcWizard = new QStackedWidget(this);
-    pcWizard->setObjectName(QStringLiteral("pcWizard"));
+    WizardFrame frame(this, "pcWizard");
+    pcWizard = frame.Pages;
+    btPrevious = frame.Previous;
+    btNext = frame.Next;
+    btCancel = frame.Cancel;
+    btFinish = frame.Finish;
     pcWizard->addWidget(buildStartPage());
     pcWizard->addWidget(buildNamePage());
     pcWizard->addWidget(buildServerPage());
     pcWizard->addWidget(buildDiskPage());
-
-    btPrevious = wizardButton(this, "btPrevious", "&Previous");
-    btNext = wizardButton(this, "btNext", "&Next");
-    btCancel = wizardButton(this, "btCancel", "&Cancel");
-    btFinish = wizardButton(this, "btFinish", "&Finish");
-    btFinish->hide();
     connect(btPrevious, &QPushButton::clicked, this, [this] { goToPage(PageIndex() - 1); });
     connect(btNext, &QPushButton::clicked, this, [this] { goToPage(PageIndex() + 1); });
     connect(btCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(btFinish, &QPushButton::clicked, this, &TfmNewServer::finish);
-
-    auto* top = new QHBoxLayout;
-    top->addWidget(picture, 0, Qt::AlignTop);
-    top->addWidget(pcWizard, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btPrevious);
-    buttons->addWidget(btNext);
-    buttons->addSpacing(8);
-    // Finish takes Cancel's place: only one of the two is ever shown.
-    buttons->addWidget(btCancel);
-    buttons->addWidget(btFinish);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top, 1);
-    layout->addWidget(DialogLayout::HorizontalRule(this));
-    layout->addLayout(buttons);
 
     for (QLineEdit* edit : {edNameOfConfiguration, edName, edHost, edLoginname, edPassword})
         connect(edit, &QLineEdit::textChanged, this, &TfmNewServer::updateButtons);
@@ -202,11 +170,11 @@ QWidget* TfmNewServer::buildDiskPage() {
     layout->addWidget(pageText(
         QStringLiteral("Please choose the locations of the directories on your harddisk."), page));
     edFTPDirectory = namedEdit(page, "edFTPDirectory");
-    btBrowseFTP = wizardButton(page, "btBrowseFTP", "");
+    btBrowseFTP = WizardFrame::Button(page, "btBrowseFTP", "");
     addField(layout, "Directory for local storage of your web-site",
              withBrowse(edFTPDirectory, btBrowseFTP));
     edTempDirectory = namedEdit(page, "edTempDirectory");
-    btBrowseTemp = wizardButton(page, "btBrowseTemp", "");
+    btBrowseTemp = WizardFrame::Button(page, "btBrowseTemp", "");
     addField(layout, "Directory for temporary files", withBrowse(edTempDirectory, btBrowseTemp));
     layout->addStretch(1);
     connect(btBrowseFTP, &QPushButton::clicked, this, [this] { browseFolder(edFTPDirectory); });

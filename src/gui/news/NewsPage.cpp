@@ -1,24 +1,48 @@
 #include "gui/news/NewsPage.h"
 
+#include "core/news/NewsFormat.h"
 #include "core/storage/TnkDBSource.h"
 #include "gui/app/CommandTable.h"
 #include "gui/ui/ConfigChooser.h"
+#include "gui/ui/Cp1252Text.h"
 #include "gui/ui/DBComboBox.h"
 #include "gui/ui/DBEdit.h"
 #include "gui/ui/DBMemo.h"
+#include "gui/ui/FileDropTarget.h"
 #include "gui/ui/GaugeStatusBar.h"
+#include "gui/ui/HtmlEditor.h"
 #include "gui/ui/PageParts.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 using namespace pw;
+
+namespace {
+enum Panel {
+    OverallGauge = 0,
+    StatusText = 1,
+    SuccessSign = 2,
+    FailureSign = 3,
+    TransferGauge = 4
+};
+
+// The two ruler lines: the tens at every tenth column, then the column digits, to 80.
+QString rulerText() {
+    QString tens, ones;
+    for (int i = 1; i <= 80; ++i) {
+        tens += i % 10 == 0 ? QString::number(i / 10 % 10) : QStringLiteral(" ");
+        ones += QString::number(i % 10);
+    }
+    return tens + "\n" + ones;
+}
+} // namespace
 
 NewsPage::NewsPage(CommandTable& commands, TnkDBSource& news, QWidget* parent)
     : QWidget(parent), m_news(news) {
@@ -39,9 +63,8 @@ NewsPage::NewsPage(CommandTable& commands, TnkDBSource& news, QWidget* parent)
     page->addWidget(sbNews);
     connect(cbNewsConfig, &QComboBox::activated, this, &NewsPage::ConfigurationChosen);
 
-    auto* body = new QWidget(this);
-    buildFields(body);
-    page->addWidget(body, 1);
+    m_fields = buildFields();
+    page->addWidget(m_fields, 1);
 
     using K = GaugeStatusBar::Kind;
     sbaNews = new GaugeStatusBar({{K::Gauge, 50},
@@ -52,24 +75,26 @@ NewsPage::NewsPage(CommandTable& commands, TnkDBSource& news, QWidget* parent)
                                   {K::Text, 50}},
                                  this);
     sbaNews->setObjectName("sbaNews");
-    for (int panel : {0, 2, 3, 4})
+    for (int panel : {OverallGauge, SuccessSign, FailureSign, TransferGauge})
         sbaNews->SetPanelEnabled(panel, false);
     sbaNews->ClearSignsOnClick();
     page->addWidget(sbaNews);
 }
 
-void NewsPage::buildFields(QWidget* body) {
+QWidget* NewsPage::buildFields() {
+    auto* body = new QWidget(this);
     auto* form = new QFormLayout(body);
     form->setContentsMargins(6, 6, 6, 6);
     const auto edit = [&](const char* name, const char* field) {
         auto* e = new DBEdit(body);
         e->setObjectName(QString::fromLatin1(name));
         e->SetDataSource(&m_news, field);
+        e->installEventFilter(this);
         return e;
     };
     auto* dateRow = new QHBoxLayout;
-    DBEdit* date = edit("edNewsDate", "Date");
-    DBEdit* time = edit("edNewsTime", "Time");
+    DBEdit* date = edit("edNewsDate", news_field::kDate);
+    DBEdit* time = edit("edNewsTime", news_field::kTime);
     dateRow->addWidget(date);
     dateRow->addWidget(new QLabel("Time:", body));
     dateRow->addWidget(time);
@@ -78,40 +103,71 @@ void NewsPage::buildFields(QWidget* body) {
         e->setEnabled(false);
     }
     form->addRow("Date:", dateRow);
-    form->addRow("Name:", edit("edNewsName", "Name"));
-    form->addRow("Header:", edit("edNewsHeader", "Header"));
+    form->addRow("Name:", edit("edNewsName", news_field::kName));
+    form->addRow("Header:", edit("edNewsHeader", news_field::kHeader));
 
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     auto* textColumn = new QVBoxLayout;
     textColumn->setSpacing(0);
-    QString tens, ones;
-    for (int i = 1; i <= 80; ++i) {
-        tens += i % 10 == 0 ? QString::number(i / 10 % 10) : QStringLiteral(" ");
-        ones += QString::number(i % 10);
-    }
-    auto* ruler = new QLabel(tens + "\n" + ones, body);
+    auto* ruler = new QLabel(rulerText(), body);
     ruler->setObjectName("labNewsRuler");
     ruler->setFont(fixed);
     textColumn->addWidget(ruler);
-    auto* text = new DBMemo(body);
-    text->setObjectName("edNewsText");
-    text->setFont(fixed);
-    text->setLineWrapMode(QPlainTextEdit::NoWrap);
-    text->SetDataSource(&m_news, "Text");
-    textColumn->addWidget(text, 1);
-    // Stand-in until the HTML editor takes its place.
-    auto* html = new QPlainTextEdit(body);
-    html->setObjectName("edNewsHTMLEditor");
-    html->setFont(fixed);
-    html->setLineWrapMode(QPlainTextEdit::NoWrap);
-    html->hide();
-    textColumn->addWidget(html, 1);
+    edNewsText = new DBMemo(body);
+    edNewsText->setObjectName("edNewsText");
+    edNewsText->setFont(fixed);
+    edNewsText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edNewsText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    edNewsText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    edNewsText->SetDataSource(&m_news, news_field::kText);
+    edNewsText->installEventFilter(this);
+    textColumn->addWidget(edNewsText, 1);
+    edNewsHTMLEditor = new HtmlEditor(body);
+    edNewsHTMLEditor->setObjectName("edNewsHTMLEditor");
+    edNewsHTMLEditor->hide();
+    edNewsHTMLEditor->setEnabled(false);
+    textColumn->addWidget(edNewsHTMLEditor, 1);
+    buildEditor();
     form->addRow("Text:", textColumn);
-    form->addRow("Footer:", edit("edNewsFooter", "Footer"));
+    form->addRow("Footer:", edit("edNewsFooter", news_field::kFooter));
     auto* betweenTag = new QCheckBox("Between Tag", body);
     betweenTag->setObjectName("cbNewsBetweenTag");
     betweenTag->setEnabled(false);
     form->addRow(QString(), betweenTag);
+    return body;
+}
+
+void NewsPage::buildEditor() {
+    HtmlEditor* editor = edNewsHTMLEditor;
+    connect(editor, &HtmlEditor::textChanged, this, &NewsPage::writeEditorText);
+    connect(editor, &HtmlEditor::StatusChanged, this, [this, editor] {
+        if (editor->hasFocus()) writeEditorText();
+    });
+    connect(editor, &HtmlEditor::UserCommand, this, [this, editor](int command) {
+        if (command == HtmlEditor::PriorItem)
+            m_news.Prior();
+        else if (command == HtmlEditor::NextItem)
+            m_news.Next();
+        else
+            editor->RunEditCommand(command);
+    });
+    // A file dropped on the editor replaces its text; the edit reaches the item as typing does.
+    auto* drop = new FileDropTarget(
+        editor->viewport(), [editor] { return editor->isEnabled() && editor->isVisible(); });
+    connect(drop, &FileDropTarget::FilesDropped, editor,
+            [editor](const QStringList& files) { editor->LoadFromFile(files.first()); });
+}
+
+bool NewsPage::hasItem() const {
+    const int current = m_news.CurrentIndex();
+    return current >= 0 && current < m_news.RecordCount();
+}
+
+void NewsPage::writeEditorText() {
+    if (m_loadingEditor || !hasItem() || !edNewsHTMLEditor->isEnabled()) return;
+    const std::string text = ToCp1252(edNewsHTMLEditor->Lines());
+    if (m_news.GetString(news_field::kText) != text)
+        m_news.SetString(m_news.CurrentIndex(), news_field::kText, text);
 }
 
 void NewsPage::FillChooser(TnkDBSource& configurations, TnkDBSource& settings) {
@@ -122,11 +178,93 @@ int NewsPage::ChosenConfiguration() const {
     return cbNewsConfig->currentIndex();
 }
 
-void NewsPage::ShowPosition() {
+void NewsPage::SetSyntaxHighlight(bool on) {
+    m_syntaxHighlight = on;
+    NewsChanged();
+}
+
+void NewsPage::NewsChanged() {
     const int count = m_news.RecordCount();
-    lbNewsPosition->setText(QString("%1/%2").arg(count ? m_news.CurrentIndex() + 1 : 0).arg(count));
+    const bool item = hasItem();
+    lbNewsPosition->setText(
+        QString("%1/%2").arg(count && item ? m_news.CurrentIndex() + 1 : 0).arg(count));
+    HtmlEditor* editor = edNewsHTMLEditor;
+    m_loadingEditor = true;
+    if (item && m_syntaxHighlight) {
+        // The editor keeps its caret while it already shows the item's text.
+        const std::string text = m_news.GetString(m_news.CurrentIndex(), news_field::kText);
+        if (ToCp1252(editor->text()) != text && ToCp1252(editor->Lines()) != text) {
+            editor->setText(FromCp1252(text));
+            editor->setCursorPosition(0, 0);
+        }
+        editor->setEnabled(true);
+        editor->show();
+        edNewsText->hide();
+    } else {
+        if (!editor->text().isEmpty()) editor->clear();
+        editor->setEnabled(false);
+        editor->hide();
+        edNewsText->show();
+    }
+    m_loadingEditor = false;
+}
+
+void NewsPage::FocusEditor() {
+    if (!hasItem() || !isVisible()) return;
+    if (m_syntaxHighlight)
+        edNewsHTMLEditor->setFocus();
+    else
+        edNewsText->setFocus();
+}
+
+void NewsPage::ShowNewItem() {
+    NewsChanged();
+    if (m_syntaxHighlight)
+        edNewsHTMLEditor->setFocus();
+    else
+        edNewsText->setFocus();
+}
+
+void NewsPage::SetEditingEnabled(bool enabled) {
+    m_fields->setEnabled(enabled);
+}
+
+bool NewsPage::eventFilter(QObject* watched, QEvent* event) {
+    // Page Up and Page Down in the bound fields move to the older and newer item, with Ctrl
+    // to the oldest and newest.
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool ctrl = key->modifiers() & Qt::ControlModifier;
+        if (key->key() == Qt::Key_PageUp) {
+            ctrl ? m_news.First() : m_news.Prior();
+            return true;
+        }
+        if (key->key() == Qt::Key_PageDown) {
+            ctrl ? m_news.Last() : m_news.Next();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void NewsPage::SetGaugeEnabled(bool enabled) {
-    sbaNews->SetPanelEnabled(0, enabled);
+    sbaNews->SetPanelEnabled(OverallGauge, enabled);
+}
+
+void NewsPage::SetOverallGauge(int percent) {
+    sbaNews->SetPosition(OverallGauge, percent);
+}
+
+void NewsPage::SetStatusText(const QString& text) {
+    sbaNews->SetText(StatusText, text);
+}
+
+void NewsPage::SetSigns(bool success, bool failure) {
+    sbaNews->SetPanelEnabled(SuccessSign, success);
+    sbaNews->SetPanelEnabled(FailureSign, failure);
+}
+
+void NewsPage::SetTransferGauge(bool enabled, int percent) {
+    sbaNews->SetPanelEnabled(TransferGauge, enabled);
+    sbaNews->SetPosition(TransferGauge, percent);
 }
