@@ -132,6 +132,8 @@ void NewsController::Post() {
     const std::string bytes = out.take();
     ByteReader in(bytes);
     m_flowNews.LoadFromStream(in);
+    // Edits made while the copy is posted would be lost with the table afterwards.
+    m_parts.Page.SetEditingEnabled(false);
     m_parts.SetState(ActivityState::Busy);
     m_parts.Posting.Start();
 }
