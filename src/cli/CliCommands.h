@@ -9,4 +9,6 @@ using Args = std::vector<std::string>;
 int RunTableCommand(const Args& args);
 int RunCfgCommand(const Args& args);
 int RunNewsCommand(const Args& args);
+// news fetch / add / post: `command` is one of the three, `args` what follows it.
+int RunNewsFlowCommand(const std::string& command, const Args& args);
 int RunFtpCommand(const Args& args);

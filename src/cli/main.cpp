@@ -18,6 +18,9 @@ constexpr const char* kUsage =
     "  cfg set FILE TABLE FIELD VALUE [--record N]\n"
     "  news parse PAGE | news build JSON | news roundtrip PAGE\n"
     "       [--section NAME] [--own-header] [--between TEXT] [--table FILE]\n"
+    "  news fetch CFG | news add CFG --text TEXT [--header H] [--footer F]\n"
+    "       | news post CFG ITEMS.json   [--config N] [--passive] [--verbose]\n"
+    "       (a configuration without password: PAGEWRIGHT_PASSWORD, else asked)\n"
     "  ftp ls|get|put|mkdir|rmdir|rm|pwd|rename ... [--passive|--active] [--timeout S]\n";
 
 void fail(const std::string& message) {

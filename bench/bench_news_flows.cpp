@@ -1,0 +1,243 @@
+// The news retrieval and posting flows on a page of about 10 MB with 60,000 items, served by
+// scripts/ftp-server.py on loopback, each timed against curl moving the same bytes to or from
+// the same server: retrieval (connect, download, analyse) against a plain download, posting
+// (build, connect, upload, rename) against a plain upload. Both sides in active mode, the news
+// connection's mode (libcurl 7.88 sometimes stalls a second before an EPSV data connection
+// when paths are sent whole, which would swamp the figures).
+#include "core/config/ConfigTables.h"
+#include "core/config/Password.h"
+#include "core/ftp/TSimpleFTP.h"
+#include "core/news/NewsFlows.h"
+#include "core/news/NewsFormat.h"
+#include "core/news/NewsPage.h"
+#include "core/news/Translation.h"
+#include "core/storage/FileIO.h"
+#include "core/storage/TnkDBData.h"
+#include "core/storage/TnkDBSource.h"
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace pw;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kItems = 60000;
+constexpr int kRuns = 3;
+
+[[noreturn]] void die(const std::string& message) {
+    std::fprintf(stderr, "bench_news_flows: %s\n", message.c_str());
+    std::exit(1);
+}
+
+double bestOf(int runs, const std::function<void()>& prepare, const std::function<void()>& work) {
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        if (prepare) prepare();
+        const auto start = Clock::now();
+        work();
+        best =
+            std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    return best;
+}
+
+struct NewsTable {
+    NewsTable() : source(&data, NewsFields()) { source.Loaded(); }
+    TnkDBData data;
+    TnkDBSource source;
+};
+
+std::string samplePage(const TranslationRows& translation, const NewsPageOptions& options) {
+    NewsTable table;
+    for (int i = 0; i < kItems; ++i) {
+        const int r = table.source.Append();
+        char date[16], time[8];
+        std::snprintf(date, sizeof date, "%04d/%02d/%02d", 2000 + i / 3000, 1 + i / 250 % 12,
+                      1 + i / 9 % 28);
+        std::snprintf(time, sizeof time, "%02d:%02d", i % 24, i % 60);
+        table.source.SetString(r, "Date", date);
+        table.source.SetString(r, "Time", time);
+        table.source.SetString(r, "Name", "item" + std::to_string(i));
+        table.source.SetString(r, "Header",
+                               "<b>Gr\xFC\xDF"
+                               "e</b>");
+        table.source.SetString(r, "Text", "<p>Neu im Archiv: \xC4nderungen,\r\nBilder.</p>");
+        table.source.SetString(r, "Footer", "- Ann<br>");
+    }
+    const NewsPageContext context{"<html>\r\n<head><title>News</title></head>\r\n<body>\r\n",
+                                  "</body>\r\n</html>\r\n"};
+    return BuildNewsPage(table.source, context, options, translation);
+}
+
+// scripts/ftp-server.py serving `root` on a free port of 127.0.0.1 until destroyed.
+class LocalServer {
+public:
+    explicit LocalServer(const std::string& root) {
+        int out[2];
+        if (pipe(out) != 0) die("pipe failed");
+        m_pid = fork();
+        if (m_pid < 0) die("fork failed");
+        if (m_pid == 0) {
+            dup2(out[1], STDOUT_FILENO);
+            close(out[0]);
+            close(out[1]);
+            const std::string script = PW_SOURCE_DIR "/scripts/ftp-server.py";
+            execl("/usr/bin/python3", "python3", script.c_str(), "--root", root.c_str(), "--port",
+                  "0", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(out[1]);
+        std::string line;
+        char c = 0;
+        while (read(out[0], &c, 1) == 1 && c != '\n')
+            line += c;
+        close(out[0]);
+        if (line.rfind("PORT ", 0) != 0) die("the FTP server did not start");
+        m_port = std::stoi(line.substr(5));
+    }
+    ~LocalServer() {
+        kill(m_pid, SIGTERM);
+        waitpid(m_pid, nullptr, 0);
+    }
+    LocalServer(const LocalServer&) = delete;
+    LocalServer& operator=(const LocalServer&) = delete;
+    std::string host() const { return "127.0.0.1:" + std::to_string(m_port); }
+
+private:
+    pid_t m_pid = -1;
+    int m_port = 0;
+};
+
+// Runs a program to its end with its output discarded; dies unless it succeeds.
+void runQuietly(const std::vector<std::string>& args) {
+    const pid_t pid = fork();
+    if (pid < 0) die("fork failed");
+    if (pid == 0) {
+        std::vector<char*> argv;
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) die(args[0] + " failed");
+}
+
+// One configuration pointing at the server, and everything the flows work on.
+struct Rig {
+    ConfigTables tables{ConfigRole::Dialog};
+    NewsSelection selection;
+    NewsTable news;
+    NewsPageContext page;
+    std::vector<std::string> lines;
+    NewsFlowEvents events;
+    bool ok = false;
+
+    Rig(const std::string& host, const std::string& work) {
+        TnkDBSource& c = tables.ConfigSource;
+        c.Append();
+        c.SetString(0, "Host", host);
+        c.SetString(0, "LoginName", "anonymous");
+        c.SetText(0, "LoginPassword", ScramblePassword("bench@"));
+        c.SetString(0, "NewsSection", "main");
+        c.SetString(0, "NewsBetweenNews", "<hr>");
+        c.SetString(0, "TemporaryDirectory", work);
+        selection = SelectNewsConfiguration(c, 0, work);
+        events.StatusText = [](const std::string&) {};
+        events.OverallGauge = [](int) {};
+        events.TransferGauge = [](bool, int) {};
+        events.Signs = [](bool, bool) {};
+        events.StateChanged = [](ActivityState) {};
+    }
+    bool run(bool posting) {
+        TSimpleFTP ftp;
+        ftp.SetPassive(false);
+        NewsJob job{
+            ftp,      tables.ConfigSource, 0, tables.TranslationSource, news.source, page, lines,
+            selection};
+        if (!posting) news.source.Clear();
+        return posting ? RunNewsPosting(job, events) : RunNewsRetrieval(job, events);
+    }
+};
+
+} // namespace
+
+int main() {
+    const fs::path work =
+        fs::temp_directory_path() / ("bench_news_flows_" + std::to_string(getpid()));
+    fs::create_directories(work / "root");
+    fs::create_directories(work / "tmp");
+    int status = 0;
+    {
+        Rig rig("", (work / "tmp").string());
+        const NewsPageOptions options = ReadNewsPageOptions(rig.tables.ConfigSource, 0);
+        const std::string page =
+            samplePage(ReadTranslationRows(rig.tables.TranslationSource), options);
+        const std::string served = (work / "root" / "index.html").string();
+        const std::string upload = (work / "upload.html").string();
+        WriteFileAtomically(served, page, 0644);
+        WriteFileAtomically(upload, page, 0644);
+
+        LocalServer server((work / "root").string());
+        rig.tables.ConfigSource.SetString(0, "Host", server.host());
+        const std::string url = "ftp://" + server.host();
+
+        int records = 0;
+        const double fetchMs = bestOf(kRuns, nullptr, [&] {
+            if (!rig.run(false)) die("the retrieval failed");
+            records = rig.news.source.RecordCount();
+        });
+        const double curlGetMs = bestOf(kRuns, nullptr, [&] {
+            runQuietly({"curl", "-s", "--fail", "-P", "-", "-o", "/dev/null", url + "/index.html"});
+        });
+        const double postMs = bestOf(
+            kRuns,
+            [&] {
+                if (!rig.run(false)) die("the retrieval failed");
+            },
+            [&] {
+                if (!rig.run(true)) die("the posting failed");
+            });
+        const double curlPutMs = bestOf(kRuns, nullptr, [&] {
+            runQuietly({"curl", "-s", "--fail", "-P", "-", "-T", upload, url + "/upload.html"});
+        });
+        const bool same = ReadWholeFile(served) == page;
+        // The analysis alone, in memory: what retrieval adds to a download.
+        const TranslationRows rows = ReadTranslationRows(rig.tables.TranslationSource);
+        const double parseMs = bestOf(kRuns, nullptr, [&] {
+            NewsTable table;
+            NewsPageContext context;
+            if (!ParseNewsPage(page, options, rows, table.source, context)) die("no section");
+        });
+
+        std::printf("bench_news_flows: page of %.1f MB with %d items (%d records retrieved, "
+                    "posted page %s), best of %d, loopback FTP, active mode\n",
+                    page.size() / 1e6, kItems, records, same ? "identical" : "DIFFERENT", kRuns);
+        std::printf("  retrieval (connect, download, analyse) %8.1f ms   curl download %8.1f ms   "
+                    "ratio %.2f\n",
+                    fetchMs, curlGetMs, fetchMs / curlGetMs);
+        std::printf("    of which the analysis in memory      %8.1f ms\n", parseMs);
+        std::printf(
+            "  posting (build, connect, upload, rename) %6.1f ms   curl upload   %8.1f ms   "
+            "ratio %.2f\n",
+            postMs, curlPutMs, postMs / curlPutMs);
+        if (records != kItems || !same) status = 1;
+    }
+    std::error_code ignored;
+    fs::remove_all(work, ignored);
+    return status;
+}
