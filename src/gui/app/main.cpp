@@ -8,6 +8,8 @@
 #include <cstring>
 
 int main(int argc, char** argv) {
+    // The preview plug-in's web engine shares OpenGL contexts; this must precede the app object.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     PagewrightApplication app(argc, argv);
     if (argc > 1 && std::strcmp(argv[1], "/config") == 0) {
         TfmConfiguration dialog;
