@@ -34,6 +34,13 @@ PreviewHtmlFile(int left, int top, int width, int height, const char* title, con
     // Widgets need the caller's QApplication, and only on its thread.
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
     if (!app || QThread::currentThread() != app->thread()) return;
+    // The web engine shares the application's OpenGL contexts; an application made without
+    // asking for that would crash it, so nothing is shown then.
+    if (!QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts)) {
+        qWarning("PreviewHtmlFile: the application was created without "
+                 "Qt::AA_ShareOpenGLContexts; the preview cannot be shown");
+        return;
+    }
     prepareWebEngine();
     // Far beyond any screen, but small enough that the rectangle's corners cannot overflow.
     constexpr int limit = 1 << 20;

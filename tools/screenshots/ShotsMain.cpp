@@ -64,6 +64,7 @@ void writeConfiguration(const std::string& path) {
         tables.ConfigSource.SetString(r, "LoginName", "club");
         tables.ConfigSource.SetString(r, "LoginPassword", ScramblePassword("secret"));
         tables.ConfigSource.SetString(r, "LocalFTPDirectory", "/home/ann/site");
+        tables.ConfigSource.SetString(r, "SyntaxHighlight", "TRUE");
     }
     tables.Save(path);
 }
@@ -75,8 +76,9 @@ void fillNews(TfmMain& w) {
         {"2026/10/30", "20:05", "n1", "<p class=\"date\">2026/10/30</p>",
          "The annual meeting elected a new board.", "<p class=\"by\">- Anna</p>"},
         {"2026/11/14", "09:15", "n2", "<p class=\"date\">2026/11/14</p>",
-         "Our eight finished <b>second</b> at the autumn regatta.\r\nThanks to everyone who "
-         "came along to cheer!",
+         "Our eight finished <b>second</b> at the <a href=\"regatta.html\">autumn regatta</a> "
+         "in K&ouml;ln.\r\nThanks to everyone who came along to cheer!\r\n"
+         "<img src=\"images/eight.png\" alt=\"The eight\" width=320>",
          "<p class=\"by\">- Jonas</p>"},
         {"2026/11/28", "18:40", "n3", "<p class=\"date\">2026/11/28</p>",
          "Winter training starts on Monday. The boat house opens at 6:30,\r\nthe coffee is on "

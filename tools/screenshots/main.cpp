@@ -2,6 +2,7 @@
 // prompts into PNG files, one per page, in the folder given as the first argument. A sample
 // configuration file in a temporary program folder gives the pages something to show.
 #include "ShotsMain.h"
+#include "ShotsNews.h"
 #include "core/config/ConfigTables.h"
 #include "core/config/Password.h"
 #include "gui/dialogs/PasswordDialog.h"
@@ -118,6 +119,7 @@ void wizardPages() {
 } // namespace
 
 int main(int argc, char** argv) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // for the preview's web engine
     QApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s OUTPUT-FOLDER\n", argv[0]);
@@ -148,5 +150,6 @@ int main(int argc, char** argv) {
         save(&prompt, QStringLiteral("password"));
     }
     failures += MainWindowShots(outputDir);
+    failures += NewsDialogShots(outputDir);
     return failures == 0 ? 0 : 1;
 }
