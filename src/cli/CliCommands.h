@@ -12,3 +12,10 @@ int RunNewsCommand(const Args& args);
 // news fetch / add / post: `command` is one of the three, `args` what follows it.
 int RunNewsFlowCommand(const std::string& command, const Args& args);
 int RunFtpCommand(const Args& args);
+int RunLocalCommand(const Args& args);
+
+namespace pw {
+struct RemoteRow;
+}
+// Prints pane rows as the JSON list of `local ls` (caption, image, size, type, modified).
+void PrintPaneRows(const std::vector<pw::RemoteRow>& rows);

@@ -21,7 +21,9 @@ constexpr const char* kUsage =
     "  news fetch CFG | news add CFG --text TEXT [--header H] [--footer F]\n"
     "       | news post CFG ITEMS.json   [--config N] [--passive] [--verbose]\n"
     "       (a configuration without password: PAGEWRIGHT_PASSWORD, else asked)\n"
-    "  ftp ls|get|put|mkdir|rmdir|rm|pwd|rename ... [--passive|--active] [--timeout S]\n";
+    "  ftp ls|get|put|mkdir|rmdir|rm|pwd|rename ... [--passive|--active] [--timeout S]\n"
+    "       (ftp ls URL --rows: the remote pane's rows)\n"
+    "  local ls DIR [--sort unsorted|name|extension|time|size]\n";
 
 void fail(const std::string& message) {
     std::fprintf(stderr, "%s\n", message.c_str());
@@ -41,7 +43,8 @@ int main(int argc, char** argv) {
         if (group == "cfg") return RunCfgCommand(args);
         if (group == "news") return RunNewsCommand(args);
         if (group == "ftp") return RunFtpCommand(args);
-        fail("unknown command group \"" + group + "\" (table, cfg, news, ftp)");
+        if (group == "local") return RunLocalCommand(args);
+        fail("unknown command group \"" + group + "\" (table, cfg, news, ftp, local)");
     } catch (const EFileError& e) {
         fail(e.detail().empty() ? e.what() : std::string(e.what()) + " (" + e.detail() + ")");
     } catch (const std::exception& e) {

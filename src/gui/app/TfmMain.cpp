@@ -13,6 +13,7 @@
 #include "gui/dialogs/TfmNewServer.h"
 #include "gui/ftp/FtpPage.h"
 #include "gui/ftp/FtpSession.h"
+#include "gui/ftp/PaneServices.h"
 #include "gui/ftp/RemotePane.h"
 #include "gui/local/LocalPane.h"
 #include "gui/news/NewsController.h"
@@ -43,17 +44,7 @@ using namespace pw;
 namespace {
 // Commands whose work has not been built into this version: they show, but never enable, so
 // that nothing looks as if it worked and does nothing.
-const QStringList kWithoutFunction{"miFTPConnect",
-                                   "siFTPConnect",
-                                   "miFTPQuickConnect",
-                                   "siFTPQuickConnect",
-                                   "miFTPRefreshLocal",
-                                   "siFTPRefreshLocal",
-                                   "milvLocalRefresh",
-                                   "miFTPMakeDirectoryLocal",
-                                   "siFTPMakeDirectoryLocal",
-                                   "milvLocalCreateFolder",
-                                   "miDropperWindow"};
+const QStringList kWithoutFunction{"miDropperWindow"};
 } // namespace
 
 TfmMain::TfmMain(UserPrompts& prompts, QWidget* parent)
@@ -127,7 +118,12 @@ void TfmMain::buildPages() {
     links->setAlignment(Qt::AlignCenter);
     PageControl->addTab(links, "Links");
     PageControl->setTabVisible(PageControl->indexOf(links), false);
-    m_ftp = new FtpPage(*m_commands, *m_remoteSession);
+    m_paneServices = std::make_unique<PaneServices>(PaneServices{
+        ConfigSource, m_prompts, this, [this] { return FTPState(); },
+        [this](ActivityState state) { SetFTPState(state); },
+        [this](bool on) { SetRemoteRefreshing(on); }, [this](bool on) { SetLocalRefreshing(on); },
+        RemoteEditing, LocalEditing, [this] { UpdateCommandStates(); }});
+    m_ftp = new FtpPage(*m_commands, *m_remoteSession, *m_paneServices);
     PageControl->addTab(m_ftp, "FTP");
     m_transfers = new TransfersPage(*m_commands);
     PageControl->addTab(m_transfers, "Transfers");

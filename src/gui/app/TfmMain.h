@@ -32,6 +32,7 @@ class FtpSession;
 class NewsController;
 class NewsPage;
 class PreviewLibrary;
+struct PaneServices;
 class QSystemTrayIcon;
 class QTabWidget;
 class QToolBar;
@@ -144,6 +145,7 @@ private:
     NewsPage* m_news;
     NewsController* m_newsController;
     std::unique_ptr<PreviewLibrary> m_preview;
+    std::unique_ptr<PaneServices> m_paneServices;
     FtpPage* m_ftp;
     TransfersPage* m_transfers;
     QTabWidget* PageControl;

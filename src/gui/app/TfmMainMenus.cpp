@@ -108,6 +108,7 @@ void TfmMain::connectCommands() {
     connect(m_transfers, &TransfersPage::RunModeChanged, this, &TfmMain::RequestCommandRefresh);
     connectNewsCommands();
     connect(m_ftp, &FtpPage::ConfigurationChosen, this, &TfmMain::FTPConfigurationSelected);
+    connect(this, &TfmMain::FTPConfigurationSelected, m_ftp, &FtpPage::ConfigurationSelected);
     connect(findChild<QMenu*>("miFTP"), &QMenu::aboutToShow, m_ftp, &FtpPage::UpdateFunctionKeys);
     connect(PageControl, &QTabWidget::currentChanged, this, [this] {
         if (m_splitPending && PageControl->currentWidget() == m_ftp) applyPaneSplit();

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class CommandTable;
+class QAction;
 class DBComboBox;
 class FtpSession;
 class LocalPane;
@@ -11,6 +12,7 @@ class PaneKeys;
 class QSplitter;
 class QToolBar;
 class RemotePane;
+struct PaneServices;
 namespace pw {
 class TnkDBSource;
 }
@@ -18,7 +20,8 @@ class TnkDBSource;
 class FtpPage : public QWidget {
     Q_OBJECT
 public:
-    FtpPage(CommandTable& commands, FtpSession& session, QWidget* parent = nullptr);
+    FtpPage(CommandTable& commands, FtpSession& session, PaneServices& services,
+            QWidget* parent = nullptr);
     ~FtpPage() override;
 
     RemotePane& Remote() const { return *m_remote; }
@@ -26,6 +29,10 @@ public:
     QToolBar* Toolbar() const { return m_toolbar; }
 
     void FillChooser(pw::TnkDBSource& configurations, pw::TnkDBSource& settings);
+    int ChosenConfiguration() const;
+    // The FTP configuration handler: the drop window's target and the local pane follow the
+    // chosen configuration.
+    void ConfigurationSelected();
     // Splits the page's width between the panes as stored for a page `pageWidth` wide.
     void ApplySplit(int pageWidth);
     void UpdateFunctionKeys();
@@ -35,8 +42,10 @@ signals:
     void ConfigurationChosen();
 
 private:
+    PaneServices& m_services;
     QToolBar* m_toolbar;
     DBComboBox* cbFTPConfig;
+    QAction* m_chooserItem; // the chooser's place on the toolbar
     QSplitter* spFTP;
     RemotePane* m_remote;
     LocalPane* m_local;

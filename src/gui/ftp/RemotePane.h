@@ -1,17 +1,32 @@
 #pragma once
-// The controller of the remote file pane: the folder of the FTP session on the server, its
-// pop-up menu and the (fixed) sort order of its list.
+// The controller of the remote file pane: connecting to the server of an FTP configuration
+// or of a quick connect, one server folder listed in the pane's fixed order, going into
+// folders and up, making, renaming and deleting entries there. Every server call runs on a
+// worker of the session (thFTPConnect, thFTPRefresh); what it changes in the pane is handed
+// to the GUI thread in order, so the window never waits for the server.
 #include <QObject>
+#include <QString>
 
+#include <functional>
+#include <string>
+
+namespace pw {
+class TSimpleFTP;
+}
 class CommandTable;
 class FilePane;
 class FtpSession;
+class GaugeStatusBar;
+class QTreeWidgetItem;
 class QWidget;
+class WorkerThread;
+struct PaneServices;
 
 class RemotePane : public QObject {
     Q_OBJECT
 public:
-    RemotePane(CommandTable& commands, FtpSession& session, QWidget* parent);
+    RemotePane(CommandTable& commands, FtpSession& session, PaneServices& services,
+               GaugeStatusBar& status, QWidget* parent);
 
     FilePane* Pane() const { return m_pane; }
     bool HasSelection() const;
@@ -19,13 +34,44 @@ public:
     // Characters of the path shown: a path of one character is the server's root.
     int PathLength() const;
     void SetRefreshing(bool on);
-    // Ends the connection without waiting for the server.
+
+    // Connects with configuration `record`: its host, login, password (asked for when it
+    // holds none) and default folder.
+    void Connect(int record);
+    void QuickConnect();
+    // Ends the connection without waiting for the server, and empties the pane.
     void Disconnect();
+    void Refresh();
+    void GoRoot();
+    void GoUp();
+    void OpenRow();
+    void MakeFolder();
+    void DeleteSelected();
 
 signals:
     void SelectionChanged();
+    void OtherPaneRequested();
+    // A quick connect hides the configuration chooser; Disconnect shows it again.
+    void ChooserVisibilityChanged(bool visible);
 
 private:
+    void connectCommands(CommandTable& commands);
+    void startConnect();
+    // Runs `work` on the refresh worker with the pane marked as refreshing, then lists the
+    // server's current folder into the pane.
+    void runThenList(std::function<void(pw::TSimpleFTP&)> work);
+    // On the worker: lists the current folder and hands the rows to the GUI thread.
+    void listOnWorker(WorkerThread& worker);
+    void renamed(QTreeWidgetItem* row, const QString& text);
+    void showStatus(WorkerThread& worker, int gauge, const QString& text, bool success,
+                    bool failure);
+
     FtpSession& m_session;
+    PaneServices& m_services;
+    GaugeStatusBar& m_status;
+    WorkerThread& thFTPConnect;
+    WorkerThread& thFTPRefresh;
     FilePane* m_pane;
+    std::function<void(pw::TSimpleFTP&)> m_work; // the refresh worker's task before listing
+    bool m_busyState = false; // the refresh worker runs the Refresh command (FTPState Busy)
 };

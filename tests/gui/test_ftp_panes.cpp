@@ -1,0 +1,316 @@
+// The FTP page's two panes driven like a user against the test server and a temporary local
+// folder: connecting, browsing with the keys, making, renaming and deleting on both sides, the
+// local orders, the folder monitor, quick connect's OK rule and a failed connect.
+#include "core/config/Password.h"
+#include "gui/app/TfmMain.h"
+#include "gui/dialogs/TfmCreateFolder.h"
+#include "gui/ftp/TfmQuickConnect.h"
+#include "gui/ui/GaugeStatusBar.h"
+#include "support/FtpServer.h"
+#include "test_main_support.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+using namespace pw;
+
+namespace {
+void writeFtpConfig(const std::string& path, const std::map<std::string, std::string>& fields) {
+    writeWizardFile(path, 1);
+    ConfigTables tables(ConfigRole::Dialog);
+    OpenConfigurationForDialog(tables, path);
+    for (const auto& [field, value] : fields)
+        tables.ConfigSource.SetText(0, field, value);
+    SaveConfigurationFromDialog(tables, path);
+}
+
+QStringList captions(const TfmMain& w, const char* list) {
+    QStringList names;
+    auto* view = child<QTreeWidget>(w, list);
+    for (int i = 0; i < view->topLevelItemCount(); ++i)
+        names << view->topLevelItem(i)->text(0);
+    return names;
+}
+
+void select(const TfmMain& w, const char* list, const QString& caption) {
+    auto* view = child<QTreeWidget>(w, list);
+    view->clearSelection();
+    for (int i = 0; i < view->topLevelItemCount(); ++i)
+        if (view->topLevelItem(i)->text(0) == caption) {
+            view->setCurrentItem(view->topLevelItem(i));
+            view->topLevelItem(i)->setSelected(true);
+        }
+}
+
+void touch(const QString& path, const QByteArray& bytes = "x") {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Types `text` into the in-place editor of the focused row and confirms it.
+void renameInPlace(TfmMain& w, const char* list, const char* command, const QString& text) {
+    settle(); // the selection has enabled the command
+    child(w, command)->trigger();
+    auto* editor = child<QTreeWidget>(w, list)->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->setText(text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    settle(); // the view commits the edit on its next turn
+}
+} // namespace
+
+class TestFtpPanes : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void connectAndBrowse();
+    void remoteMakeRenameDelete();
+    void localOrders_data();
+    void localOrders();
+    void localMakeRenameDeleteAndMonitor_data();
+    void localMakeRenameDeleteAndMonitor();
+    void quickConnectOkRule_data();
+    void quickConnectOkRule();
+    void failedConnect();
+
+private:
+    void open(const std::map<std::string, std::string>& extra = {});
+    void connectRemote();
+
+    std::unique_ptr<TempHome> m_home;
+    std::unique_ptr<FtpServer> m_server;
+    std::unique_ptr<QTemporaryDir> m_temp;
+    TestPrompts m_prompts;
+    std::unique_ptr<TfmMain> m_w;
+};
+
+void TestFtpPanes::init() {
+    m_prompts = TestPrompts();
+    m_home = std::make_unique<TempHome>();
+    m_temp = std::make_unique<QTemporaryDir>();
+    m_server = std::make_unique<FtpServer>();
+    QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
+    QVERIFY(m_server->makeDir("sub"));
+    QVERIFY(m_server->writeFile("sub/inner.txt", "inner"));
+    QVERIFY(m_server->writeFile("index.html", "<html>"));
+    QVERIFY(m_server->makeDir("-old"));
+}
+
+void TestFtpPanes::cleanup() {
+    m_w.reset();
+    m_server.reset();
+    m_home.reset();
+}
+
+void TestFtpPanes::open(const std::map<std::string, std::string>& extra) {
+    std::map<std::string, std::string> f = extra;
+    f.emplace("Host", m_server->hostName());
+    f.emplace("LoginName", "anonymous");
+    f.emplace("LoginPassword", ScramblePassword("me@home"));
+    f.emplace("LocalFTPDirectory", QFile::encodeName(m_temp->path()).toStdString());
+    f.emplace("FTPTimeout", "10");
+    writeFtpConfig(m_home->cfg(), f);
+    m_w = std::make_unique<TfmMain>(m_prompts);
+    m_w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_w.get()));
+    m_w->GotoPage("tsFTP");
+}
+
+void TestFtpPanes::connectRemote() {
+    child(*m_w, "siFTPConnect")->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(m_w->FTPState(), ActivityState::Connected, 20000);
+    QTRY_VERIFY(!m_w->RemoteRefreshing());
+    settle();
+}
+
+void TestFtpPanes::connectAndBrowse() {
+    open();
+    connectRemote();
+    TfmMain& w = *m_w;
+    QCOMPARE(child<GaugeStatusBar>(w, "sbaFTP")->Text(1), QString("Succesful"));
+    QCOMPARE(child<QLabel>(w, "labRemotePath")->text(), QString("/"));
+    // Folders first, each group by name; no parent row at the root.
+    QCOMPARE(captions(w, "lvRemoteFiles"), QStringList({"-old", "sub", "index.html"}));
+    auto* remote = child<QTreeWidget>(w, "lvRemoteFiles");
+    remote->setFocus();
+    select(w, "lvRemoteFiles", "sub");
+    QTest::keyClick(remote, Qt::Key_Return);
+    QTRY_COMPARE(child<QLabel>(w, "labRemotePath")->text(), QString("/sub"));
+    QTRY_VERIFY(!w.RemoteRefreshing());
+    QCOMPARE(captions(w, "lvRemoteFiles"), QStringList({"..", "inner.txt"}));
+    QCOMPARE(remote->topLevelItem(1)->text(1), QString("5"));
+    QTest::keyClick(remote, Qt::Key_Backspace);
+    QTRY_COMPARE(child<QLabel>(w, "labRemotePath")->text(), QString("/"));
+    QTRY_VERIFY(!w.RemoteRefreshing());
+    // The arrows hand the focus to the other pane when released.
+    QTest::keyRelease(remote, Qt::Key_Right);
+    QVERIFY(child<QTreeWidget>(w, "lvLocalFiles")->hasFocus());
+    QTest::keyRelease(child<QTreeWidget>(w, "lvLocalFiles"), Qt::Key_Left);
+    QVERIFY(remote->hasFocus());
+    child(w, "miFTPDisconnect")->trigger();
+    settle();
+    QCOMPARE(w.FTPState(), ActivityState::Idle);
+    QVERIFY(captions(w, "lvRemoteFiles").isEmpty());
+}
+
+void TestFtpPanes::remoteMakeRenameDelete() {
+    open();
+    connectRemote();
+    TfmMain& w = *m_w;
+    m_prompts.dialog = [](QDialog& d) {
+        auto* dialog = qobject_cast<TfmCreateFolder*>(&d);
+        QVERIFY(dialog);
+        dialog->edFolder->setText("made");
+        dialog->accept();
+    };
+    child(w, "miFTPMakeDirectoryFTP")->trigger();
+    QTRY_VERIFY(captions(w, "lvRemoteFiles").contains("made"));
+    QVERIFY(QDir(m_server->path("made")).exists());
+    QTRY_VERIFY(!w.RemoteRefreshing());
+    settle();
+
+    // The same name and the empty name do not reach the server; a change of case does.
+    select(w, "lvRemoteFiles", "index.html");
+    for (const QString& name : {QString("index.html"), QString()}) {
+        renameInPlace(w, "lvRemoteFiles", "miFTPRenameRemoteFile", name);
+        QTRY_VERIFY(!w.RemoteRefreshing());
+        settle();
+    }
+    QVERIFY(!m_server->commands().join('\n').contains("RNFR"));
+    renameInPlace(w, "lvRemoteFiles", "miFTPRenameRemoteFile", "INDEX.html");
+    QTRY_VERIFY(captions(w, "lvRemoteFiles").contains("INDEX.html"));
+    QVERIFY(QFile::exists(m_server->path("INDEX.html")));
+
+    // Delete: No keeps the file, Yes removes it.
+    for (bool yes : {false, true}) {
+        m_prompts.ask = [yes](const QString& caption, const QString&) {
+            return caption == "Delete files on FTP" && yes;
+        };
+        select(w, "lvRemoteFiles", "INDEX.html");
+        child(w, "miFTPDeleteOnFTP")->trigger();
+        QTRY_VERIFY(!w.RemoteRefreshing());
+        settle();
+        QCOMPARE(QFile::exists(m_server->path("INDEX.html")), !yes);
+    }
+    QTRY_VERIFY(!captions(w, "lvRemoteFiles").contains("INDEX.html"));
+}
+
+void TestFtpPanes::localOrders_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QStringList>("order");
+    QTest::newRow("name") << "miFTPLocalSortName"
+                          << QStringList{"-old", "..", "data", "a.zip", "b.txt", "README"};
+    QTest::newRow("extension") << "miFTPLocalSortExtension"
+                               << QStringList{"-old", "..", "data", "b.txt", "a.zip", "README"};
+    QTest::newRow("size") << "miFTPLocalSortSize"
+                          << QStringList{"-old", "..", "data", "b.txt", "README", "a.zip"};
+}
+
+void TestFtpPanes::localOrders() {
+    QFETCH(QString, item);
+    QFETCH(QStringList, order);
+    QDir root(m_temp->path());
+    QVERIFY(root.mkpath("folder/-old") && root.mkpath("folder/data"));
+    touch(root.filePath("folder/b.txt"), "123456789");
+    touch(root.filePath("folder/a.zip"), QByteArray(11, 'z'));
+    touch(root.filePath("folder/README"), "0123456789");
+    open();
+    TfmMain& w = *m_w;
+    select(w, "lvLocalFiles", "folder");
+    QTest::keyClick(child<QTreeWidget>(w, "lvLocalFiles"), Qt::Key_Return);
+    QCOMPARE(child<QLabel>(w, "labLocalPath")->text(), root.filePath("folder"));
+    child(w, item.toLatin1().constData())->trigger();
+    QCOMPARE(captions(w, "lvLocalFiles"), order);
+    // Up and Backspace go up only while ".." heads the list.
+    QTest::keyClick(child<QTreeWidget>(w, "lvLocalFiles"), Qt::Key_Backspace);
+    QCOMPARE(child<QLabel>(w, "labLocalPath")->text() == m_temp->path(), order.first() == "..");
+}
+
+void TestFtpPanes::localMakeRenameDeleteAndMonitor_data() {
+    QTest::addColumn<bool>("monitor");
+    QTest::newRow("automatic refresh on") << true;
+    QTest::newRow("automatic refresh off") << false;
+}
+
+void TestFtpPanes::localMakeRenameDeleteAndMonitor() {
+    QFETCH(bool, monitor);
+    touch(m_temp->filePath("a.txt"));
+    open({{"FTPAutomaticLocalRefresh", monitor ? "TRUE" : ""}});
+    TfmMain& w = *m_w;
+    QCOMPARE(captions(w, "lvLocalFiles"), QStringList({"..", "a.txt"}));
+    // Another program creates a file: only the monitor shows it without Refresh.
+    touch(m_temp->filePath("other.txt"));
+    if (monitor)
+        QTRY_VERIFY(captions(w, "lvLocalFiles").contains("other.txt"));
+    else {
+        QTest::qWait(300);
+        QVERIFY(!captions(w, "lvLocalFiles").contains("other.txt"));
+        child(w, "miFTPRefreshLocal")->trigger();
+    }
+    // A change of case alone renames.
+    select(w, "lvLocalFiles", "a.txt");
+    renameInPlace(w, "lvLocalFiles", "miFTPRenameLocalFile", "A.TXT");
+    QVERIFY(QFile::exists(m_temp->filePath("A.TXT")) && !QFile::exists(m_temp->filePath("a.txt")));
+    m_prompts.dialog = [](QDialog& d) {
+        auto* dialog = qobject_cast<TfmCreateFolder*>(&d);
+        dialog->edFolder->setText("made");
+        dialog->accept();
+    };
+    child(w, "miFTPMakeDirectoryLocal")->trigger();
+    QVERIFY(QDir(m_temp->filePath("made")).exists());
+    child(w, "miFTPRefreshLocal")->trigger();
+    // A folder with a file in it stays; the selected file goes.
+    touch(m_temp->filePath("made/keep"));
+    select(w, "lvLocalFiles", "made");
+    child<QTreeWidget>(w, "lvLocalFiles")
+        ->findItems("A.TXT", Qt::MatchExactly)[0]
+        ->setSelected(true);
+    settle();
+    child(w, "miFTPDeleteOnLocal")->trigger();
+    QVERIFY(QDir(m_temp->filePath("made")).exists());
+    QVERIFY(!QFile::exists(m_temp->filePath("A.TXT")));
+}
+
+void TestFtpPanes::quickConnectOkRule_data() {
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("both, empty password") << "127.0.0.1"
+                                          << "ann" << true;
+    QTest::newRow("no server") << ""
+                               << "ann" << false;
+    QTest::newRow("no user") << "127.0.0.1"
+                             << "" << false;
+}
+
+void TestFtpPanes::quickConnectOkRule() {
+    QFETCH(QString, server);
+    QFETCH(QString, user);
+    QFETCH(bool, ok);
+    TfmQuickConnect dialog;
+    QTest::keyClicks(dialog.edServer, server);
+    QTest::keyClicks(dialog.edUsername, user);
+    QCOMPARE(dialog.btOK->isEnabled(), ok);
+}
+
+void TestFtpPanes::failedConnect() {
+    const quint16 port = m_server->port();
+    m_server->kill();
+    open({{"Host", "127.0.0.1:" + std::to_string(port)}});
+    child(*m_w, "siFTPConnect")->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(child<GaugeStatusBar>(*m_w, "sbaFTP")->Text(1),
+                              QString("Error: Cannot connect"), 30000);
+    settle();
+    QCOMPARE(m_w->FTPState(), ActivityState::Idle);
+    auto* bar = child<GaugeStatusBar>(*m_w, "sbaFTP");
+    QVERIFY(!bar->PanelEnabled(2) && bar->PanelEnabled(3));
+}
+
+QTEST_MAIN(TestFtpPanes)
+#include "test_ftp_panes.moc"
