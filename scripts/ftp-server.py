@@ -156,15 +156,52 @@ def run_ftp(args):
                 transcript.flush()
                 return super().pre_process_command(line, cmd, arg)
 
+        if args.cp1252:
+            # Commands arrive as Windows-1252; listings leave in it (see Cp1252Filesystem).
+            def decode(self, data):
+                return data.decode("cp1252", self.unicode_errors)
+
+            def ftp_FEAT(self, line):
+                # The reply of the base class without its UTF8 line.
+                lines = []
+                push, self.push = self.push, lambda data: lines.append(data)
+                respond, self.respond = self.respond, lambda data: lines.append(data)
+                try:
+                    super().ftp_FEAT(line)
+                finally:
+                    self.push, self.respond = push, respond
+                for chunk in lines[:-1]:
+                    push("".join(l + "\r\n" for l in chunk.split("\r\n")
+                                 if l and l.strip() != "UTF8"))
+                respond(lines[-1])
+
         if args.mute_quit:
             def ftp_QUIT(self, line):
                 pass  # no reply, no close: the client has to give up by itself
+
+    if args.cp1252:
+        from pyftpdlib.filesystems import AbstractedFS
+
+        def recode(lines):
+            for line in lines:
+                yield line.decode("utf8", "surrogateescape").encode("cp1252", "surrogateescape")
+
+        class Cp1252Filesystem(AbstractedFS):
+            def format_list(self, *a, **k):
+                return recode(super().format_list(*a, **k))
+
+            def format_mlsx(self, *a, **k):
+                return recode(super().format_mlsx(*a, **k))
+
+        TestFTPHandler.abstracted_fs = Cp1252Filesystem
 
     TestFTPHandler.authorizer = authorizer
     TestFTPHandler.dtp_handler = TestDTPHandler
     TestFTPHandler.banner = "Pagewright test server ready."
     # Names are bytes on the wire: keep bytes that are not UTF-8 intact in both directions.
     TestFTPHandler.unicode_errors = "surrogateescape"
+    if args.cp1252:
+        TestFTPHandler.encoding = "cp1252"
     TestFTPHandler.permit_privileged_ports = False
     if args.idle_timeout > 0:
         TestFTPHandler.timeout = args.idle_timeout
@@ -195,6 +232,8 @@ def main():
     parser.add_argument("--idle-timeout", type=int, default=0)
     parser.add_argument("--read-only", action="store_true")
     parser.add_argument("--mute-quit", action="store_true")
+    parser.add_argument("--cp1252", action="store_true",
+                        help="send and read names as Windows-1252 and offer no UTF8 in FEAT")
     parser.add_argument("--log")
     parser.add_argument("--verbose", action="store_true")
     args = parser.parse_args()

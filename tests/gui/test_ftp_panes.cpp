@@ -71,6 +71,8 @@ private slots:
     void cleanup();
     void connectAndBrowse();
     void remoteMakeRenameDelete();
+    void namesInBothEncodings_data();
+    void namesInBothEncodings();
     void localOrders_data();
     void localOrders();
     void localMakeRenameDeleteAndMonitor_data();
@@ -199,6 +201,26 @@ void TestFtpPanes::remoteMakeRenameDelete() {
         QCOMPARE(QFile::exists(m_server->path("INDEX.html")), !yes);
     }
     QTRY_VERIFY(!captions(w, "lvRemoteFiles").contains("INDEX.html"));
+}
+
+void TestFtpPanes::namesInBothEncodings_data() {
+    QTest::addColumn<QStringList>("serverArgs");
+    QTest::newRow("UTF-8 server") << QStringList();
+    QTest::newRow("Windows-1252 server") << QStringList{"--cp1252"};
+}
+
+// Names show as the user wrote them either way, and go back to the server as it sent them.
+void TestFtpPanes::namesInBothEncodings() {
+    QFETCH(QStringList, serverArgs);
+    m_server = std::make_unique<FtpServer>(serverArgs);
+    QVERIFY(m_server->writeFile(QString::fromUtf8("Grüße.txt"), "x"));
+    open();
+    connectRemote();
+    QCOMPARE(captions(*m_w, "lvRemoteFiles"), QStringList{QString::fromUtf8("Grüße.txt")});
+    select(*m_w, "lvRemoteFiles", QString::fromUtf8("Grüße.txt"));
+    renameInPlace(*m_w, "lvRemoteFiles", "miFTPRenameRemoteFile", QString::fromUtf8("Straße.txt"));
+    QTRY_VERIFY(QFile::exists(m_server->path(QString::fromUtf8("Straße.txt"))));
+    QTRY_COMPARE(captions(*m_w, "lvRemoteFiles"), QStringList{QString::fromUtf8("Straße.txt")});
 }
 
 void TestFtpPanes::localOrders_data() {

@@ -227,6 +227,7 @@ bool TSimpleFTP::Connect() {
                 if (reply.Code == 257) SetConfirmedDir(ParsePwdReply(reply.Text));
             }
             LastResponse = std::move(welcome);
+            negotiateNameEncoding();
             if (const std::string stored = StoredDir(); !stored.empty()) ChangeDir(stored);
             if (OnConnected) OnConnected(*this);
         } else {
@@ -236,6 +237,29 @@ bool TSimpleFTP::Connect() {
         }
     }
     return result;
+}
+
+// Names travel as UTF-8 when the server offers it (FEAT lists UTF8); some servers want
+// OPTS UTF8 ON before they use it, others refuse the command and use UTF-8 anyway. Otherwise they are the server's own bytes, which the user interface reads as Windows-1252.
+void TSimpleFTP::negotiateNameEncoding() {
+    m_utf8Names = false;
+    std::vector<Reply> features;
+    if (!Quote({"FEAT"}, &features) || features.empty()) return;
+    bool offered = false;
+    const std::string& text = features.front().Text;
+    for (size_t at = 0; at <= text.size();) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(at, end - at);
+        const size_t first = line.find_first_not_of(' ');
+        const size_t last = line.find_last_not_of(" \r");
+        if (first != std::string::npos && line.substr(first, last - first + 1) == "UTF8")
+            offered = true;
+        at = end + 1;
+    }
+    if (!offered) return;
+    Quote({"OPTS UTF8 ON"});
+    m_utf8Names = true;
 }
 
 bool TSimpleFTP::OpenConnection(unsigned& errorCode) {

@@ -73,6 +73,8 @@ public:
     TFTPProgressInfo ProgressInfo() const;
     // For batch-aware callers: the place of the next transfers in their batch.
     void SetBatchPosition(int32_t fileIndex, int32_t fileCount);
+    // Whether the server sends and takes names as UTF-8 on this connection.
+    bool NamesAreUtf8() const { return m_utf8Names.load(); }
     bool IsConnected() const { return m_connected.load() && State() == wisConnected; }
 
     bool Connect() override;
@@ -116,6 +118,7 @@ protected:
 private:
     friend struct FtpTransferCallbacks;
     bool OpenConnection(unsigned& errorCode);
+    void negotiateNameEncoding();
     // Sends commands on the control connection; true when every reply is below 400.
     // `answers` receives the replies to the commands when the request went through.
     bool Quote(const std::vector<std::string>& commands, std::vector<Reply>* answers = nullptr);
@@ -142,6 +145,7 @@ private:
     std::atomic<bool> m_lastListingOk{false};
     std::atomic<bool> m_quietNotify{false};
     bool m_mlsdRefused = false; // guarded by the operation lock
+    std::atomic<bool> m_utf8Names{false};
 
     mutable std::mutex m_progressMutex;
     TFTPProgressInfo m_progress; // guarded by m_progressMutex

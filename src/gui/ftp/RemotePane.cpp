@@ -31,6 +31,7 @@ enum Panel { Gauge = 0, Text = 1, SuccessSign = 2, FailureSign = 3 };
 // What a listing hands to the GUI thread.
 struct Listing {
     QString path;
+    std::string wirePath; // the folder as the server names it
     std::vector<PaneRow> rows;
     std::string host, user, password;
 };
@@ -166,6 +167,7 @@ void RemotePane::Disconnect() {
     m_session.RequestAbort(); // the connection is cut without waiting for the server's answer
     m_pane->Clear();
     m_pane->SetPath("/");
+    m_wirePath = "/";
     m_services.SetFTPState(ActivityState::Idle);
     emit ChooserVisibilityChanged(true);
 }
@@ -196,11 +198,16 @@ void RemotePane::listOnWorker(WorkerThread& worker) {
         entries.push_back(std::move(line.Entry));
     const std::vector<RemoteRow> rows =
         MakeRemoteRows(entries, shownPath, FileTimeNow(), LinkProbeFor(ftp));
-    listing->path = FromCp1252(shownPath);
+    const bool utf8 = ftp.NamesAreUtf8();
+    const auto shown = [utf8](const std::string& name) {
+        return utf8 ? QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))
+                    : FromCp1252(name);
+    };
+    listing->path = shown(shownPath);
+    listing->wirePath = shownPath;
     listing->rows.reserve(rows.size());
     for (const RemoteRow& r : rows)
-        listing->rows.push_back({r.Image, FromCp1252(r.Caption),
-                                 QByteArray::fromStdString(r.Caption),
+        listing->rows.push_back({r.Image, shown(r.Caption), QByteArray::fromStdString(r.Caption),
                                  QString::fromStdString(r.SizeText()),
                                  QString::fromLatin1(r.TypeText), QString::fromLatin1(r.Modified)});
     listing->host = ftp.HostName.get();
@@ -209,12 +216,17 @@ void RemotePane::listOnWorker(WorkerThread& worker) {
     worker.Queue([this, listing] {
         m_pane->SetPath(listing->path);
         m_pane->SetRows(listing->rows);
-        DropRemoteFolder = ToCp1252(listing->path);
+        m_wirePath = listing->wirePath;
+        DropRemoteFolder = listing->wirePath;
         DropLoginName = listing->user;
         DropLoginPassword = listing->password;
         DropHost = listing->host;
     });
     m_services.SetRemoteRefreshing(false);
+}
+
+std::string RemotePane::wireName(const QString& typed) const {
+    return m_session.Ftp().NamesAreUtf8() ? typed.toUtf8().toStdString() : ToCp1252(typed);
 }
 
 void RemotePane::GoRoot() {
@@ -236,7 +248,7 @@ void RemotePane::MakeFolder() {
     TfmCreateFolder dialog(m_services.Window);
     m_services.Prompts.RunDialog(dialog);
     if (dialog.result() != QDialog::Accepted) return;
-    const std::string name = ToCp1252(dialog.edFolder->text());
+    const std::string name = wireName(dialog.edFolder->text());
     runThenList([name](TSimpleFTP& ftp) { ftp.MakeDir(name); });
 }
 
@@ -244,7 +256,7 @@ void RemotePane::DeleteSelected() {
     if (!m_services.Prompts.AskYesNo(m_services.Window, "Delete files on FTP",
                                      "Do you want to delete the selected file(s)?"))
         return;
-    const std::string folder = ToCp1252(m_pane->Path());
+    const std::string folder = m_wirePath;
     std::vector<std::pair<std::string, bool>> targets; // path, whether it is a file
     for (QTreeWidgetItem* row : m_pane->SelectedRows()) {
         if (row->text(0) == "..") continue;
@@ -260,7 +272,7 @@ void RemotePane::DeleteSelected() {
 void RemotePane::renamed(QTreeWidgetItem* row, const QString& text) {
     m_services.RemoteEditing = false;
     const QByteArray old = FilePane::RowName(row);
-    const std::string name = ToCp1252(text);
+    const std::string name = wireName(text);
     if (text.isEmpty() || name == old.toStdString()) return;
     // The row shows the new name once the server has taken it; the listing that follows shows
     // the server's real state either way.

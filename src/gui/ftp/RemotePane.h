@@ -63,6 +63,8 @@ private:
     // On the worker: lists the current folder and hands the rows to the GUI thread.
     void listOnWorker(WorkerThread& worker);
     void renamed(QTreeWidgetItem* row, const QString& text);
+    // A name typed by the user as the server takes it: UTF-8 or Windows-1252.
+    std::string wireName(const QString& typed) const;
     void showStatus(WorkerThread& worker, int gauge, const QString& text, bool success,
                     bool failure);
 
@@ -72,6 +74,7 @@ private:
     WorkerThread& thFTPConnect;
     WorkerThread& thFTPRefresh;
     FilePane* m_pane;
+    std::string m_wirePath = "/";                // the folder shown, as the server names it
     std::function<void(pw::TSimpleFTP&)> m_work; // the refresh worker's task before listing
     bool m_busyState = false; // the refresh worker runs the Refresh command (FTPState Busy)
 };
