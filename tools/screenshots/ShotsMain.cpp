@@ -6,9 +6,12 @@
 #include "gui/app/TfmMain.h"
 #include "gui/ui/GaugeStatusBar.h"
 #include "gui/ui/UserPrompts.h"
+#include "support/FtpServer.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -16,6 +19,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 
 #include <cstdio>
@@ -53,17 +57,18 @@ bool write(const QImage& image, const QDir& dir, const QString& name) {
 }
 
 // A configuration as the configuration dialog saves it: every page and menu shown.
-void writeConfiguration(const std::string& path) {
+void writeConfiguration(const std::string& path, const std::string& host,
+                        const std::string& localFolder) {
     ConfigTables tables(ConfigRole::Dialog);
     tables.SettingsSource.Append();
     const char* names[] = {"Rowing club", "Home page"};
     for (const char* name : names) {
         const int r = tables.ConfigSource.Append();
         tables.ConfigSource.SetString(r, "Name", name);
-        tables.ConfigSource.SetString(r, "Host", "127.0.0.1:2121");
+        tables.ConfigSource.SetString(r, "Host", host);
         tables.ConfigSource.SetString(r, "LoginName", "club");
         tables.ConfigSource.SetString(r, "LoginPassword", ScramblePassword("secret"));
-        tables.ConfigSource.SetString(r, "LocalFTPDirectory", "/home/ann/site");
+        tables.ConfigSource.SetString(r, "LocalFTPDirectory", localFolder);
         tables.ConfigSource.SetString(r, "SyntaxHighlight", "TRUE");
     }
     tables.Save(path);
@@ -100,33 +105,27 @@ void fillNews(TfmMain& w) {
     child<GaugeStatusBar>(w, "sbaNews")->SetPanelEnabled(2, true);
 }
 
-void fillFTP(TfmMain& w) {
-    child<QLabel>(w, "labRemotePath")->setText("/htdocs");
-    child<QLabel>(w, "labLocalPath")->setText("/home/ann/site");
-    child<QComboBox>(w, "cbLocalDrives")->addItem("/");
-    const auto row = [](QTreeWidget* list, QStringList texts) {
-        auto* item = new QTreeWidgetItem(list, texts);
-        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-        return item;
-    };
-    row(child<QTreeWidget>(w, "lvRemoteFiles"), {"images", "", "Folder", "2026/11/14 09:20:11"});
-    row(child<QTreeWidget>(w, "lvRemoteFiles"),
-        {"about.html", "262", "File", "2026/09/02 17:45:03"});
-    row(child<QTreeWidget>(w, "lvRemoteFiles"),
-        {"index.html", "1308", "File", "2026/11/28 18:41:52"})
-        ->setSelected(true);
-    row(child<QTreeWidget>(w, "lvRemoteFiles"),
-        {"style.css", "199", "File", "2026/09/02 17:45:03"});
-    row(child<QTreeWidget>(w, "lvRemoteFiles"), {"..", "", "Folder", "2026/12/06 10:00:00"});
-    row(child<QTreeWidget>(w, "lvLocalFiles"), {"..", "", "Folder", "2026/12/01 08:12:40"});
-    row(child<QTreeWidget>(w, "lvLocalFiles"), {"drafts", "", "Folder", "2026/11/30 21:03:17"});
-    row(child<QTreeWidget>(w, "lvLocalFiles"),
-        {"index.html", "1308", "File", "2026/11/28 18:41:52"});
-    row(child<QTreeWidget>(w, "lvLocalFiles"),
-        {"training.html", "309", "File", "2026/10/12 12:30:00"});
-    w.SetFTPState(ActivityState::Connected);
-    child<GaugeStatusBar>(w, "sbaFTP")->SetText(1, "Succesful");
-    child<GaugeStatusBar>(w, "sbaFTP")->SetPanelEnabled(2, true);
+// Copies the demo site into `target`.
+void copyDemoSite(const QString& target) {
+    const QDir demo(QStringLiteral(PW_SOURCE_DIR "/scripts/demo-site"));
+    QDir(target).mkpath(QStringLiteral("images"));
+    for (const QString& name : demo.entryList(QDir::Files))
+        QFile::copy(demo.filePath(name), QDir(target).filePath(name));
+    for (const QString& name : QDir(demo.filePath("images")).entryList(QDir::Files))
+        QFile::copy(demo.filePath("images/" + name), QDir(target).filePath("images/" + name));
+}
+
+// Both panes on the demo site: the server's copy on the left, the local one on the right.
+void connectFTP(TfmMain& w) {
+    w.findChild<QAction*>("miFTPConnect")->trigger();
+    QElapsedTimer clock;
+    clock.start();
+    while ((w.FTPState() != ActivityState::Connected || w.RemoteRefreshing()) &&
+           clock.elapsed() < 20000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    auto* remote = child<QTreeWidget>(w, "lvRemoteFiles");
+    if (auto rows = remote->findItems("index.html", Qt::MatchExactly); !rows.isEmpty())
+        rows.first()->setSelected(true);
 }
 
 void fillTransfers(TfmMain& w) {
@@ -145,15 +144,25 @@ void fillTransfers(TfmMain& w) {
 } // namespace
 
 int MainWindowShots(const QDir& outputDir) {
-    writeConfiguration(ConfigFilePath());
+    FtpServer server({"--user", "club", "--password", "secret"});
+    if (!server.isRunning()) {
+        std::fprintf(stderr, "no FTP server: %s\n", qPrintable(server.errorString()));
+        return 1;
+    }
+    copyDemoSite(server.root());
+    QTemporaryDir local;
+    copyDemoSite(local.path());
+    QDir(local.path()).mkpath(QStringLiteral("drafts"));
+    writeConfiguration(ConfigFilePath(), server.hostName(),
+                       QFile::encodeName(local.path()).toStdString());
     int failures = 0;
     NoPrompts prompts;
     TfmMain w(prompts);
     w.resize(680, 500);
-    fillNews(w);
-    fillFTP(w);
-    fillTransfers(w);
     w.show();
+    fillNews(w);
+    connectFTP(w);
+    fillTransfers(w);
     settle();
     const struct {
         const char* page;
@@ -181,7 +190,7 @@ int MainWindowShots(const QDir& outputDir) {
     if (!write(shot, outputDir, "main-tray-menu")) ++failures;
 
     w.SetNewsState(ActivityState::Idle);
-    w.SetFTPState(ActivityState::Idle);
+    w.findChild<QAction*>("miFTPDisconnect")->trigger();
     w.SetTransferState(ActivityState::Idle);
     w.hide();
     return failures;
