@@ -5,6 +5,7 @@
 //
 // `ls` runs as its own process with LC_ALL=C (byte order, like the pane) and its output
 // thrown away; the core runs in this process. Ratio = core / ls (below 1: the core is faster).
+#include "BenchSupport.h"
 #include "core/local/LocalSort.h"
 
 #include <algorithm>
@@ -24,20 +25,10 @@
 extern char** environ;
 
 using namespace pw;
+using bench::BestOf;
 
 namespace {
 using Clock = std::chrono::steady_clock;
-
-double BestOf(int runs, const std::function<void()>& work) {
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        work();
-        best =
-            std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    return best;
-}
 
 // Runs `ls` with the arguments, output to /dev/null; false when it fails.
 bool RunLs(const std::vector<std::string>& args) {

@@ -7,11 +7,13 @@
 #include "core/storage/TnkDBData.h"
 #include "core/storage/TnkDBSource.h"
 
+#include "BenchSupport.h"
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -19,27 +21,11 @@
 #include <unistd.h>
 
 using namespace pw;
+using namespace bench;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double bestOf(int runs, const std::function<void()>& work) {
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        work();
-        best =
-            std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    return best;
-}
-
-struct NewsTable {
-    NewsTable() : source(&data, NewsFields()) { source.Loaded(); }
-    TnkDBData data;
-    TnkDBSource source;
-};
 
 TranslationRows defaultTranslation() {
     TnkDBData data;
@@ -47,29 +33,6 @@ TranslationRows defaultTranslation() {
     data.SetBinData(DefaultTranslationBinData());
     source.Loaded();
     return ReadTranslationRows(source);
-}
-
-std::string samplePage(int items, const TranslationRows& translation) {
-    NewsTable table;
-    for (int i = 0; i < items; ++i) {
-        const int r = table.source.Append();
-        char date[16], time[8];
-        std::snprintf(date, sizeof date, "%04d/%02d/%02d", 2000 + i / 3000, 1 + i / 250 % 12,
-                      1 + i / 9 % 28);
-        std::snprintf(time, sizeof time, "%02d:%02d", i % 24, i % 60);
-        table.source.SetString(r, "Date", date);
-        table.source.SetString(r, "Time", time);
-        table.source.SetString(r, "Name", "item" + std::to_string(i));
-        table.source.SetString(r, "Header",
-                               "<b>Gr\xFC\xDF"
-                               "e</b>");
-        table.source.SetString(r, "Text", "<p>Neu im Archiv: \xC4nderungen,\r\nBilder.</p>");
-        table.source.SetString(r, "Footer", "- Ann<br>");
-    }
-    const NewsPageContext context{"<html>\r\n<head><title>News</title></head>\r\n<body>\r\n",
-                                  "</body>\r\n</html>\r\n"};
-    const NewsPageOptions options{"main", false, "<hr>"};
-    return BuildNewsPage(table.source, context, options, translation);
 }
 
 std::string tempPath() {
@@ -102,16 +65,17 @@ int main() {
     const TranslationRows translation = defaultTranslation();
     const NewsPageOptions options{"main", false, "<hr>"};
 
-    const std::string page = samplePage(kItems, translation);
+    const std::string page =
+        SampleNewsPage(kItems, translation, NewsPageOptions{"main", false, "<hr>"});
     const std::string source = tempPath(), copy = tempPath();
     {
         std::ofstream out(source, std::ios::binary);
         out.write(page.data(), static_cast<std::streamsize>(page.size()));
     }
-    const double floorMs = bestOf(kRuns, [&] { readAndWrite(source, copy); });
+    const double floorMs = BestOf(kRuns, [&] { readAndWrite(source, copy); });
 
     int records = 0;
-    const double parseMs = bestOf(kRuns, [&] {
+    const double parseMs = BestOf(kRuns, [&] {
         NewsTable table;
         NewsPageContext context;
         if (!ParseNewsPage(page, options, translation, table.source, context)) std::abort();
@@ -122,7 +86,7 @@ int main() {
     NewsPageContext context;
     ParseNewsPage(page, options, translation, table.source, context);
     std::string rebuilt;
-    const double buildMs = bestOf(
+    const double buildMs = BestOf(
         kRuns, [&] { rebuilt = BuildNewsPage(table.source, context, options, translation); });
 
     // Adversarial: 10 MB of date markers, inside a section and without one.
@@ -130,12 +94,12 @@ int main() {
     for (size_t i = 0; i < page.size() / 10; ++i)
         markers += "<!-- DATE:";
     const std::string hostile = "<!-- NEWS:main -->\r\n" + markers + "\r\n<!-- /NEWS -->\r\n";
-    const double hostileMs = bestOf(kRuns, [&] {
+    const double hostileMs = BestOf(kRuns, [&] {
         NewsTable t;
         NewsPageContext c;
         ParseNewsPage(hostile, options, translation, t.source, c);
     });
-    const double noSectionMs = bestOf(kRuns, [&] {
+    const double noSectionMs = BestOf(kRuns, [&] {
         NewsTable t;
         NewsPageContext c;
         if (ParseNewsPage(markers, options, translation, t.source, c)) std::abort();

@@ -4,6 +4,7 @@
 // (build, connect, upload, rename) against a plain upload. Both sides in active mode, the news
 // connection's mode (libcurl 7.88 sometimes stalls a second before an EPSV data connection
 // when paths are sent whole, which would swamp the figures).
+#include "BenchSupport.h"
 #include "core/config/ConfigTables.h"
 #include "core/config/Password.h"
 #include "core/ftp/TSimpleFTP.h"
@@ -28,6 +29,7 @@
 #include <vector>
 
 using namespace pw;
+using namespace bench;
 namespace fs = std::filesystem;
 
 namespace {
@@ -39,46 +41,6 @@ constexpr int kRuns = 3;
 [[noreturn]] void die(const std::string& message) {
     std::fprintf(stderr, "bench_news_flows: %s\n", message.c_str());
     std::exit(1);
-}
-
-double bestOf(int runs, const std::function<void()>& prepare, const std::function<void()>& work) {
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        if (prepare) prepare();
-        const auto start = Clock::now();
-        work();
-        best =
-            std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    return best;
-}
-
-struct NewsTable {
-    NewsTable() : source(&data, NewsFields()) { source.Loaded(); }
-    TnkDBData data;
-    TnkDBSource source;
-};
-
-std::string samplePage(const TranslationRows& translation, const NewsPageOptions& options) {
-    NewsTable table;
-    for (int i = 0; i < kItems; ++i) {
-        const int r = table.source.Append();
-        char date[16], time[8];
-        std::snprintf(date, sizeof date, "%04d/%02d/%02d", 2000 + i / 3000, 1 + i / 250 % 12,
-                      1 + i / 9 % 28);
-        std::snprintf(time, sizeof time, "%02d:%02d", i % 24, i % 60);
-        table.source.SetString(r, "Date", date);
-        table.source.SetString(r, "Time", time);
-        table.source.SetString(r, "Name", "item" + std::to_string(i));
-        table.source.SetString(r, "Header",
-                               "<b>Gr\xFC\xDF"
-                               "e</b>");
-        table.source.SetString(r, "Text", "<p>Neu im Archiv: \xC4nderungen,\r\nBilder.</p>");
-        table.source.SetString(r, "Footer", "- Ann<br>");
-    }
-    const NewsPageContext context{"<html>\r\n<head><title>News</title></head>\r\n<body>\r\n",
-                                  "</body>\r\n</html>\r\n"};
-    return BuildNewsPage(table.source, context, options, translation);
 }
 
 // scripts/ftp-server.py serving `root` on a free port of 127.0.0.1 until destroyed.
@@ -186,7 +148,7 @@ int main() {
         Rig rig("", (work / "tmp").string());
         const NewsPageOptions options = ReadNewsPageOptions(rig.tables.ConfigSource, 0);
         const std::string page =
-            samplePage(ReadTranslationRows(rig.tables.TranslationSource), options);
+            SampleNewsPage(kItems, ReadTranslationRows(rig.tables.TranslationSource), options);
         const std::string served = (work / "root" / "index.html").string();
         const std::string upload = (work / "upload.html").string();
         WriteFileAtomically(served, page, 0644);
@@ -197,28 +159,28 @@ int main() {
         const std::string url = "ftp://" + server.host();
 
         int records = 0;
-        const double fetchMs = bestOf(kRuns, nullptr, [&] {
+        const double fetchMs = BestOf(kRuns, [&] {
             if (!rig.run(false)) die("the retrieval failed");
             records = rig.news.source.RecordCount();
         });
-        const double curlGetMs = bestOf(kRuns, nullptr, [&] {
+        const double curlGetMs = BestOf(kRuns, [&] {
             runQuietly({"curl", "-s", "--fail", "-P", "-", "-o", "/dev/null", url + "/index.html"});
         });
-        const double postMs = bestOf(
+        const double postMs = BestOf(
             kRuns,
             [&] {
-                if (!rig.run(false)) die("the retrieval failed");
+                if (!rig.run(true)) die("the posting failed");
             },
             [&] {
-                if (!rig.run(true)) die("the posting failed");
+                if (!rig.run(false)) die("the retrieval failed");
             });
-        const double curlPutMs = bestOf(kRuns, nullptr, [&] {
+        const double curlPutMs = BestOf(kRuns, [&] {
             runQuietly({"curl", "-s", "--fail", "-P", "-", "-T", upload, url + "/upload.html"});
         });
         const bool same = ReadWholeFile(served) == page;
         // The analysis alone, in memory: what retrieval adds to a download.
         const TranslationRows rows = ReadTranslationRows(rig.tables.TranslationSource);
-        const double parseMs = bestOf(kRuns, nullptr, [&] {
+        const double parseMs = BestOf(kRuns, [&] {
             NewsTable table;
             NewsPageContext context;
             if (!ParseNewsPage(page, options, rows, table.source, context)) die("no section");
