@@ -1,6 +1,7 @@
 // The FTP client against servers that misbehave: silence, slow transfers cancelled from
 // another thread, a server that vanishes in the middle of a download, wrong logins.
 #include "support/FtpServer.h"
+#include "support/LocalFiles.h"
 
 #include "core/ftp/FtpErrors.h"
 #include "core/ftp/TSimpleFTP.h"
@@ -19,24 +20,6 @@
 using namespace pw;
 
 namespace {
-QByteArray Pattern(int size) {
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char((i * 131 + i / 7) & 0xff);
-    return bytes;
-}
-
-QByteArray ReadLocal(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void WriteLocal(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 // Names in a folder other than the given ones (left-over temporary files).
 QStringList Others(const QString& folder, const QStringList& expected) {
     QStringList names = QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot);
@@ -171,7 +154,7 @@ void TestFtpFailures::abortDuringTransfer() {
     QVERIFY(server.writeFile("big.bin", content));
     QTemporaryDir local;
     const QString target = local.filePath("big.bin");
-    WriteLocal(target, upload ? content : QByteArray("previous version"));
+    QVERIFY(WriteLocal(target, upload ? content : QByteArray("previous version")));
 
     TSimpleFTP ftp;
     Setup(ftp, server, passive);
@@ -226,7 +209,7 @@ void TestFtpFailures::serverVanishesDuringDownload() {
     QVERIFY(server.writeFile("page.html", Pattern(1000000)));
     QTemporaryDir local;
     const QString target = local.filePath("page.html");
-    if (hadFile) WriteLocal(target, "the page as it was");
+    if (hadFile) QVERIFY(WriteLocal(target, "the page as it was"));
 
     TSimpleFTP ftp;
     Setup(ftp, server, passive);
@@ -250,7 +233,7 @@ void TestFtpFailures::stalledDownloadGivesUp() {
     QVERIFY(server.writeFile("page.html", Pattern(1000000)));
     QTemporaryDir local;
     const QString target = local.filePath("page.html");
-    WriteLocal(target, "the page as it was");
+    QVERIFY(WriteLocal(target, "the page as it was"));
     TSimpleFTP ftp;
     Setup(ftp, server, true);
     ftp.SetConnectTimeout(2000);
@@ -276,7 +259,7 @@ void TestFtpFailures::abortFromOwnEvent() {
     QVERIFY(server.writeFile("big.bin", Pattern(2000000)));
     QTemporaryDir local;
     const QString target = local.filePath("big.bin");
-    WriteLocal(target, "previous version");
+    QVERIFY(WriteLocal(target, "previous version"));
     TSimpleFTP ftp;
     Setup(ftp, server, true);
     QVERIFY(ftp.Connect());
@@ -466,7 +449,7 @@ void TestFtpFailures::readOnlyLogin() {
     QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
     QVERIFY(server.writeFile("a.txt", "abc"));
     QTemporaryDir local;
-    WriteLocal(local.filePath("up.txt"), "up");
+    QVERIFY(WriteLocal(local.filePath("up.txt"), "up"));
     TSimpleFTP ftp;
     Setup(ftp, server, true);
     QVERIFY(ftp.Connect());
