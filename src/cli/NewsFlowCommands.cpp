@@ -194,12 +194,27 @@ int add(const Options& opts) {
     return 0;
 }
 
+// The page keeps an item's date and time in fields of fixed width; an item with a shorter
+// or longer one would be read back wrongly, and the item after it lost with it.
+void requireMarkerWidths(const TnkDBSource& items) {
+    for (int r = 0; r < items.RecordCount(); ++r) {
+        const std::string date = items.GetString(r, news_field::kDate);
+        const std::string time = items.GetString(r, news_field::kTime);
+        if (date.size() != news_marker::kDateWidth || time.size() != news_marker::kTimeWidth)
+            throw CliError("item " + std::to_string(r + 1) + ": the date must be " +
+                           std::to_string(news_marker::kDateWidth) + " characters and the time " +
+                           std::to_string(news_marker::kTimeWidth) +
+                           " (as \"2026/12/07\" and \"09:15\")");
+    }
+}
+
 int post(const Options& opts) {
     opts.expectPositional(2, (std::string("news post CFG ITEMS.json") + kCommonUsage).c_str());
     // The file is read in full before connecting: a damaged one uploads nothing.
     NewsTable items;
     NewsPageContext page;
     NewsPageFromJson(opts.positional()[1], items.source, page);
+    requireMarkerWidths(items.source);
     NewsSession session(opts.positional()[0], opts);
     if (!session.retrieve()) return 1;
     return session.post(items.source, page) ? 0 : 1;

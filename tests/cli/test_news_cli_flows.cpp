@@ -167,6 +167,10 @@ void TestNewsCliFlows::failsAndKeepsThePage_data() {
     QTest::newRow("item not an object") << QStringList{"post", "@cfg", "@items"} << "secret" << none
                                         << kPage << QByteArray("{\"items\": [1]}") << "up" << false
                                         << QStringList{"item 0 is not an object"};
+    QTest::newRow("time of another width")
+        << QStringList{"post", "@cfg", "@items"} << "secret" << none << kPage
+        << QByteArray(R"({"items": [{"Text": "A", "Date": "2001/02/03", "Time": ""}]})") << "up"
+        << false << QStringList{"item 1: the date must be 10 characters and the time 5"};
     QTest::newRow("text outside Windows-1252")
         << QStringList{"add", "@cfg", "--text", "一"} << "secret" << none << kPage << kItems << "up"
         << false << QStringList{"Windows-1252"};
