@@ -6,8 +6,8 @@ TEST_DIR    := build/asan
 TSAN_DIR    := build/tsan
 # The threaded tests: the FTP client against a live server, the workers, the sessions and the
 # news page and the remote pane, whose workers hand their events to the window, and the
-# transfer queue with its worker.
-TSAN_TESTS  := test_ftp_client test_ftp_failures test_ftp_cli test_main_worker test_ftp_session test_news_flows test_news_editor test_ftp_panes test_transfer_queue
+# transfer queue with its worker, and its journal saved from many threads.
+TSAN_TESTS  := test_ftp_client test_ftp_failures test_ftp_cli test_main_worker test_ftp_session test_news_flows test_news_editor test_ftp_panes test_transfer_queue test_transfer_drop test_transfer_journal
 FUZZ_DIR    := build/fuzz
 FUZZ_SECONDS ?= 20
 

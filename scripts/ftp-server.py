@@ -14,6 +14,9 @@ Test modes:
   --throttle BPS      limit every data connection to BPS bytes per second, both ways
   --drop-after BYTES  during a download, after BYTES bytes of file data, close the data and
                       control connections without a final reply (the server "disappears")
+  --cut-data-after BYTES
+                      during every download, after BYTES bytes of file data, close the data
+                      connection and answer 426 (the server itself stays)
   --stall-after BYTES during a download, after BYTES bytes of file data, stop sending but keep
                       every connection open (a transfer that hangs)
   --idle-timeout S    close a control connection that has been idle for S seconds
@@ -107,16 +110,28 @@ def run_ftp(args):
     drop_after = args.drop_after
     stall_after = args.stall_after
     cut_after = drop_after if drop_after >= 0 else stall_after
+    cut_data_after = args.cut_data_after
 
     class TestDTPHandler(base_dtp):
         """Counts the bytes of a download and cuts everything off when asked to."""
 
         def use_sendfile(self):
-            if cut_after >= 0:
+            if cut_after >= 0 or cut_data_after >= 0:
                 return False
             return super().use_sendfile()
 
         def send(self, data):
+            if cut_data_after >= 0 and self.receive is False:
+                already = getattr(self, "_pw_sent", 0)
+                room = cut_data_after - already
+                if room <= 0:
+                    self.transfer_finished = False
+                    self._resp = ("426 Transfer aborted; data connection cut.", logging.debug)
+                    self.close()
+                    return 0
+                sent = super().send(data[:room])
+                self._pw_sent = already + sent
+                return sent
             if cut_after >= 0 and self.receive is False:
                 already = getattr(self, "_pw_sent", 0)
                 room = cut_after - already
@@ -229,6 +244,7 @@ def main():
     parser.add_argument("--throttle", type=int, default=0)
     parser.add_argument("--drop-after", type=int, default=-1)
     parser.add_argument("--stall-after", type=int, default=-1)
+    parser.add_argument("--cut-data-after", type=int, default=-1)
     parser.add_argument("--idle-timeout", type=int, default=0)
     parser.add_argument("--read-only", action="store_true")
     parser.add_argument("--mute-quit", action="store_true")

@@ -12,6 +12,9 @@ int RunNewsCommand(const Args& args);
 // news fetch / add / post: `command` is one of the three, `args` what follows it.
 int RunNewsFlowCommand(const std::string& command, const Args& args);
 int RunFtpCommand(const Args& args);
+// ftp put-many / get-many (the arguments after "ftp"); usage errors give status 2.
+bool IsTransferCommand(const Args& args);
+int RunTransferCommand(const Args& args);
 int RunLocalCommand(const Args& args);
 
 namespace pw {

@@ -23,6 +23,8 @@ constexpr const char* kUsage =
     "       (a configuration without password: PAGEWRIGHT_PASSWORD, else asked)\n"
     "  ftp ls|get|put|mkdir|rmdir|rm|pwd|rename ... [--passive|--active] [--timeout S]\n"
     "       (ftp ls URL --rows: the remote pane's rows)\n"
+    "  ftp put-many URLDIR FILE... | ftp get-many URLDIR NAME... --to DIR\n"
+    "       [--journal PATH [--resume]]   (one connection, in order; a line per job)\n"
     "  local ls DIR [--sort unsorted|name|extension|time|size]\n";
 
 void fail(const std::string& message) {
@@ -42,7 +44,8 @@ int main(int argc, char** argv) {
         if (group == "table") return RunTableCommand(args);
         if (group == "cfg") return RunCfgCommand(args);
         if (group == "news") return RunNewsCommand(args);
-        if (group == "ftp") return RunFtpCommand(args);
+        if (group == "ftp")
+            return IsTransferCommand(args) ? RunTransferCommand(args) : RunFtpCommand(args);
         if (group == "local") return RunLocalCommand(args);
         fail("unknown command group \"" + group + "\" (table, cfg, news, ftp, local)");
     } catch (const EFileError& e) {

@@ -315,6 +315,11 @@ void TestAppCommands::enabling_data() {
         [](auto& in) { in.TransferSelected = true, in.ConfigCount = 0; }, false);
     row(
         "transfer delete nothing selected", transferDelete, [](auto&) {}, false);
+    const QStringList retry{"miTransferRetry", "siTransferRetry"};
+    row(
+        "retry with a failed job", retry, [](auto& in) { in.TransferFailed = true; }, true);
+    row(
+        "retry without", retry, [](auto&) {}, false);
 }
 
 void TestAppCommands::enabling() {
@@ -334,7 +339,7 @@ void TestAppCommands::everyItemOnce() {
         QVERIFY2(!seen.contains(QString::fromStdString(name)), name.c_str());
         seen.insert(QString::fromStdString(name));
     }
-    QCOMPARE(seen.size(), 99);
+    QCOMPARE(seen.size(), 101);
     QVERIFY_THROWS_EXCEPTION(std::out_of_range, states.Enabled("miTransferStop"));
 }
 

@@ -7,7 +7,7 @@
 #include "gui/ftp/TfmQuickConnect.h"
 #include "gui/ui/GaugeStatusBar.h"
 #include "support/FtpServer.h"
-#include "test_main_support.h"
+#include "test_pane_support.h"
 
 #include <QDir>
 #include <QLabel>
@@ -19,39 +19,6 @@
 using namespace pw;
 
 namespace {
-void writeFtpConfig(const std::string& path, const std::map<std::string, std::string>& fields) {
-    writeWizardFile(path, 1);
-    ConfigTables tables(ConfigRole::Dialog);
-    OpenConfigurationForDialog(tables, path);
-    for (const auto& [field, value] : fields)
-        tables.ConfigSource.SetText(0, field, value);
-    SaveConfigurationFromDialog(tables, path);
-}
-
-QStringList captions(const TfmMain& w, const char* list) {
-    QStringList names;
-    auto* view = child<QTreeWidget>(w, list);
-    for (int i = 0; i < view->topLevelItemCount(); ++i)
-        names << view->topLevelItem(i)->text(0);
-    return names;
-}
-
-void select(const TfmMain& w, const char* list, const QString& caption) {
-    auto* view = child<QTreeWidget>(w, list);
-    view->clearSelection();
-    for (int i = 0; i < view->topLevelItemCount(); ++i)
-        if (view->topLevelItem(i)->text(0) == caption) {
-            view->setCurrentItem(view->topLevelItem(i));
-            view->topLevelItem(i)->setSelected(true);
-        }
-}
-
-void touch(const QString& path, const QByteArray& bytes = "x") {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 // Types `text` into the in-place editor of the focused row and confirms it.
 void renameInPlace(TfmMain& w, const char* list, const char* command, const QString& text) {
     settle(); // the selection has enabled the command

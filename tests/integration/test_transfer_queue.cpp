@@ -1,6 +1,7 @@
 // The transfer queue and its worker against the real test FTP server: order over one
 // connection, a change of server, refused folders and names, a download cut off by a vanished
-// server, Pause, Stop, Delete and Retry, and the queue's lock under many threads.
+// server and continued, a cut data connection, Pause, Stop, Delete and Retry, and the queue's
+// lock under many threads.
 #include "support/FtpServer.h"
 #include "support/LocalFiles.h"
 
@@ -17,16 +18,23 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <fcntl.h>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <set>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace pw;
 using namespace std::chrono_literals;
 
 namespace {
+bool SetFileTime(const QString& path, int64_t unixSeconds) {
+    const timespec times[2] = {{unixSeconds, 0}, {unixSeconds, 0}};
+    return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
+}
+
 int Logins(const FtpServer& server) {
     return int(server.commands().filter(QRegularExpression("^USER ")).size());
 }
@@ -61,6 +69,9 @@ struct Rig {
         TransferEvents events;
         events.OnLabel = [this](const std::string& t) { Add("label " + t); };
         events.OnPercentLabel = [this](const std::string& t) { Add("percent " + t); };
+        events.OnRate = [this](double speed, int64_t left) {
+            Add("rate " + TransferRateText(speed, left));
+        };
         events.OnStateChange = [this](ActivityState s) { Add("state " + std::to_string(int(s))); };
         events.OnJobStarted = [this](const TransferJob& j) { Add("started " + j.Caption()); };
         events.OnJobFinished = [this](const TransferJob& j) { End(j); };
@@ -120,7 +131,10 @@ private slots:
     void changeOfServerConnectsAgain();
     void refusedJobsFailWithReason_data();
     void refusedJobsFailWithReason();
+    void vanishedServerDuringDownload_data();
     void vanishedServerDuringDownload();
+    void cutDataConnection_data();
+    void cutDataConnection();
     void pauseStopDeleteRetry();
     void manyThreadsLoseNoJob();
 };
@@ -289,11 +303,19 @@ void TestTransferQueue::refusedJobsFailWithReason() {
     QVERIFY(!QFile::exists(local.path() + "/../x"));
 }
 
+void TestTransferQueue::vanishedServerDuringDownload_data() {
+    QTest::addColumn<bool>("changed"); // the server holds another file when it comes back
+    QTest::newRow("same file: continued") << false;
+    QTest::newRow("changed file: read again") << true;
+}
+
 void TestTransferQueue::vanishedServerDuringDownload() {
+    QFETCH(bool, changed);
     auto first = std::make_unique<FtpServer>(QStringList{"--drop-after", "100000"});
     QVERIFY2(first->isRunning(), qPrintable(first->errorString()));
     const QByteArray content = Pattern(600000);
     QVERIFY(first->writeFile("big.bin", content));
+    QVERIFY(SetFileTime(first->path("big.bin"), 1500000000));
     const quint16 port = first->port();
     QTemporaryDir local;
     const QString target = local.filePath("big.bin");
@@ -317,26 +339,87 @@ void TestTransferQueue::vanishedServerDuringDownload() {
         std::unique_lock lock(gate);
         QVERIFY(opened.wait_for(lock, 60s, [&] { return reconnecting; }));
     }
-    // Cut off: the old file is intact and no temporary file is left beside it.
+    // Cut off: the old file is intact; the part that arrived waits beside it.
     QCOMPARE(ReadLocal(target), QByteArray("the old file"));
-    QCOMPARE(QDir(local.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"big.bin"}));
-    // The server comes back on the same port.
+    const QStringList files = QDir(local.path()).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(files.size(), 2);
+    const QString partPath = local.filePath(files[0] == "big.bin" ? files[1] : files[0]);
+    const QByteArray part = ReadLocal(partPath);
+    QVERIFY2(part.size() > 0 && part.size() < content.size(), qPrintable(partPath));
+    QVERIFY(content.startsWith(part));
+    // The server comes back on the same port, slowly enough to watch the progress.
     first.reset();
-    FtpServer second({"--port", QString::number(port)});
+    FtpServer second({"--port", QString::number(port), "--throttle", "125000"});
     QVERIFY2(second.isRunning(), qPrintable(second.errorString()));
-    QVERIFY(second.writeFile("big.bin", content));
+    const QByteArray served = changed ? Pattern(600001).mid(1) : content;
+    QVERIFY(second.writeFile("big.bin", served));
+    QVERIFY(SetFileTime(second.path("big.bin"), changed ? 1600000000 : 1500000000));
     {
         std::lock_guard lock(gate);
         replaced = true;
         opened.notify_all();
     }
     QVERIFY(rig.WaitForLine("label Disconnected"));
-    QCOMPARE(rig.Log().filter(QRegularExpression("^(done|failed) ")),
-             QStringList({"done big.bin"}));
-    QVERIFY(ReadLocal(target) == content);
+    const QStringList log = rig.Log();
+    QCOMPARE(log.filter(QRegularExpression("^(done|failed) ")), QStringList({"done big.bin"}));
+    QVERIFY(ReadLocal(target) == served);
     QCOMPARE(QFileInfo(target).lastModified().toSecsSinceEpoch(),
              QDateTime(QDate(2019, 5, 6), QTime(7, 8, 9), Qt::UTC).toSecsSinceEpoch());
     QCOMPARE(QDir(local.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"big.bin"}));
+
+    const QStringList rest = second.commands().filter(QRegularExpression("^REST "));
+    QCOMPARE(rest, changed ? QStringList() : QStringList({"REST " + QString::number(part.size())}));
+    // Progress of the whole file: a continued download starts at the bytes already there.
+    const QStringList after = log.mid(int(log.indexOf("reconnecting 1")));
+    qint64 lowest = content.size();
+    for (const QString& line : after.filter(QRegularExpression("^percent \\d+ / 600000 ")))
+        lowest = std::min(lowest, line.section(' ', 1, 1).toLongLong());
+    QVERIFY2(changed ? lowest < part.size() : lowest >= part.size(), qPrintable(after.join('|')));
+    QVERIFY(!after.filter(QRegularExpression("^rate (?!0 B/s)\\d.*B/s")).isEmpty());
+    QCOMPARE(log.filter("rate ").constLast(), QString("rate ")); // cleared after the job
+}
+
+void TestTransferQueue::cutDataConnection_data() {
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("reason"); // empty: the download completes
+    // The rig tries three times more; every data connection ends after 100000 bytes.
+    QTest::newRow("continued to the end") << 300000 << "";
+    QTest::newRow("still short after the last try")
+        << 600000 << ": 400000 bytes arrived, the server lists 600000";
+}
+
+void TestTransferQueue::cutDataConnection() {
+    QFETCH(int, size);
+    QFETCH(QString, reason);
+    FtpServer server({"--cut-data-after", "100000"});
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    const QByteArray content = Pattern(size);
+    QVERIFY(server.writeFile("big.bin", content));
+    QTemporaryDir local;
+    const QString target = local.filePath("big.bin");
+    QVERIFY(WriteLocal(target, "the old file"));
+    Rig rig;
+    rig.queue.EnqueueTransfer({Job(false, server, target, "/", "big.bin")});
+    rig.Start();
+    QVERIFY(rig.WaitForLine("label Disconnected"));
+
+    QStringList rests;
+    for (int at = 100000; at < std::min(size, 400000); at += 100000)
+        rests << "REST " + QString::number(at);
+    QCOMPARE(server.commands().filter(QRegularExpression("^REST ")), rests);
+    QCOMPARE(QDir(local.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"big.bin"}));
+    if (reason.isEmpty()) {
+        QCOMPARE(rig.Log().filter(QRegularExpression("^(done|failed) ")),
+                 QStringList({"done big.bin"}));
+        QVERIFY(ReadLocal(target) == content);
+        return;
+    }
+    // Never a silent short file: the job fails saying both sizes, the old file stays.
+    const std::vector<TransferJob> kept = rig.queue.Jobs();
+    QCOMPARE(kept.size(), size_t(1));
+    const QString why = QString::fromStdString(kept[0].Reason);
+    QVERIFY2(why.endsWith(reason) && why.contains(target), qPrintable(why));
+    QCOMPARE(ReadLocal(target), QByteArray("the old file"));
 }
 
 void TestTransferQueue::pauseStopDeleteRetry() {

@@ -3,7 +3,10 @@
 #include "core/config/ConfigLocation.h"
 #include "core/config/ConfigTables.h"
 #include "core/config/Password.h"
+#include "core/transfer/TransferJob.h"
 #include "gui/app/TfmMain.h"
+#include "gui/local/TfmDropper.h"
+#include "gui/transfer/TransferController.h"
 #include "gui/ui/GaugeStatusBar.h"
 #include "gui/ui/UserPrompts.h"
 #include "support/FtpServer.h"
@@ -128,23 +131,44 @@ void connectFTP(TfmMain& w) {
         rows.first()->setSelected(true);
 }
 
-void fillTransfers(TfmMain& w) {
-    const auto row = [&](QStringList texts) {
-        auto* item = new QTreeWidgetItem(child<QTreeWidget>(w, "lvTransfer"), texts);
-        item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+// A real queue on the throttled server: a job into a folder the server lacks has failed, a
+// large upload runs and two more wait.
+void fillTransfers(TfmMain& w, const QString& localFolder, const std::string& host) {
+    const QString archive = QDir(localFolder).filePath("regatta-photos.zip");
+    QFile big(archive);
+    // Large enough that the socket buffers do not swallow it at once.
+    if (big.open(QIODevice::WriteOnly)) big.write(QByteArray(6 * 1024 * 1024, 'x'));
+    big.close();
+    std::vector<TransferJob> jobs;
+    const auto job = [&](const char* name, const char* folder, const QString& size) {
+        TransferJob j;
+        j.Record.LocalFile = QFile::encodeName(QDir(localFolder).filePath(name)).toStdString();
+        j.Record.RemoteFile = name;
+        j.Record.RemoteFolder = folder;
+        j.Record.ServerHost = host;
+        j.Record.ServerUser = "club";
+        j.Record.ServerPassword = "secret";
+        j.SizeText = size.toStdString();
+        jobs.push_back(j);
     };
-    row({"regatta.png", "127.0.0.1:2121", "10240", "club"});
-    row({"training.html", "127.0.0.1:2121", "309", "club"});
-    child<QLabel>(w, "labTransfer")
-        ->setText("/home/ann/site/regatta.png -> 127.0.0.1:2121:/htdocs/images");
-    child<QLabel>(w, "labTransferPercent")->setText("4096 / 10240 - 40%");
-    child<QProgressBar>(w, "pbTransfer")->setValue(40);
-    w.SetTransferState(ActivityState::Connected);
+    job("training.html", "/archive/2025", "309");
+    job("regatta-photos.zip", "/", QString::number(6 * 1024 * 1024));
+    job("training.html", "/", "309");
+    job("about.html", "/", "412");
+    w.Transfers().EnqueueTransfer(std::move(jobs));
+    auto* bar = child<QProgressBar>(w, "pbTransfer");
+    QElapsedTimer clock;
+    clock.start();
+    while (bar->value() < 55 && clock.elapsed() < 30000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    settle(600); // the speed shows
+
 }
 } // namespace
 
 int MainWindowShots(const QDir& outputDir) {
-    FtpServer server({"--user", "club", "--password", "secret"});
+    // Slow enough that a running upload can be caught half way.
+    FtpServer server({"--user", "club", "--password", "secret", "--throttle", "400000"});
     if (!server.isRunning()) {
         std::fprintf(stderr, "no FTP server: %s\n", qPrintable(server.errorString()));
         return 1;
@@ -162,16 +186,38 @@ int MainWindowShots(const QDir& outputDir) {
     w.show();
     fillNews(w);
     connectFTP(w);
-    fillTransfers(w);
     settle();
     const struct {
         const char* page;
         const char* name;
-    } pages[] = {{"tsNews", "main-news"}, {"tsFTP", "main-ftp"}, {"tsTransfers", "main-transfers"}};
+    } pages[] = {{"tsNews", "main-news"}, {"tsFTP", "main-ftp"}};
     for (const auto& [page, name] : pages) {
         w.GotoPage(page);
         settle();
         if (!write(w.grab().toImage(), outputDir, name)) ++failures;
+    }
+    w.GotoPage("tsTransfers");
+    w.resize(820, 500); // the State column in full
+    fillTransfers(w, local.path(), server.hostName());
+    if (!write(w.grab().toImage(), outputDir, "main-transfers")) ++failures;
+
+    // The drop window over the corner of the window, as it sits in the screen's corner.
+    w.findChild<QAction*>("miDropperWindow")->trigger();
+    settle();
+    if (QWidget* dropper = w.DropperWindow()) {
+        QImage shot = w.grab().toImage();
+        const QImage window = dropper->grab().toImage();
+        {
+            QPainter painter(&shot);
+            const QRect box(shot.width() - window.width() - 12, shot.height() - window.height() - 40,
+                            window.width(), window.height());
+            painter.fillRect(box.adjusted(-2, -22, 2, 2), QColor(0x40, 0x40, 0x48));
+            painter.setPen(Qt::white);
+            painter.drawText(box.adjusted(4, -20, 0, -window.height()), "Dropper");
+            painter.drawImage(box.topLeft(), window);
+        }
+        if (!write(shot, outputDir, "drop-window")) ++failures;
+        w.findChild<QAction*>("miDropperWindow")->trigger();
     }
 
     // The tray menu over the window, as it opens at the bottom right corner of the screen.
@@ -191,7 +237,6 @@ int MainWindowShots(const QDir& outputDir) {
 
     w.SetNewsState(ActivityState::Idle);
     w.findChild<QAction*>("miFTPDisconnect")->trigger();
-    w.SetTransferState(ActivityState::Idle);
     w.hide();
     return failures;
 }

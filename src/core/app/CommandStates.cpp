@@ -87,6 +87,7 @@ CommandStates ComputeCommandStates(const CommandInputs& in) {
     set({"miTransferRestart"}, configs && !in.TransferRestartDown);
     set({"siTransferRestart"}, configs);
     set({"miTransferDelete", "siTransferDelete"}, configs && in.TransferSelected);
+    set({"miTransferRetry", "siTransferRetry"}, in.TransferFailed);
 
     out.AnimationActive = !allIdle;
     return out;

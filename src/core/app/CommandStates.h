@@ -20,6 +20,7 @@ struct CommandInputs {
     bool RemoteSelected = false;
     bool LocalSelected = false;
     bool TransferSelected = false;
+    bool TransferFailed = false; // a job of the queue has failed
     int RemotePathLength = 0;    // characters of the remote path label
     bool LocalPathIsRoot = true; // the local path label names a root (or nothing)
     bool TransferPauseDown = false;

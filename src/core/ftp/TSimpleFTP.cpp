@@ -6,11 +6,13 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -240,7 +242,8 @@ bool TSimpleFTP::Connect() {
 }
 
 // Names travel as UTF-8 when the server offers it (FEAT lists UTF8); some servers want
-// OPTS UTF8 ON before they use it, others refuse the command and use UTF-8 anyway. Otherwise they are the server's own bytes, which the user interface reads as Windows-1252.
+// OPTS UTF8 ON before they use it, others refuse the command and use UTF-8 anyway. Otherwise they
+// are the server's own bytes, which the user interface reads as Windows-1252.
 void TSimpleFTP::negotiateNameEncoding() {
     m_utf8Names = false;
     std::vector<Reply> features;
@@ -614,6 +617,95 @@ bool TSimpleFTP::Download(const std::string& remotePath, const std::string& loca
     return true;
 }
 
+bool TSimpleFTP::GetResumable(const std::string& remotePath, const std::string& localPath,
+                              TFtpFindData& listed) {
+    OperationScope scope(*this);
+    if (!IsConnected()) return Fail(FtpText::NotConnected);
+    const TFtpFindData earlier = listed;
+    StartProgress(0, ProgressInfo().FileName);
+    TFtpFindData entry;
+    if (HasCommandBreak(remotePath) || !LookupForGet(remotePath, entry)) {
+        if (!IsConnected())
+            return Fail(FormatMessage(FtpText::ErrorGetting, remotePath, localPath));
+        return Fail(FormatMessage(FtpText::GetRemoteNotFound, remotePath, localPath));
+    }
+    listed = entry;
+    const int fd = ::open(localPath.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        if (fd >= 0) ::close(fd);
+        return Fail(FormatMessage(FtpText::ErrorGetting, remotePath, localPath));
+    }
+    // Only the same file is continued, and only byte for byte: a text transfer changes
+    // line ends, so its offsets on both sides differ.
+    const bool plainFile =
+        !entry.IsDirectory() && !(entry.Attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    const bool sameFile = !earlier.FileName.empty() && plainFile && entry.HasSize() &&
+                          entry.HasTime() && earlier.FileSize == entry.FileSize &&
+                          earlier.LastWriteTime == entry.LastWriteTime;
+    const bool binary = m_transferType != ttAscii;
+    int64_t offset = 0;
+    if (binary && sameFile && info.st_size <= entry.FileSize) offset = info.st_size;
+    if ((offset == 0 && ::ftruncate(fd, 0) != 0) || ::lseek(fd, offset, SEEK_SET) != offset) {
+        ::close(fd);
+        return Fail(FormatMessage(FtpText::ErrorGetting, remotePath, localPath));
+    }
+    FtpTransferCallbacks::Sink sink{this, nullptr, fd};
+    auto transfer = [&] {
+        StartProgress(entry.HasSize() ? entry.FileSize : 0, LocalFileNamePart(localPath));
+        {
+            std::lock_guard lock(m_progressMutex);
+            m_progress.BytesDone = std::min(offset, m_progress.BytesTotal);
+        }
+        PrepareRequest(RemotePathUrl(BaseUrl(), remotePath));
+        curl_easy_setopt(Session(), CURLOPT_WRITEFUNCTION, &FtpTransferCallbacks::Write);
+        curl_easy_setopt(Session(), CURLOPT_WRITEDATA, &sink);
+        curl_easy_setopt(Session(), CURLOPT_TRANSFERTEXT, binary ? 0L : 1L);
+        if (offset > 0) curl_easy_setopt(Session(), CURLOPT_RESUME_FROM_LARGE, curl_off_t(offset));
+        return Perform(false);
+    };
+    int rc = transfer();
+    // A server that cannot start in the middle sends the whole file instead.
+    if (offset > 0 && (rc == CURLE_FTP_COULDNT_USE_REST || rc == CURLE_BAD_DOWNLOAD_RESUME) &&
+        IsConnected() && !sink.failed && ::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0) {
+        offset = 0;
+        rc = transfer();
+    }
+    const bool measured = ::fstat(fd, &info) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (rc != CURLE_OK) AfterFailure();
+    const std::string failed = FormatMessage(FtpText::ErrorGetting, remotePath, localPath);
+    if (sink.failed || !closed || !measured || (rc != CURLE_OK && rc != CURLE_PARTIAL_FILE))
+        return Fail(failed);
+    // A file cut short (or longer than announced) says so with both sizes; line ends of a
+    // text transfer may differ, so it has no size to compare.
+    if (binary) {
+        const int64_t expected =
+            plainFile && entry.HasSize() ? entry.FileSize : RemoteSize(remotePath);
+        if (expected >= 0 && info.st_size != expected)
+            return Fail(failed + ": " + std::to_string(int64_t(info.st_size)) +
+                        " bytes arrived, the server lists " + std::to_string(expected));
+    }
+    return rc == CURLE_OK || Fail(failed);
+}
+
+int64_t TSimpleFTP::RemoteSize(const std::string& remotePath) {
+    std::vector<Reply> answers;
+    m_quietNotify = true;
+    const bool ok = Quote({"SIZE " + remotePath}, &answers);
+    m_quietNotify = false;
+    if (!ok || answers.empty() || answers.back().Code != 213) return -1;
+    const std::string& text = answers.back().Text;
+    int64_t size = 0;
+    size_t at = 4;
+    if (at >= text.size()) return -1;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+        if (size > (INT64_MAX - 9) / 10) return -1;
+        size = size * 10 + (text[at] - '0');
+    }
+    return at == text.size() ? size : -1;
+}
+
 // --- single names ---
 
 bool TSimpleFTP::PutFile(const std::string& nameOrPath) {
@@ -658,6 +750,32 @@ bool TSimpleFTP::MakeDir(const std::string& remotePath) {
     if (cut != std::string::npos) dir = dir.substr(cut + 1);
     if (Quote({"MKD " + dir})) return true;
     return Fail(FormatMessage(FtpText::ErrorCreatingDir, remotePath));
+}
+
+bool TSimpleFTP::ForceDir(const std::string& dir) {
+    OperationScope scope(*this);
+    if (!IsConnected()) return Fail(FtpText::NotConnected);
+    if (HasCommandBreak(dir)) return Fail(FormatMessage(FtpText::ErrorCreatingDir, dir));
+    std::string path = StripOneTrailingSeparator(dir);
+    if (path.empty() || path[0] != '/') path = AddSlash(RemoteDir()) + path;
+    // The probes move the server's current folder: it is named again at the end.
+    SetConfirmedDir("");
+    bool missing = false; // below a missing folder everything is missing
+    for (size_t at = 1; at <= path.size();) {
+        size_t end = path.find('/', at);
+        if (end == std::string::npos) end = path.size();
+        if (end > at) {
+            const std::string folder = path.substr(0, end);
+            if (missing || !Quote({"CWD " + folder})) {
+                missing = true;
+                // Another client may have made it meanwhile: then it can be entered.
+                if (!IsConnected() || (!Quote({"MKD " + folder}) && !Quote({"CWD " + folder})))
+                    return Fail(FormatMessage(FtpText::ErrorCreatingDir, folder));
+            }
+        }
+        at = end + 1;
+    }
+    return ChangeDir(path);
 }
 
 bool TSimpleFTP::RemoveDir(const std::string& remotePath) {

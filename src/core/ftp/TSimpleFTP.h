@@ -99,11 +99,25 @@ public:
 
     bool Put(const std::string& localPath, const std::string& remotePath);
     bool Get(const std::string& remotePath, const std::string& localPath);
+    // A download that can be continued after a lost connection. It writes into `localPath`
+    // itself (no temporary name, nothing renamed) and leaves the file as far as it got when
+    // it fails. `listed` is the server's entry of the file as an earlier call read it (empty
+    // before the first call) and receives the entry of this call: when the server still
+    // lists the file with that size and time and the transfer is binary, the bytes the local
+    // file already holds are kept and the server is asked to send the rest (REST); otherwise
+    // the file is emptied and read from its start. The complete file must have the size the
+    // server gives (its listing, else SIZE): any other size fails and says both sizes.
+    // Progress counts the kept bytes as done.
+    bool GetResumable(const std::string& remotePath, const std::string& localPath,
+                      TFtpFindData& listed);
     bool PutFile(const std::string& nameOrPath);
     bool GetFile(const std::string& nameOrPath);
     bool Delete(const std::string& nameOrPath);
     bool DeleteFile(const std::string& remotePath);
     bool MakeDir(const std::string& remotePath);
+    // Enters the folder `dir`, first making it and every missing folder above it (MKD of
+    // each missing one, from the top down; a relative `dir` is below the current folder).
+    bool ForceDir(const std::string& dir);
     bool RemoveDir(const std::string& remotePath);
     bool Rename(const std::string& oldPath, const std::string& newPath);
 
@@ -128,6 +142,8 @@ private:
     bool Download(const std::string& remotePath, const std::string& localPath,
                   const TFtpFindData& entry);
     bool Upload(int fd, const std::string& remotePath);
+    // The size the server gives with SIZE; -1 when it gives none.
+    int64_t RemoteSize(const std::string& remotePath);
     // After a failed request: a lost or aborted connection leaves the component disconnected.
     void AfterFailure();
     bool Fail(const std::string& message);

@@ -30,6 +30,10 @@ struct TransferJob {
     std::string SizeText; // the "Size" column as the pane showed it
     TransferJobState State = TransferJobState::Queued;
     std::string Reason; // why a failed job failed
+    // An upload of a dropped folder's contents: the server folder (and every missing folder
+    // above it) is made when it cannot be entered. With an empty RemoteFile the job only
+    // makes the folder (an empty folder of the drop).
+    bool MakeRemoteFolder = false;
 
     // The row: caption (the file name), image 0 for an upload and 1 for a download.
     const std::string& Caption() const { return Record.RemoteFile; }

@@ -40,6 +40,26 @@ std::vector<TransferJobId> TransferQueue::EnqueueTransfer(std::vector<TransferJo
     return ids;
 }
 
+std::vector<TransferJobId> TransferQueue::Restore(std::vector<TransferJob> jobs) {
+    std::vector<TransferJobId> ids;
+    {
+        std::lock_guard lock(m_ftpMutex);
+        for (auto& job : jobs) {
+            if (job.State == TransferJobState::Done) continue;
+            job.Id = m_nextId++;
+            if (job.State != TransferJobState::Failed) {
+                job.State = TransferJobState::Queued;
+                job.Reason.clear();
+            }
+            ids.push_back(job.Id);
+            m_jobs.push_back(std::move(job));
+        }
+    }
+    m_work.notify_all();
+    Changed();
+    return ids;
+}
+
 std::optional<TransferJob> TransferQueue::TakeHead() {
     std::optional<TransferJob> taken;
     {

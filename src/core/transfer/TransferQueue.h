@@ -29,6 +29,10 @@ public:
 
     // Appends the jobs in the given order as waiting jobs; returns their new ids.
     std::vector<TransferJobId> EnqueueTransfer(std::vector<TransferJob> jobs);
+    // Puts jobs back as they were kept (a journal read at start): appended in the given order
+    // with new ids, waiting, or failed with their reasons. A job kept as running waits again;
+    // a done job is left out. Returns the new ids of the jobs put back.
+    std::vector<TransferJobId> Restore(std::vector<TransferJob> jobs);
     // The first waiting job, now running; nothing when none waits or the queue is paused.
     std::optional<TransferJob> TakeHead();
     // A running job is done and leaves the queue.

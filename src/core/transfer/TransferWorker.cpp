@@ -105,6 +105,8 @@ void TransferWorker::Progress(int64_t done, int64_t total) {
         m_lastPosition = position;
         if (m_events.OnProgress) m_events.OnProgress(position);
     }
+    if (m_measuring && m_rate.Update(done, total) && m_events.OnRate)
+        m_events.OnRate(m_rate.BytesPerSecond(), m_rate.SecondsLeft());
 }
 
 void TransferWorker::Run(std::stop_token stop) {
@@ -162,7 +164,9 @@ void TransferWorker::RunJob(TransferJob job, const std::stop_token& stop) {
 
     std::string reason;
     Outcome outcome = Outcome::Failed;
-    const bool unsafe = !IsSafeLocalName(record.RemoteFile) ||
+    DownloadPart part;
+    const bool folderOnly = record.Upload && job.MakeRemoteFolder && record.RemoteFile.empty();
+    const bool unsafe = (!folderOnly && !IsSafeLocalName(record.RemoteFile)) ||
                         (!record.Upload && IsUnsafeLocalPath(record.LocalFile));
     if (unsafe) {
         reason = FormatMessage("Refused the name %s: it leads outside the target folder",
@@ -170,7 +174,7 @@ void TransferWorker::RunJob(TransferJob job, const std::stop_token& stop) {
     } else {
         for (int attempt = 0;; ++attempt) {
             reason.clear();
-            outcome = Attempt(job, attempt > 0, reason);
+            outcome = Attempt(job, attempt > 0, part, reason);
             if (outcome != Outcome::ConnectionLost || attempt >= m_options.ReconnectTries ||
                 JobStopped() || stop.stop_requested())
                 break;
@@ -179,6 +183,11 @@ void TransferWorker::RunJob(TransferJob job, const std::stop_token& stop) {
             if (!PauseBeforeReconnect(pause, stop)) break;
         }
     }
+
+    // The part of a download that did not complete goes; the next run starts afresh.
+    if (outcome != Outcome::Done && !part.Temp.empty()) ::unlink(part.Temp.c_str());
+    m_rate.Reset();
+    if (m_events.OnRate) m_events.OnRate(-1, -1);
 
     bool stopped = false;
     {
@@ -232,8 +241,29 @@ bool TransferWorker::Connect(const TnkFTPRecord& record, std::string& reason) {
     return true;
 }
 
+bool TransferWorker::EnterFolder(const TransferJob& job, std::string& reason) {
+    const std::string& folder = job.Record.RemoteFolder;
+    bool entered = false;
+    try {
+        entered = m_ftp.ChangeDir(folder);
+    } catch (const std::exception& e) {
+        reason = e.what();
+    }
+    if (!entered && job.Record.Upload && job.MakeRemoteFolder && m_ftp.IsConnected() &&
+        !JobStopped()) {
+        reason.clear();
+        try {
+            entered = m_ftp.ForceDir(folder);
+        } catch (const std::exception& e) {
+            reason = e.what();
+        }
+    }
+    if (!entered && reason.empty()) reason = FormatMessage(FtpText::CouldntChangeDir, folder);
+    return entered;
+}
+
 TransferWorker::Outcome TransferWorker::Attempt(const TransferJob& job, bool reconnecting,
-                                                std::string& reason) {
+                                                DownloadPart& part, std::string& reason) {
     const TnkFTPRecord& record = job.Record;
     auto lostOrFailed = [&] {
         if (JobStopped()) return Outcome::Failed;
@@ -247,20 +277,17 @@ TransferWorker::Outcome TransferWorker::Attempt(const TransferJob& job, bool rec
     if (JobStopped()) return Outcome::Failed;
 
     // The job's folder must be entered: a transfer never goes to another folder instead.
-    bool entered = false;
-    try {
-        entered = m_ftp.ChangeDir(record.RemoteFolder);
-    } catch (const std::exception& e) {
-        reason = e.what();
-    }
-    if (!entered) {
-        if (reason.empty()) reason = FormatMessage(FtpText::CouldntChangeDir, record.RemoteFolder);
-        return lostOrFailed();
+    if (!EnterFolder(job, reason)) return lostOrFailed();
+    if (record.Upload && job.MakeRemoteFolder && record.RemoteFile.empty()) {
+        Label(record.LocalFile + " -> " + record.ServerHost + ":" + record.RemoteFolder);
+        return Outcome::Done; // a job that only makes its folder
     }
     const std::string shown = JobRemotePath(record);
     const std::string remotePath = m_ftp.AddSlash(m_ftp.RemoteDir()) + record.RemoteFile;
     m_lastPercent.clear();
     m_lastPosition = -1;
+    m_rate.Reset();
+    m_measuring = true; // the login and folder replies before are no part of the speed
     bool ok = false;
     if (record.Upload) {
         Label(record.LocalFile + " -> " + record.ServerHost + ":" + shown);
@@ -273,8 +300,9 @@ TransferWorker::Outcome TransferWorker::Attempt(const TransferJob& job, bool rec
             reason = FormatMessage(FtpText::ErrorPutting, record.LocalFile, remotePath);
     } else {
         Label(record.ServerHost + ":" + shown + " -> " + record.LocalFile);
-        ok = Download(record, remotePath, reason);
+        ok = Download(record, remotePath, part, reason);
     }
+    m_measuring = false;
     if (!ok) return lostOrFailed();
     const TFTPProgressInfo done = m_ftp.ProgressInfo();
     Progress(done.BytesDone, done.BytesTotal);
@@ -282,19 +310,20 @@ TransferWorker::Outcome TransferWorker::Attempt(const TransferJob& job, bool rec
 }
 
 bool TransferWorker::Download(const TnkFTPRecord& record, const std::string& remotePath,
-                              std::string& reason) {
+                              DownloadPart& part, std::string& reason) {
     const std::string& target = record.LocalFile;
     struct stat info {};
     if (m_ftp.FailIfExistsOnGet && ::lstat(target.c_str(), &info) == 0) {
         reason = FormatMessage(FtpText::ErrorGetting, remotePath, target) + ": file exists";
         return false;
     }
-    // The client itself writes beside the name it is given and renames when complete; the
-    // temporary name here keeps the target untouched until its time is set as well.
-    const std::string temp = TemporaryNameBeside(target);
+    // The temporary name keeps the target untouched until the file is complete and its time
+    // is set; it stays the same over the tries of the job, so a later one continues the file.
+    if (part.Temp.empty()) part.Temp = TemporaryNameBeside(target);
+    const std::string& temp = part.Temp;
     bool ok = false;
     try {
-        ok = m_ftp.Get(remotePath, temp);
+        ok = m_ftp.GetResumable(remotePath, temp, part.Listed);
     } catch (const std::exception& e) {
         reason = e.what();
         ReplaceAll(reason, temp, target);
@@ -310,10 +339,7 @@ bool TransferWorker::Download(const TnkFTPRecord& record, const std::string& rem
         reason = FormatMessage("Cannot create file %s: %s", target, std::strerror(errno));
         ok = false;
     }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        if (reason.empty()) reason = FormatMessage(FtpText::ErrorGetting, remotePath, target);
-    }
+    if (!ok && reason.empty()) reason = FormatMessage(FtpText::ErrorGetting, remotePath, target);
     return ok;
 }
 

@@ -4,14 +4,19 @@
 // login and password, and closed when the queue runs empty or is paused. A job fails, and
 // stays in the queue with its reason, when its connect fails, when its server folder cannot
 // be entered, when a name would leave the local target folder, or when the transfer fails.
-// A connection lost during a job is made again (a few tries with a growing pause) and the
-// job runs again from its start. A download goes to a temporary name in the target folder
-// and replaces the target only when complete, with its file time already set.
+// A connection lost during a job is made again (a few tries with a growing pause): an upload
+// then runs again from its start, a download continues after the bytes that had arrived. A
+// download goes to a temporary name in the target folder (kept between those tries, removed
+// when the job fails) and replaces the target only when complete, with its file time already
+// set. A job that may make its server folder (MakeRemoteFolder) makes every missing folder
+// of it; with no file name that is all it does.
 //
 // While Run runs it owns the client: it turns the client's exceptions on to learn why an
 // operation failed and sets its OnTransferProgress; both are restored when Run returns.
 #include "core/app/ActivityState.h"
+#include "core/ftp/FtpFindData.h"
 #include "core/transfer/TransferQueue.h"
+#include "core/transfer/TransferRate.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -30,6 +35,10 @@ struct TransferEvents {
     std::function<void(const std::string& text)> OnLabel;        // what the worker does
     std::function<void(const std::string& text)> OnPercentLabel; // "1024 / 4096 - 25%"
     std::function<void(int position)> OnProgress;                // 0 to 100, rounded
+    // Speed and time left of the running transfer, at most twice a second (TransferRate;
+    // TransferRateText makes the status text): seconds left -1 when unknown; a negative
+    // speed once the job has ended (nothing to show).
+    std::function<void(double bytesPerSecond, int64_t secondsLeft)> OnRate;
     std::function<void(const TransferJob& job)> OnJobStarted;
     std::function<void(const TransferJob& job)> OnJobFinished;
     std::function<void(const TransferJob& job)> OnJobFailed; // job.Reason says why
@@ -71,10 +80,19 @@ public:
 private:
     enum class Outcome { Done, Failed, ConnectionLost };
 
+    // What a download keeps between its tries: the temporary file and the server's entry.
+    struct DownloadPart {
+        std::string Temp; // empty until the first try chose it
+        TFtpFindData Listed;
+    };
+
     void RunJob(TransferJob job, const std::stop_token& stop);
-    Outcome Attempt(const TransferJob& job, bool reconnecting, std::string& reason);
+    Outcome Attempt(const TransferJob& job, bool reconnecting, DownloadPart& part,
+                    std::string& reason);
     bool Connect(const TnkFTPRecord& record, std::string& reason);
-    bool Download(const TnkFTPRecord& record, const std::string& remotePath, std::string& reason);
+    bool EnterFolder(const TransferJob& job, std::string& reason);
+    bool Download(const TnkFTPRecord& record, const std::string& remotePath, DownloadPart& part,
+                  std::string& reason);
     void CloseIdleConnection();
     void SetState(ActivityState state);
     void Label(const std::string& text);
@@ -99,6 +117,8 @@ private:
     ActivityState m_state = ActivityState::Idle;
     std::string m_lastPercent;
     int m_lastPosition = -1;
+    TransferRate m_rate;
+    bool m_measuring = false; // a transfer runs: its progress feeds m_rate
 };
 
 } // namespace pw

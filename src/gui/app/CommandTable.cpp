@@ -92,6 +92,7 @@ const Command kCommands[] = {
     {"TransferRestart", G::Restart},
     {"TransferPause", G::Pause},
     {"TransferDelete", G::Delete},
+    {"TransferRetry", G::Refresh},
     {"TransferLoad", G::Load},
     {"TransferSave", G::Save},
     {"HelpAbout", G::About, key(Qt::Key_F1)},
@@ -209,6 +210,7 @@ const Placement kPlacements[] = {
     {"miTransfer", "miTransferPause", "TransferPause", "Pause transfer", Disabled},
     {"miTransfer", "-", nullptr, nullptr},
     {"miTransfer", "miTransferDelete", "TransferDelete", "Delete selected jobs", Disabled},
+    {"miTransfer", "miTransferRetry", "TransferRetry", "Retry failed jobs", Disabled},
     {"miTransfer", "-", nullptr, nullptr},
     {"miTransfer", "miTransferLoad", "TransferLoad", "Load filelist...", Disabled},
     {"miTransfer", "miTransferSave", "TransferSave", "Save filelist...", Disabled},
@@ -287,6 +289,7 @@ const Placement kPlacements[] = {
     {"sbTransfers", "siTransferRestart", "TransferRestart", "Restart transfer",
      Checkable | Checked | Disabled},
     {"sbTransfers", "siTransferDelete", "TransferDelete", "Delete selected jobs", Disabled},
+    {"sbTransfers", "siTransferRetry", "TransferRetry", "Retry failed jobs", Disabled},
     {"sbTransfers", "siTransferLoad", "TransferLoad", "Load transferlist", Disabled},
     {"sbTransfers", "siTransferSave", "TransferSave", "Save transferlist", Disabled},
 

@@ -7,7 +7,9 @@
 #include "core/config/Visibility.h"
 #include "core/news/NewsFormat.h"
 #include "core/storage/FileIO.h"
+#include "core/transfer/TransferJournal.h"
 #include "gui/app/CommandTable.h"
+#include "gui/dialogs/PasswordDialog.h"
 #include "gui/dialogs/TfmAbout.h"
 #include "gui/dialogs/TfmConfiguration.h"
 #include "gui/dialogs/TfmNewServer.h"
@@ -19,8 +21,12 @@
 #include "gui/news/NewsController.h"
 #include "gui/news/NewsPage.h"
 #include "gui/news/PreviewLibrary.h"
+#include "gui/transfer/PaneTransfers.h"
+#include "gui/transfer/TransferController.h"
 #include "gui/transfer/TransfersPage.h"
+#include "gui/local/TfmDropper.h"
 #include "gui/ui/AnimatedImage.h"
+#include "gui/ui/Cp1252Text.h"
 #include "gui/ui/DBFieldLink.h"
 #include "gui/ui/MainPictures.h"
 #include "gui/ui/ToolbarCustomizer.h"
@@ -32,6 +38,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
@@ -44,7 +51,7 @@ using namespace pw;
 namespace {
 // Commands whose work has not been built into this version: they show, but never enable, so
 // that nothing looks as if it worked and does nothing.
-const QStringList kWithoutFunction{"miDropperWindow"};
+const QStringList kWithoutFunction{};
 } // namespace
 
 TfmMain::TfmMain(UserPrompts& prompts, QWidget* parent)
@@ -82,9 +89,15 @@ TfmMain::TfmMain(UserPrompts& prompts, QWidget* parent)
     applyWindowPlacement();
     SettingsSource.Notify("NewsConfiguration");
     SetDropTargetFromConfiguration(ConfigSource, SettingsSource.GetInteger("FTPConfiguration"));
+    // Jobs left from the last run come back paused.
+    m_transferController->KeepJournal(TransferJournalPath(ConfigFilePath()), ConfigSource);
 }
 
 TfmMain::~TfmMain() {
+    delete fmDropper;
+    // The transfer worker ends first: its jobs and the lock belong to the window.
+    delete m_transferController;
+    m_transferController = nullptr;
     // Running workers are stopped, their connections cut and their threads joined now, while
     // the tables, the transfer-list lock and the controls their handlers use still exist.
     for (FtpSession** session : {&m_newsSession, &m_remoteSession, &m_transferSession}) {
@@ -127,6 +140,22 @@ void TfmMain::buildPages() {
     PageControl->addTab(m_ftp, "FTP");
     m_transfers = new TransfersPage(*m_commands);
     PageControl->addTab(m_transfers, "Transfers");
+    m_transferController = new TransferController(
+        {*m_transfers, *m_commands, *m_transferSession, ftpMutex,
+         [this](ActivityState state) { SetTransferState(state); },
+         [this] { RequestCommandRefresh(); },
+         [this](const QString& error) { m_prompts.ShowError(this, error); }},
+        this);
+    m_transferController->AskPassword = [this](TnkFTPRecord& record) {
+        TfmPassword prompt(this);
+        prompt.setWindowTitle(QString("Password for %1 on %2")
+                                  .arg(QString::fromStdString(record.ServerUser),
+                                       QString::fromStdString(record.ServerHost)));
+        m_prompts.RunDialog(prompt);
+        record.ServerPassword = ToCp1252(prompt.edPassword->text());
+    };
+    new PaneTransfers(*m_commands, *m_ftp, *m_transferController, m_prompts,
+                      [this] { return FTPState(); }, this);
 }
 
 // ---- activity states ------------------------------------------------------------------------
@@ -202,6 +231,7 @@ CommandInputs TfmMain::CurrentCommandInputs() {
     in.RemoteSelected = m_ftp->Remote().HasSelection();
     in.LocalSelected = m_ftp->Local().HasSelection();
     in.TransferSelected = m_transfers->HasSelection();
+    in.TransferFailed = m_transfers->HasFailedJobs();
     in.RemotePathLength = m_ftp->Remote().PathLength();
     in.LocalPathIsRoot = m_ftp->Local().PathIsRoot();
     in.TransferPauseDown = m_transfers->PauseDown();

@@ -12,6 +12,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <atomic>
@@ -37,6 +38,8 @@ class QSystemTrayIcon;
 class QTabWidget;
 class QToolBar;
 class QToolButton;
+class TfmDropper;
+class TransferController;
 class TransfersPage;
 class UserPrompts;
 class WorkerThread;
@@ -90,6 +93,10 @@ public:
     void RestoreFromTray();
     void GotoPage(const char* pageName); // "tsNews", "tsLinks", "tsFTP", "tsTransfers"
     void NewNewsfileCommand();
+    // Opens the drop window, or closes it when it shows.
+    void DropperWindowCommand();
+    TfmDropper* DropperWindow() const;
+    TransferController& Transfers() const { return *m_transferController; }
     // The clock New News takes the date and time from (the system's unless set).
     void SetNewsClock(std::shared_ptr<const pw::NewsClock> clock);
 
@@ -148,6 +155,8 @@ private:
     std::unique_ptr<PaneServices> m_paneServices;
     FtpPage* m_ftp;
     TransfersPage* m_transfers;
+    TransferController* m_transferController;
+    QPointer<TfmDropper> fmDropper; // empty while no drop window exists
     QTabWidget* PageControl;
     QToolBar* sbMain;
     AnimatedImage* BoltAnimation;

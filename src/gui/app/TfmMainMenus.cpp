@@ -1,5 +1,7 @@
 // The main menu, the main toolbar and the tray menu of the main window, and the commands of
 // the window itself.
+#include "core/app/DropTarget.h"
+#include "core/transfer/TransferJob.h"
 #include "gui/app/CommandTable.h"
 #include "gui/app/TfmMain.h"
 #include "gui/dialogs/TfmAbout.h"
@@ -9,8 +11,11 @@
 #include "gui/ftp/FtpPage.h"
 #include "gui/ftp/RemotePane.h"
 #include "gui/local/LocalPane.h"
+#include "gui/local/TfmDropper.h"
 #include "gui/news/NewsController.h"
 #include "gui/news/NewsPage.h"
+#include "gui/transfer/PaneTransfers.h"
+#include "gui/transfer/TransferController.h"
 #include "gui/transfer/TransfersPage.h"
 #include "gui/ui/AnimatedImage.h"
 #include "gui/ui/MainPictures.h"
@@ -100,6 +105,7 @@ void TfmMain::connectCommands() {
         c.On(links, [this] { GotoPage("tsLinks"); });
     c.On("FTPGoto", [this] { GotoPage("tsFTP"); });
     c.On("TransferGoto", [this] { GotoPage("tsTransfers"); });
+    c.On("DropperWindow", [this] { DropperWindowCommand(); });
 
     // Inputs of the command refresh.
     connect(&m_ftp->Remote(), &RemotePane::SelectionChanged, this, &TfmMain::RequestCommandRefresh);
@@ -149,6 +155,42 @@ void TfmMain::connectNewsCommands() {
 
 void TfmMain::SetNewsClock(std::shared_ptr<const NewsClock> clock) {
     m_newsController->SetClock(std::move(clock));
+}
+
+TfmDropper* TfmMain::DropperWindow() const {
+    return fmDropper;
+}
+
+void TfmMain::DropperWindowCommand() {
+    const auto setChecks = [this](bool on) {
+        for (QAction* item : m_commands->Items("DropperWindow"))
+            item->setChecked(on);
+    };
+    const bool created = !fmDropper;
+    if (created) {
+        fmDropper = new TfmDropper([] { return !DropHost.empty(); });
+        connect(fmDropper, &TfmDropper::FilesDropped, this, [this](const QStringList& paths) {
+            TnkFTPRecord target;
+            target.RemoteFolder = DropRemoteFolder;
+            target.ServerHost = DropHost;
+            target.ServerUser = DropLoginName;
+            target.ServerPassword = DropLoginPassword;
+            PaneTransfers::QueueDroppedFiles(paths, target, *m_transferController, m_prompts,
+                                             fmDropper);
+        });
+        // Closed with its close box: the marks go and the window destroys itself.
+        connect(fmDropper, &QObject::destroyed, this, [setChecks] { setChecks(false); });
+    }
+    if (fmDropper->isVisible()) {
+        setChecks(false);
+        delete fmDropper;
+        return;
+    }
+    setChecks(true);
+    // A tool window has no taskbar button of its own, so while the main window is in the
+    // tray none shows.
+    fmDropper->show();
+    if (created) fmDropper->PlaceInCorner();
 }
 
 void TfmMain::NewNewsfileCommand() {

@@ -4,6 +4,7 @@
 #include "core/config/Password.h"
 #include "core/ftp/RemoteRows.h"
 #include "core/ftp/TSimpleFTP.h"
+#include "core/transfer/TransferJob.h"
 #include "core/storage/TnkDBSource.h"
 #include "gui/app/CommandTable.h"
 #include "gui/dialogs/PasswordDialog.h"
@@ -225,7 +226,17 @@ void RemotePane::listOnWorker(WorkerThread& worker) {
     m_services.SetRemoteRefreshing(false);
 }
 
-std::string RemotePane::wireName(const QString& typed) const {
+TnkFTPRecord RemotePane::Target() const {
+    TnkFTPRecord target;
+    const TSimpleFTP& ftp = m_session.Ftp();
+    target.RemoteFolder = m_wirePath;
+    target.ServerHost = ftp.HostName.get();
+    target.ServerUser = ftp.UserName.get();
+    target.ServerPassword = ftp.Password.get();
+    return target;
+}
+
+std::string RemotePane::WireName(const QString& typed) const {
     return m_session.Ftp().NamesAreUtf8() ? typed.toUtf8().toStdString() : ToCp1252(typed);
 }
 
@@ -248,7 +259,7 @@ void RemotePane::MakeFolder() {
     TfmCreateFolder dialog(m_services.Window);
     m_services.Prompts.RunDialog(dialog);
     if (dialog.result() != QDialog::Accepted) return;
-    const std::string name = wireName(dialog.edFolder->text());
+    const std::string name = WireName(dialog.edFolder->text());
     runThenList([name](TSimpleFTP& ftp) { ftp.MakeDir(name); });
 }
 
@@ -272,7 +283,7 @@ void RemotePane::DeleteSelected() {
 void RemotePane::renamed(QTreeWidgetItem* row, const QString& text) {
     m_services.RemoteEditing = false;
     const QByteArray old = FilePane::RowName(row);
-    const std::string name = wireName(text);
+    const std::string name = WireName(text);
     if (text.isEmpty() || name == old.toStdString()) return;
     // The row shows the new name once the server has taken it; the listing that follows shows
     // the server's real state either way.

@@ -12,6 +12,7 @@
 
 namespace pw {
 class TSimpleFTP;
+struct TnkFTPRecord;
 }
 class CommandTable;
 class FilePane;
@@ -34,6 +35,12 @@ public:
     // Characters of the path shown: a path of one character is the server's root.
     int PathLength() const;
     void SetRefreshing(bool on);
+    // Where files go that are copied or dropped onto the pane: the folder shown (as the
+    // server names it) and the server, login and password of the connection in use.
+    pw::TnkFTPRecord Target() const;
+    // A name typed by the user or taken from this computer as the server takes it: UTF-8
+    // or Windows-1252.
+    std::string WireName(const QString& typed) const;
 
     // Connects with configuration `record`: its host, login, password (asked for when it
     // holds none) and default folder.
@@ -63,8 +70,6 @@ private:
     // On the worker: lists the current folder and hands the rows to the GUI thread.
     void listOnWorker(WorkerThread& worker);
     void renamed(QTreeWidgetItem* row, const QString& text);
-    // A name typed by the user as the server takes it: UTF-8 or Windows-1252.
-    std::string wireName(const QString& typed) const;
     void showStatus(WorkerThread& worker, int gauge, const QString& text, bool success,
                     bool failure);
 
