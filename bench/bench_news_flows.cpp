@@ -4,6 +4,7 @@
 // (build, connect, upload, rename) against a plain upload. Both sides in active mode, the news
 // connection's mode (libcurl 7.88 sometimes stalls a second before an EPSV data connection
 // when paths are sent whole, which would swamp the figures).
+#include "BenchProcesses.h"
 #include "BenchSupport.h"
 #include "core/config/ConfigTables.h"
 #include "core/config/Password.h"
@@ -18,13 +19,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -39,64 +39,7 @@ constexpr int kItems = 60000;
 constexpr int kRuns = 3;
 
 [[noreturn]] void die(const std::string& message) {
-    std::fprintf(stderr, "bench_news_flows: %s\n", message.c_str());
-    std::exit(1);
-}
-
-// scripts/ftp-server.py serving `root` on a free port of 127.0.0.1 until destroyed.
-class LocalServer {
-public:
-    explicit LocalServer(const std::string& root) {
-        int out[2];
-        if (pipe(out) != 0) die("pipe failed");
-        m_pid = fork();
-        if (m_pid < 0) die("fork failed");
-        if (m_pid == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            close(out[1]);
-            const std::string script = PW_SOURCE_DIR "/scripts/ftp-server.py";
-            execl("/usr/bin/python3", "python3", script.c_str(), "--root", root.c_str(), "--port",
-                  "0", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(out[1]);
-        std::string line;
-        char c = 0;
-        while (read(out[0], &c, 1) == 1 && c != '\n')
-            line += c;
-        close(out[0]);
-        if (line.rfind("PORT ", 0) != 0) die("the FTP server did not start");
-        m_port = std::stoi(line.substr(5));
-    }
-    ~LocalServer() {
-        kill(m_pid, SIGTERM);
-        waitpid(m_pid, nullptr, 0);
-    }
-    LocalServer(const LocalServer&) = delete;
-    LocalServer& operator=(const LocalServer&) = delete;
-    std::string host() const { return "127.0.0.1:" + std::to_string(m_port); }
-
-private:
-    pid_t m_pid = -1;
-    int m_port = 0;
-};
-
-// Runs a program to its end with its output discarded; dies unless it succeeds.
-void runQuietly(const std::vector<std::string>& args) {
-    const pid_t pid = fork();
-    if (pid < 0) die("fork failed");
-    if (pid == 0) {
-        std::vector<char*> argv;
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) die(args[0] + " failed");
+    throw std::runtime_error(message);
 }
 
 // One configuration pointing at the server, and everything the flows work on.
@@ -144,7 +87,7 @@ int main() {
     fs::create_directories(work / "root");
     fs::create_directories(work / "tmp");
     int status = 0;
-    {
+    try {
         Rig rig("", (work / "tmp").string());
         const NewsPageOptions options = ReadNewsPageOptions(rig.tables.ConfigSource, 0);
         const std::string page =
@@ -164,7 +107,7 @@ int main() {
             records = rig.news.source.RecordCount();
         });
         const double curlGetMs = BestOf(kRuns, [&] {
-            runQuietly({"curl", "-s", "--fail", "-P", "-", "-o", "/dev/null", url + "/index.html"});
+            MustRun({"curl", "-s", "--fail", "-P", "-", "-o", "/dev/null", url + "/index.html"});
         });
         const double postMs = BestOf(
             kRuns,
@@ -175,7 +118,7 @@ int main() {
                 if (!rig.run(false)) die("the retrieval failed");
             });
         const double curlPutMs = BestOf(kRuns, [&] {
-            runQuietly({"curl", "-s", "--fail", "-P", "-", "-T", upload, url + "/upload.html"});
+            MustRun({"curl", "-s", "--fail", "-P", "-", "-T", upload, url + "/upload.html"});
         });
         const bool same = ReadWholeFile(served) == page;
         // The analysis alone, in memory: what retrieval adds to a download.
@@ -198,6 +141,9 @@ int main() {
             "ratio %.2f\n",
             postMs, curlPutMs, postMs / curlPutMs);
         if (records != kItems || !same) status = 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_news_flows: %s\n", e.what());
+        status = 1;
     }
     std::error_code ignored;
     fs::remove_all(work, ignored);

@@ -11,7 +11,8 @@
 //
 // Sizes from the environment: PW_BENCH_SMALL_FILES (1000) files of PW_BENCH_SMALL_BYTES
 // (1024) bytes; PW_BENCH_BIG_FILES (10) files of PW_BENCH_BIG_MB (100) MiB; PW_BENCH_RUNS (5).
-// PW_BENCH_SERVER_LOG=FILE has the server append every command it receives to FILE.
+// PW_BENCH_SERVER_LOG=FILE has the server log every command it receives (BenchProcesses.h).
+#include "BenchProcesses.h"
 #include "core/ftp/TSimpleFTP.h"
 #include "core/transfer/TransferQueue.h"
 #include "core/transfer/TransferWorker.h"
@@ -35,6 +36,7 @@
 #include <vector>
 
 using namespace pw;
+using namespace bench;
 namespace fs = std::filesystem;
 
 namespace {
@@ -58,78 +60,6 @@ long EnvNumber(const char* name, long fallback, long least) {
     if (*end != '\0' || value < least)
         die(std::string(name) + " must be a number of at least " + std::to_string(least));
     return value;
-}
-
-// scripts/ftp-server.py serving `root` on a free port of 127.0.0.1 until destroyed.
-class LocalServer {
-public:
-    explicit LocalServer(const std::string& root) {
-        int out[2];
-        if (pipe(out) != 0) die("pipe failed");
-        m_pid = fork();
-        if (m_pid < 0) die("fork failed");
-        if (m_pid == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            close(out[1]);
-            const std::string script = PW_SOURCE_DIR "/scripts/ftp-server.py";
-            const char* log = std::getenv("PW_BENCH_SERVER_LOG");
-            if (log != nullptr && *log != '\0')
-                execl("/usr/bin/python3", "python3", script.c_str(), "--root", root.c_str(),
-                      "--port", "0", "--log", log, static_cast<char*>(nullptr));
-            else
-                execl("/usr/bin/python3", "python3", script.c_str(), "--root", root.c_str(),
-                      "--port", "0", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(out[1]);
-        std::string line;
-        char c = 0;
-        while (read(out[0], &c, 1) == 1 && c != '\n')
-            line += c;
-        close(out[0]);
-        if (line.rfind("PORT ", 0) != 0) die("the FTP server did not start");
-        m_port = std::stoi(line.substr(5));
-    }
-    ~LocalServer() {
-        kill(m_pid, SIGTERM);
-        waitpid(m_pid, nullptr, 0);
-    }
-    LocalServer(const LocalServer&) = delete;
-    LocalServer& operator=(const LocalServer&) = delete;
-    int port() const { return m_port; }
-    std::string host() const { return "127.0.0.1:" + std::to_string(m_port); }
-
-private:
-    pid_t m_pid = -1;
-    int m_port = 0;
-};
-
-// Runs a program to its end with its output discarded; returns its exit status (-1 when it
-// did not exit normally, 127 when it could not be started).
-int RunQuietly(const std::vector<std::string>& args) {
-    const pid_t pid = fork();
-    if (pid < 0) die("fork failed");
-    if (pid == 0) {
-        const int null = open("/dev/null", O_RDWR);
-        dup2(null, STDIN_FILENO);
-        dup2(null, STDOUT_FILENO);
-        dup2(null, STDERR_FILENO);
-        std::vector<char*> argv;
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-void MustRun(const std::vector<std::string>& args) {
-    const int status = RunQuietly(args);
-    if (status != 0) die(args[0] + " failed (exit status " + std::to_string(status) + ")");
 }
 
 bool OnPath(const std::string& program) {

@@ -1,6 +1,7 @@
 // ftp ls / get / put / mkdir / rmdir / rm / pwd / rename.
 #include "cli/CliCommands.h"
 #include "cli/CliSupport.h"
+#include "cli/FtpConnectOptions.h"
 #include "cli/FtpUrl.h"
 
 #include "core/ftp/FtpPaths.h"
@@ -35,19 +36,9 @@ struct Session {
     Session(const std::string& urlText, const Options& options) : url(ParseFtpUrl(urlText)) {
         ftp.SilentExceptions = false;
         ftp.HostName = url.hostPort;
-        ftp.UserName = url.user.empty() ? "anonymous" : url.user;
+        ftp.UserName = LoginUser(url);
         ftp.Password = url.user.empty() ? "anonymous@" : url.password;
-        ftp.SetPassive(!options.flag("--active"));
-        if (auto timeout = options.value("--timeout")) {
-            unsigned long seconds = 0;
-            try {
-                seconds = std::stoul(*timeout);
-            } catch (const std::exception&) {
-                throw CliError("--timeout needs a number of seconds");
-            }
-            if (seconds > 4000000) throw CliError("--timeout is too large");
-            ftp.SetConnectTimeout(unsigned(seconds * 1000));
-        }
+        ApplyFtpConnectOptions(ReadFtpConnectOptions(options), ftp);
         ftp.Connect();
     }
 };
@@ -58,8 +49,7 @@ int RunFtpCommand(const Args& args) {
     const auto& pos = options.positional();
     if (pos.empty()) throw CliError(std::string("usage: pagewright-cli ") + kUsage);
     const std::string& command = pos[0];
-    if (options.flag("--passive") && options.flag("--active"))
-        throw CliError("--passive and --active exclude each other");
+    ReadFtpConnectOptions(options); // a bad mode or time-out fails before any connect
 
     if (command == "ls") {
         options.expectPositional(2, "ftp ls URL");

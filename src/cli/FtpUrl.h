@@ -11,3 +11,8 @@ struct FtpUrl {
 
 // Throws CliError for anything that is not such a URL.
 FtpUrl ParseFtpUrl(const std::string& url);
+// The login of a URL without a user is anonymous.
+inline std::string LoginUser(const FtpUrl& url) {
+    return url.user.empty() ? "anonymous" : url.user;
+}
+

@@ -4,6 +4,7 @@
 // killed run left unfinished can be run with --resume.
 #include "cli/CliCommands.h"
 #include "cli/CliSupport.h"
+#include "cli/FtpConnectOptions.h"
 #include "cli/FtpUrl.h"
 #include "cli/PasswordPrompt.h"
 
@@ -79,8 +80,7 @@ struct Plan {
     std::string targetFolder;       // get-many --to
     std::optional<std::string> journal;
     bool resume = false;
-    bool active = false;
-    std::optional<unsigned> timeoutMs;
+    FtpConnectOptions connect;
 };
 
 // Throws CliError for anything the command line gets wrong.
@@ -91,14 +91,12 @@ Plan ParsePlan(const Args& args) {
     plan.upload = !pos.empty() && pos[0] == "put-many";
     plan.resume = options.flag("--resume");
     plan.journal = options.value("--journal");
-    plan.active = options.flag("--active");
     if (pos.size() < 2 || (pos.size() < 3 && !plan.resume))
         throw CliError("needs a server folder and at least one name");
-    if (options.flag("--passive") && plan.active)
-        throw CliError("--passive and --active exclude each other");
+    plan.connect = ReadFtpConnectOptions(options);
     if (plan.resume && !plan.journal) throw CliError("--resume needs --journal PATH");
     plan.url = ParseFtpUrl(pos[1]);
-    plan.user = plan.url.user.empty() ? "anonymous" : plan.url.user;
+    plan.user = LoginUser(plan.url);
     plan.items.assign(pos.begin() + 2, pos.end());
     const auto to = options.value("--to");
     if (plan.upload && to) throw CliError("--to belongs to get-many");
@@ -108,16 +106,6 @@ Plan ParsePlan(const Args& args) {
         if (::stat(to->c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
             throw CliError("--to " + *to + " is not a folder");
         plan.targetFolder = AbsolutePath(*to);
-    }
-    if (auto timeout = options.value("--timeout")) {
-        unsigned long seconds = 0;
-        try {
-            seconds = std::stoul(*timeout);
-        } catch (const std::exception&) {
-            throw CliError("--timeout needs a number of seconds");
-        }
-        if (seconds > 4000000) throw CliError("--timeout is too large");
-        plan.timeoutMs = unsigned(seconds * 1000);
     }
     return plan;
 }
@@ -190,8 +178,7 @@ int Run(const Plan& plan) {
     if (queue.WaitingCount() == 0) return 0;
 
     TSimpleFTP ftp;
-    ftp.SetPassive(!plan.active);
-    if (plan.timeoutMs) ftp.SetConnectTimeout(*plan.timeoutMs);
+    ApplyFtpConnectOptions(plan.connect, ftp);
     std::stop_source stop;
     bool anyFailed = false;
     TransferEvents events;

@@ -50,7 +50,6 @@ private slots:
 
 private:
     void open(const std::map<std::string, std::string>& extra = {});
-    void connectRemote();
 
     std::unique_ptr<TempHome> m_home;
     std::unique_ptr<FtpServer> m_server;
@@ -78,29 +77,14 @@ void TestFtpPanes::cleanup() {
 }
 
 void TestFtpPanes::open(const std::map<std::string, std::string>& extra) {
-    std::map<std::string, std::string> f = extra;
-    f.emplace("Host", m_server->hostName());
-    f.emplace("LoginName", "anonymous");
-    f.emplace("LoginPassword", ScramblePassword("me@home"));
-    f.emplace("LocalFTPDirectory", QFile::encodeName(m_temp->path()).toStdString());
-    f.emplace("FTPTimeout", "10");
-    writeFtpConfig(m_home->cfg(), f);
+    writeServerConfig(m_home->cfg(), *m_server, m_temp->path(), extra);
     m_w = std::make_unique<TfmMain>(m_prompts);
-    m_w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_w.get()));
-    m_w->GotoPage("tsFTP");
-}
-
-void TestFtpPanes::connectRemote() {
-    child(*m_w, "siFTPConnect")->trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(m_w->FTPState(), ActivityState::Connected, 20000);
-    QTRY_VERIFY(!m_w->RemoteRefreshing());
-    settle();
+    showFtpPage(*m_w);
 }
 
 void TestFtpPanes::connectAndBrowse() {
     open();
-    connectRemote();
+    connectRemotePane(*m_w);
     TfmMain& w = *m_w;
     QCOMPARE(child<GaugeStatusBar>(w, "sbaFTP")->Text(1), QString("Succesful"));
     QCOMPARE(child<QLabel>(w, "labRemotePath")->text(), QString("/"));
@@ -130,7 +114,7 @@ void TestFtpPanes::connectAndBrowse() {
 
 void TestFtpPanes::remoteMakeRenameDelete() {
     open();
-    connectRemote();
+    connectRemotePane(*m_w);
     TfmMain& w = *m_w;
     m_prompts.dialog = [](QDialog& d) {
         auto* dialog = qobject_cast<TfmCreateFolder*>(&d);
@@ -182,7 +166,7 @@ void TestFtpPanes::namesInBothEncodings() {
     m_server = std::make_unique<FtpServer>(serverArgs);
     QVERIFY(m_server->writeFile(QString::fromUtf8("Grüße.txt"), "x"));
     open();
-    connectRemote();
+    connectRemotePane(*m_w);
     QCOMPARE(captions(*m_w, "lvRemoteFiles"), QStringList{QString::fromUtf8("Grüße.txt")});
     select(*m_w, "lvRemoteFiles", QString::fromUtf8("Grüße.txt"));
     renameInPlace(*m_w, "lvRemoteFiles", "miFTPRenameRemoteFile", QString::fromUtf8("Straße.txt"));

@@ -9,7 +9,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -20,17 +22,37 @@
 #include <map>
 #include <string>
 
-inline pw::NewServerInput demoServer(const std::string& name) {
-    return {name, "Poster", "127.0.0.1:2121", "demo", "secret", "/tmp", "/tmp"};
+// A configuration whose local and temporary folders are `local` and `temp`. They are folders
+// of the test's own: the local pane watches its folder, and a shared one such as /tmp changes
+// under it while other tests run, refreshing the list in the middle of a test.
+inline pw::NewServerInput demoServer(const std::string& name, const std::string& local,
+                                     const std::string& temp) {
+    pw::NewServerInput server;
+    server.Name = name;
+    server.Poster = "Poster";
+    server.Host = "127.0.0.1:2121";
+    server.LoginName = "demo";
+    server.Password = "secret";
+    server.LocalFTPDirectory = local;
+    server.TemporaryDirectory = temp;
+    return server;
 }
 
-// A file as the new-server wizard leaves it on first run.
+// A file as the new-server wizard leaves it on first run; the folders of its configurations
+// are made beside it.
 inline void writeWizardFile(const std::string& path, int configurations = 1) {
     QFile::remove(QString::fromStdString(path));
+    const QString home = QFileInfo(QString::fromStdString(path)).absolutePath();
+    QDir(home).mkpath("local");
+    QDir(home).mkpath("temp");
     pw::ConfigTables tables(pw::ConfigRole::Wizard);
     pw::OpenConfigurationForWizard(tables, path);
     for (int i = 0; i < configurations; ++i)
-        pw::FinishNewServer(tables, demoServer("Server " + std::to_string(i + 1)), path);
+        pw::FinishNewServer(tables,
+                            demoServer("Server " + std::to_string(i + 1),
+                                       (home + "/local").toStdString(),
+                                       (home + "/temp").toStdString()),
+                            path);
 }
 
 // A file as the configuration dialog saves it, with some settings changed first.

@@ -3,6 +3,9 @@
 // reading and selecting the rows of a list by caption.
 #include "core/config/ConfigSteps.h"
 #include "core/config/ConfigTables.h"
+#include "core/config/Password.h"
+#include "gui/app/TfmMain.h"
+#include "support/FtpServer.h"
 #include "test_main_support.h"
 
 #include <QFile>
@@ -20,6 +23,36 @@ inline void writeFtpConfig(const std::string& path,
     for (const auto& [field, value] : fields)
         tables.ConfigSource.SetText(0, field, value);
     pw::SaveConfigurationFromDialog(tables, path);
+}
+
+// A configuration for `server` (anonymous, a 10 s time-out) whose local folder is `local`;
+// `extra` adds or overrides fields.
+inline void writeServerConfig(const std::string& path, const FtpServer& server,
+                              const QString& local,
+                              const std::map<std::string, std::string>& extra = {}) {
+    std::map<std::string, std::string> f = extra;
+    f.emplace("Host", server.hostName());
+    f.emplace("LoginName", "anonymous");
+    f.emplace("LoginPassword", pw::ScramblePassword("me@home"));
+    f.emplace("LocalFTPDirectory", QFile::encodeName(local).toStdString());
+    f.emplace("FTPTimeout", "10");
+    writeFtpConfig(path, f);
+}
+
+// Shows the window on its FTP page.
+inline void showFtpPage(TfmMain& w) {
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.GotoPage("tsFTP");
+    settle();
+}
+
+// Connects the remote pane with the page's configuration and waits for its first listing.
+inline void connectRemotePane(TfmMain& w) {
+    child(w, "siFTPConnect")->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(w.FTPState(), pw::ActivityState::Connected, 20000);
+    QTRY_VERIFY(!w.RemoteRefreshing());
+    settle();
 }
 
 inline QStringList captions(const QObject& w, const char* list, int column = 0) {

@@ -4,8 +4,8 @@
 // toggle and close box, and a failed job retried.
 #include "core/app/DropTarget.h"
 #include "core/config/Password.h"
-#include "core/transfer/TransferJournal.h"
 #include "core/storage/FileIO.h"
+#include "core/transfer/TransferJournal.h"
 #include "gui/app/TfmMain.h"
 #include "gui/local/TfmDropper.h"
 #include "gui/ui/PaneDragDrop.h"
@@ -78,7 +78,6 @@ private slots:
 
 private:
     void open(bool withConfiguration = true);
-    void connectRemote();
     // Waits until `done` holds, then until the queue is empty and the worker disconnected.
     void waitForQueueDone(const std::function<bool()>& done);
 
@@ -114,25 +113,9 @@ void TestTransfersGui::cleanup() {
 }
 
 void TestTransfersGui::open(bool withConfiguration) {
-    if (withConfiguration)
-        writeFtpConfig(m_home->cfg(),
-                       {{"Host", m_server->hostName()},
-                        {"LoginName", "anonymous"},
-                        {"LoginPassword", ScramblePassword("me@home")},
-                        {"LocalFTPDirectory", QFile::encodeName(m_local->path()).toStdString()},
-                        {"FTPTimeout", "10"}});
+    if (withConfiguration) writeServerConfig(m_home->cfg(), *m_server, m_local->path());
     m_w = std::make_unique<TfmMain>(m_prompts);
-    m_w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_w.get()));
-    m_w->GotoPage("tsFTP");
-    settle();
-}
-
-void TestTransfersGui::connectRemote() {
-    child(*m_w, "siFTPConnect")->trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(m_w->FTPState(), ActivityState::Connected, 20000);
-    QTRY_VERIFY(!m_w->RemoteRefreshing());
-    settle();
+    showFtpPage(*m_w);
 }
 
 void TestTransfersGui::waitForQueueDone(const std::function<bool()>& done) {
@@ -145,7 +128,7 @@ void TestTransfersGui::waitForQueueDone(const std::function<bool()>& done) {
 
 void TestTransfersGui::copyCommandsAndF5() {
     open();
-    connectRemote();
+    connectRemotePane(*m_w);
     TfmMain& w = *m_w;
     // Folders in the selection are skipped; the files go in list order over one login.
     select(w, "lvLocalFiles", {"dir", "a.txt", "b.txt"});
@@ -178,12 +161,14 @@ void TestTransfersGui::dragsBetweenPanes_data() {
     QTest::addColumn<QString>("onto");
     QTest::addColumn<bool>("connected");
     QTest::addColumn<bool>("accepted");
+    // clang-format off
     QTest::newRow("local onto remote") << "lvLocalFiles" << "lvRemoteFiles" << true << true;
     QTest::newRow("remote onto local") << "lvRemoteFiles" << "lvLocalFiles" << true << true;
     QTest::newRow("local onto local") << "lvLocalFiles" << "lvLocalFiles" << true << false;
     QTest::newRow("remote onto remote") << "lvRemoteFiles" << "lvRemoteFiles" << true << false;
     QTest::newRow("onto remote, not connected")
         << "lvLocalFiles" << "lvRemoteFiles" << false << false;
+    // clang-format on
 }
 
 void TestTransfersGui::dragsBetweenPanes() {
@@ -192,7 +177,7 @@ void TestTransfersGui::dragsBetweenPanes() {
     QFETCH(bool, connected);
     QFETCH(bool, accepted);
     open();
-    if (connected) connectRemote();
+    if (connected) connectRemotePane(*m_w);
     TfmMain& w = *m_w;
     select(w, "lvLocalFiles", "a.txt");
     select(w, "lvRemoteFiles", "index.html");
@@ -221,7 +206,7 @@ void TestTransfersGui::desktopDropsAndDropWindow() {
     }
     const std::unique_ptr<QMimeData> files = filesMime(dropped);
     QVERIFY(!dragOnto(viewport(w, "lvRemoteFiles"), *files, false)); // not connected yet
-    connectRemote();
+    connectRemotePane(*m_w);
 
     // With the queue paused the rows stay to be looked at, in the order dropped.
     child(w, "siTransferPause")->trigger();
@@ -275,7 +260,7 @@ void TestTransfersGui::dropWindowWithoutConfiguration() {
 
 void TestTransfersGui::failedJobRetried() {
     open();
-    connectRemote();
+    connectRemotePane(*m_w);
     TfmMain& w = *m_w;
     // The remote pane shows a folder that then goes away on the server.
     select(w, "lvRemoteFiles", "sub");
@@ -327,8 +312,8 @@ void TestTransfersGui::journalBroughtBackPaused() {
     m_prompts.dialog = [&](QDialog& d) { asked << d.windowTitle(); };
     open(false);
     TfmMain& w = *m_w;
-    QCOMPARE(asked, QStringList({"Password for other on " +
-                                 QString::fromStdString(m_server->hostName())}));
+    QCOMPARE(asked, QStringList(
+                        {"Password for other on " + QString::fromStdString(m_server->hostName())}));
     settle();
     QCOMPARE(captions(w, "lvTransfer"), QStringList({"first.txt", "second.txt"}));
     QCOMPARE(captions(w, "lvTransfer", 4), QStringList({"Waiting", "Failed: Unable to connect"}));

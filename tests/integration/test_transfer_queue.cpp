@@ -129,6 +129,7 @@ private slots:
     void runsInOrderOverOneConnection_data();
     void runsInOrderOverOneConnection();
     void changeOfServerConnectsAgain();
+    void vanishedFolderOfEarlierJob();
     void refusedJobsFailWithReason_data();
     void refusedJobsFailWithReason();
     void vanishedServerDuringDownload_data();
@@ -233,6 +234,26 @@ void TestTransferQueue::changeOfServerConnectsAgain() {
 
 void TestTransferQueue::refusedJobsFailWithReason_data() {
     QTest::addColumn<bool>("upload");
+void TestTransferQueue::vanishedFolderOfEarlierJob() {
+    // The next connection must not try to go back to a folder removed since the last job.
+    FtpServer server;
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    QVERIFY(server.writeFile("sub/keep.txt", "k"));
+    QTemporaryDir local;
+    const QString path = local.filePath("x.txt");
+    QVERIFY(WriteLocal(path, "x"));
+    Rig rig;
+    rig.queue.EnqueueTransfer({Job(true, server, path, "/sub", "x.txt")});
+    rig.Start();
+    QVERIFY(rig.WaitForLine("label Disconnected"));
+    QVERIFY(QDir(server.path("sub")).removeRecursively());
+    rig.queue.EnqueueTransfer({Job(true, server, path, "/", "x.txt")});
+    QVERIFY(rig.WaitForLine("label Disconnected", 2));
+    QCOMPARE(rig.Log().filter(QRegularExpression("^(done|failed) ")),
+             QStringList({"done x.txt", "done x.txt"}));
+    QCOMPARE(server.readFile("x.txt"), QByteArray("x"));
+}
+
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QString>("password");
@@ -272,7 +293,10 @@ void TestTransferQueue::refusedJobsFailWithReason() {
     QVERIFY(server.makeDir("sub"));
     QVERIFY(server.writeFile("sub/f.txt", "server copy"));
     QVERIFY(server.writeFile("f.txt", "server copy"));
-    QTemporaryDir local;
+    // The local folder inside a folder of the test's own, so that nothing may appear beside it.
+    QTemporaryDir outer;
+    QVERIFY(QDir(outer.path()).mkdir("local"));
+    const QDir local(outer.filePath("local"));
     const QString old = local.filePath("f.txt");
     QVERIFY(WriteLocal(old, "local copy"));
     const QDateTime oldTime = QFileInfo(old).lastModified();
@@ -300,7 +324,8 @@ void TestTransferQueue::refusedJobsFailWithReason() {
              QStringList({"f.txt"}));
     QCOMPARE(ReadLocal(old), QByteArray("local copy"));
     QCOMPARE(QFileInfo(old).lastModified(), oldTime);
-    QVERIFY(!QFile::exists(local.path() + "/../x"));
+    QCOMPARE(QDir(outer.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList({"local"}));
 }
 
 void TestTransferQueue::vanishedServerDuringDownload_data() {

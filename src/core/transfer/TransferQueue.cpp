@@ -24,30 +24,22 @@ TransferJob* TransferQueue::Find(TransferJobId id) {
 }
 
 std::vector<TransferJobId> TransferQueue::EnqueueTransfer(std::vector<TransferJob> jobs) {
-    std::vector<TransferJobId> ids;
-    {
-        std::lock_guard lock(m_ftpMutex);
-        for (auto& job : jobs) {
-            job.Id = m_nextId++;
-            job.State = TransferJobState::Queued;
-            job.Reason.clear();
-            ids.push_back(job.Id);
-            m_jobs.push_back(std::move(job));
-        }
-    }
-    m_work.notify_all();
-    Changed();
-    return ids;
+    return Append(std::move(jobs), false);
 }
 
 std::vector<TransferJobId> TransferQueue::Restore(std::vector<TransferJob> jobs) {
+    return Append(std::move(jobs), true);
+}
+
+std::vector<TransferJobId> TransferQueue::Append(std::vector<TransferJob> jobs, bool restoring) {
     std::vector<TransferJobId> ids;
     {
         std::lock_guard lock(m_ftpMutex);
         for (auto& job : jobs) {
-            if (job.State == TransferJobState::Done) continue;
+            if (restoring && job.State == TransferJobState::Done) continue;
             job.Id = m_nextId++;
-            if (job.State != TransferJobState::Failed) {
+            // A restored job that had failed keeps its state and reason.
+            if (!restoring || job.State != TransferJobState::Failed) {
                 job.State = TransferJobState::Queued;
                 job.Reason.clear();
             }

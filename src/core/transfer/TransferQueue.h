@@ -59,6 +59,8 @@ public:
     bool WaitForWork(std::stop_token stop);
 
 private:
+    // With `restoring`, done jobs are left out and failed ones stay failed.
+    std::vector<TransferJobId> Append(std::vector<TransferJob> jobs, bool restoring);
     void Changed();
     bool HasWork() const; // with the lock held
     TransferJob* Find(TransferJobId id);

@@ -226,6 +226,9 @@ bool TransferWorker::Connect(const TnkFTPRecord& record, std::string& reason) {
     m_lastPercent.clear();
     if (m_events.OnPercentLabel) m_events.OnPercentLabel("");
     bool ok = false;
+    // Each job enters its own folder, so the folder of an earlier connection is not restored:
+    // it may be gone from the server, and a failed restore would fail the connect.
+    if (!m_ftp.IsConnected()) m_ftp.ChangeDir("");
     try {
         ok = m_ftp.Connect();
     } catch (const std::exception& e) {

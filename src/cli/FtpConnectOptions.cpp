@@ -1,0 +1,28 @@
+#include "cli/FtpConnectOptions.h"
+
+#include "core/ftp/TSimpleFTP.h"
+
+FtpConnectOptions ReadFtpConnectOptions(const Options& options) {
+    FtpConnectOptions out;
+    if (options.flag("--passive") && options.flag("--active"))
+        throw CliError("--passive and --active exclude each other");
+    out.passive = !options.flag("--active");
+    if (auto timeout = options.value("--timeout")) {
+        unsigned long seconds = 0;
+        try {
+            size_t used = 0;
+            seconds = std::stoul(*timeout, &used);
+            if (used != timeout->size() || timeout->front() == '-') throw CliError("");
+        } catch (const std::exception&) {
+            throw CliError("--timeout needs a number of seconds");
+        }
+        if (seconds > 4000000) throw CliError("--timeout is too large");
+        out.timeoutMs = unsigned(seconds * 1000);
+    }
+    return out;
+}
+
+void ApplyFtpConnectOptions(const FtpConnectOptions& options, pw::TSimpleFTP& ftp) {
+    ftp.SetPassive(options.passive);
+    if (options.timeoutMs) ftp.SetConnectTimeout(*options.timeoutMs);
+}
