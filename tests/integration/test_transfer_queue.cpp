@@ -232,8 +232,6 @@ void TestTransferQueue::changeOfServerConnectsAgain() {
     QCOMPARE(b.readFile("x.txt"), QByteArray("x"));
 }
 
-void TestTransferQueue::refusedJobsFailWithReason_data() {
-    QTest::addColumn<bool>("upload");
 void TestTransferQueue::vanishedFolderOfEarlierJob() {
     // The next connection must not try to go back to a folder removed since the last job.
     FtpServer server;
@@ -254,6 +252,8 @@ void TestTransferQueue::vanishedFolderOfEarlierJob() {
     QCOMPARE(server.readFile("x.txt"), QByteArray("x"));
 }
 
+void TestTransferQueue::refusedJobsFailWithReason_data() {
+    QTest::addColumn<bool>("upload");
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QString>("password");
