@@ -11,14 +11,17 @@ Test modes:
   --silent            accept connections and never say anything (not even a greeting)
   --busy              greet, then answer the login with "421" and hang up
   --no-mlsd           refuse MLSD/MLST so that clients fall back to LIST
+  --no-passive        answer EPSV and PASV with "502 Command not implemented" (only PORT and
+                      EPRT, the active mode, open data connections)
   --throttle BPS      limit every data connection to BPS bytes per second, both ways
   --drop-after BYTES  during a download, after BYTES bytes of file data, close the data and
                       control connections without a final reply (the server "disappears")
   --cut-data-after BYTES
                       during every download, after BYTES bytes of file data, close the data
                       connection and answer 426 (the server itself stays)
-  --stall-after BYTES during a download, after BYTES bytes of file data, stop sending but keep
-                      every connection open (a transfer that hangs)
+  --stall-after BYTES during a transfer either way, after BYTES bytes of file data, stop
+                      sending (a download) or reading (an upload) but keep every connection
+                      open (a transfer that hangs)
   --idle-timeout S    close a control connection that has been idle for S seconds
   --read-only         the login may list and download, but not change anything
   --mute-quit         never answer QUIT (the connection stays open until the client closes it)
@@ -147,6 +150,13 @@ def run_ftp(args):
                 return sent
             return super().send(data)
 
+        def handle_read(self):
+            super().handle_read()
+            if stall_after >= 0 and self.receive and self.tot_bytes_received >= stall_after:
+                self.del_channel()  # keep the socket, never read again
+
+        handle_read_event = handle_read  # the event loop calls this name
+
         def _pw_disappear(self):
             control = self.cmd_channel
             try:
@@ -189,6 +199,13 @@ def run_ftp(args):
                     push("".join(l + "\r\n" for l in chunk.split("\r\n")
                                  if l and l.strip() != "UTF8"))
                 respond(lines[-1])
+
+        if args.no_passive:
+            def ftp_PASV(self, line):
+                self.respond("502 Command not implemented.")
+
+            def ftp_EPSV(self, line):
+                self.respond("502 Command not implemented.")
 
         if args.mute_quit:
             def ftp_QUIT(self, line):
@@ -241,6 +258,7 @@ def main():
     parser.add_argument("--silent", action="store_true")
     parser.add_argument("--busy", action="store_true")
     parser.add_argument("--no-mlsd", action="store_true")
+    parser.add_argument("--no-passive", action="store_true")
     parser.add_argument("--throttle", type=int, default=0)
     parser.add_argument("--drop-after", type=int, default=-1)
     parser.add_argument("--stall-after", type=int, default=-1)

@@ -4,6 +4,7 @@
 #include "core/config/ConfigTables.h"
 #include "core/config/Password.h"
 #include "core/config/Visibility.h"
+#include "core/ftp/ServerEndpoint.h"
 #include "core/storage/FileIO.h"
 #include "core/storage/nkErrors.h"
 
@@ -20,6 +21,57 @@ NewServerInput input(const std::string& name, const std::string& password) {
     return {name, "Poster", "ftp.example.org", "login", password, "/home/x/site", "/tmp"};
 }
 
+// The "Configuration" fields of a file written before the connection settings, in order.
+const char* const kOlderFields[] = {"Name",
+                                    "Host",
+                                    "LoginName",
+                                    "LoginPassword",
+                                    "FTPTimeout",
+                                    "Poster",
+                                    "LocalFTPDirectory",
+                                    "TemporaryDirectory",
+                                    "TimeFormat",
+                                    "DateFormat",
+                                    "SyntaxHighlight",
+                                    "NewsFile",
+                                    "NewsLocalFile",
+                                    "NewsSection",
+                                    "NewsHeaderDefaults",
+                                    "NewsFooterDefaults",
+                                    "NewsBeforeNews",
+                                    "NewsBetweenNews",
+                                    "NewsAfterNews",
+                                    "NewsNewsFileEnabled",
+                                    "NewsNewsFile",
+                                    "NewsHeader",
+                                    "NewsStayConnected",
+                                    "LinksFile",
+                                    "LinksSaveLocal",
+                                    "LinksStayConnected",
+                                    "FTPDefaultFolder",
+                                    "FTPAutomaticLocalRefresh"};
+const char* const kConnectionFields[] = {
+    "Protocol", "Port", "PassiveMode", "TrustedFingerprint", "UploadViaTemporary", "KeyFile"};
+
+void writeOlderFile(const std::string& path) {
+    ConfigTables older(ConfigRole::MainWindow);
+    older.SettingsData.Table().AddField("SaveWindowPos");
+    older.SettingsSource.Append();
+    for (const char* field : kOlderFields)
+        older.ConfigData.Table().AddField(field);
+    older.ConfigSource.Append();
+    older.ConfigSource.SetString(0, "Name", "Old");
+    older.ConfigSource.SetString(0, "Host", "ftp.example.org:2121");
+    older.ConfigSource.SetText(0, "LoginPassword", ScramblePassword("pw"));
+    older.Save(path);
+}
+
+QStringList fieldNames(const TnkDBData& data) {
+    QStringList names;
+    for (int i = 0; i < data.Table().FieldCount(); ++i)
+        names << QString::fromStdString(data.Table().FieldName(i));
+    return names;
+}
 } // namespace
 
 class TestConfigFile : public QObject {
@@ -180,6 +232,83 @@ private slots:
         order.clear();
         QVERIFY(!ReloadConfiguration(main, path(), keep, steps));
         QCOMPARE(order, std::string("commands"));
+    }
+
+    // A file written before the connection settings loads in every window unchanged and
+    // reads as before: plain FTP to the port in "Host". The dialog and the wizard add the
+    // settings with their defaults after the older fields, so the file keeps its layout.
+    void fileWithoutConnectionSettings_data() {
+        QTest::addColumn<int>("role");
+        QTest::newRow("main window") << int(ConfigRole::MainWindow);
+        QTest::newRow("dialog") << int(ConfigRole::Dialog);
+        QTest::newRow("wizard") << int(ConfigRole::Wizard);
+    }
+    void fileWithoutConnectionSettings() {
+        QFETCH(int, role);
+        writeOlderFile(path());
+        ConfigTables tables(static_cast<ConfigRole>(role));
+        if (role == int(ConfigRole::Dialog))
+            OpenConfigurationForDialog(tables, path());
+        else
+            QVERIFY(tables.LoadIfExists(path()));
+        const TnkDBSource& c = tables.ConfigSource;
+        QCOMPARE(c.RecordCount(), 1);
+        QCOMPARE(c.GetString(0, "Host"), std::string("ftp.example.org:2121"));
+
+        const ServerEndpoint e = ReadServerEndpoint(c, 0);
+        QCOMPARE(int(e.protocol), int(FtpProtocol::Ftp));
+        QCOMPARE(e.host, std::string("ftp.example.org"));
+        QCOMPARE(e.port, 2121u);
+        QVERIFY(e.passive);
+        QVERIFY(e.uploadViaTemporary);
+        QCOMPARE(e.trustedFingerprint, std::string());
+        QCOMPARE(e.keyFile, std::string());
+
+        QStringList expected;
+        for (const char* field : kOlderFields)
+            expected << field;
+        if (role != int(ConfigRole::MainWindow)) {
+            for (const char* field : kConnectionFields)
+                expected << field;
+            QCOMPARE(c.GetString(0, "PassiveMode"), std::string("TRUE"));
+            QCOMPARE(c.GetString(0, "UploadViaTemporary"), std::string("TRUE"));
+            QCOMPARE(c.GetString(0, "Protocol"), std::string()); // 0 is held empty
+        }
+        QCOMPARE(fieldNames(tables.ConfigData), expected);
+    }
+
+    // A new configuration gets the connection settings' defaults from either window and
+    // keeps what the wizard's pages chose.
+    void newConfigurationConnectionSettings() {
+        ConfigTables wizard(ConfigRole::Wizard);
+        OpenConfigurationForWizard(wizard, path());
+        NewServerInput sftp = input("Key", "");
+        sftp.Protocol = int(FtpProtocol::Sftp);
+        sftp.Port = "2222";
+        sftp.PassiveMode = false;
+        sftp.UploadViaTemporary = false;
+        sftp.KeyFile = "/home/x/.ssh/id_ed25519";
+        FinishNewServer(wizard, input("Plain", "x"), path());
+        FinishNewServer(wizard, sftp, path());
+        ConfigTables dialog(ConfigRole::Dialog);
+        OpenConfigurationForDialog(dialog, path());
+        dialog.ConfigSource.Append();
+
+        ConfigTables main(ConfigRole::MainWindow);
+        SaveConfigurationFromDialog(dialog, path());
+        main.LoadIfExists(path());
+        const ServerEndpoint plain = ReadServerEndpoint(main.ConfigSource, 0);
+        const ServerEndpoint key = ReadServerEndpoint(main.ConfigSource, 1);
+        const ServerEndpoint added = ReadServerEndpoint(main.ConfigSource, 2);
+        for (const ServerEndpoint& e : {plain, added}) {
+            QCOMPARE(int(e.protocol), int(FtpProtocol::Ftp));
+            QCOMPARE(e.port, 21u);
+            QVERIFY(e.passive && e.uploadViaTemporary);
+        }
+        QCOMPARE(int(key.protocol), int(FtpProtocol::Sftp));
+        QCOMPARE(key.port, 2222u);
+        QVERIFY(!key.passive && !key.uploadViaTemporary);
+        QCOMPARE(key.keyFile, std::string("/home/x/.ssh/id_ed25519"));
     }
 
     void visibilityFollowsEachSetting_data() {

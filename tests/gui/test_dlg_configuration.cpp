@@ -10,6 +10,7 @@
 #include "test_dlg_helpers.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -67,6 +68,23 @@ void clickCheck(QCheckBox* box) {
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
 }
 
+// A file from before the connection settings: one configuration with a port in its host,
+// and `extra` fields ("Name=value").
+void writeOlderFile(const TempHome& home, const QStringList& extra = {}) {
+    ConfigTables older(ConfigRole::MainWindow);
+    older.SettingsData.Table().AddField("SaveWindowPos");
+    older.SettingsSource.Append();
+    QStringList fields{"Name=Old", "Host=h:2121", "LoginName=ann"};
+    fields += extra;
+    for (const QString& field : fields)
+        older.ConfigData.Table().AddField(field.section('=', 0, 0).toStdString());
+    older.ConfigSource.Append();
+    for (const QString& field : fields)
+        older.ConfigSource.SetString(0, field.section('=', 0, 0).toStdString(),
+                                     field.section('=', 1).toStdString());
+    older.Save(home.cfg());
+}
+
 // Replaces an edit's text by typing.
 void retype(QLineEdit* edit, const QString& text) {
     edit->setFocus();
@@ -89,6 +107,8 @@ private slots:
     void cancelWritesNothing_data();
     void cancelWritesNothing();
     void settingsControlsWriteTheFile();
+    void connectionControlsWriteTheFile_data();
+    void connectionControlsWriteTheFile();
     void translationCommands();
     void translationTableSaveAndLoad();
     void foreignTranslationFileIsRefused();
@@ -342,6 +362,108 @@ void TestConfigurationDialog::settingsControlsWriteTheFile() {
     QCOMPARE(stored->ConfigSource.GetString(0, "SyntaxHighlight"), std::string());
     QCOMPARE(stored->TranslationSource.RecordCount(), 7);
     QCOMPARE(stored->TranslationSource.GetString(0, "Ascii"), std::string("\xe4"));
+}
+
+void TestConfigurationDialog::connectionControlsWriteTheFile_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("extra"); // fields of the older file beyond the usual
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<QString>("defaultPort"); // shown in the empty port edit
+    QTest::addColumn<bool>("passiveUsable");
+    QTest::addColumn<bool>("keyFileUsable");
+    QTest::addColumn<QStringList>("stored"); // the connection settings in the saved file
+    const QStringList defaults{"Protocol=",        "Port=",
+                               "PassiveMode=TRUE", "UploadViaTemporary=TRUE",
+                               "KeyFile=",         "TrustedFingerprint="};
+    const auto with = [&defaults](const QString& field) {
+        QStringList fields = defaults;
+        for (QString& f : fields)
+            if (f.section('=', 0, 0) == field.section('=', 0, 0)) f = field;
+        return fields;
+    };
+    QTest::newRow("older file shows the defaults") << "" << QStringList() << "ftp://"
+                                                   << "21" << true << false << defaults;
+    QTest::newRow("explicit TLS") << "protocol 1" << QStringList() << "ftpes://"
+                                  << "21" << true << false << with("Protocol=1");
+    QTest::newRow("implicit TLS") << "protocol 2" << QStringList() << "ftps://"
+                                  << "990" << true << false << with("Protocol=2");
+    QTest::newRow("SFTP") << "protocol 3" << QStringList() << "sftp://"
+                          << "22" << false << true << with("Protocol=3");
+    QTest::newRow("port takes digits only") << "port" << QStringList() << "ftp://"
+                                            << "21" << true << false << with("Port=219");
+    QTest::newRow("active mode") << "passive" << QStringList() << "ftp://"
+                                 << "21" << true << false << with("PassiveMode=");
+    QTest::newRow("direct upload") << "upload" << QStringList() << "ftp://"
+                                   << "21" << true << false << with("UploadViaTemporary=");
+    QStringList key = with("Protocol=3");
+    key[4] = "KeyFile=<home>/id_test";
+    QTest::newRow("key file chosen") << "key file" << QStringList() << "sftp://"
+                                     << "22" << false << true << key;
+    QTest::newRow("fingerprint forgotten")
+        << "forget" << QStringList{"TrustedFingerprint=SHA256:q1w2e3"} << "ftp://"
+        << "21" << true << false << defaults;
+}
+
+void TestConfigurationDialog::connectionControlsWriteTheFile() {
+    QFETCH(QString, action);
+    QFETCH(QStringList, extra);
+    QFETCH(QStringList, stored);
+    TempHome home;
+    writeOlderFile(home, extra);
+    TfmConfiguration dialog;
+    dialog.show();
+    showPage(dialog, "tsServer");
+    auto* protocol = child<QComboBox>(&dialog, "cbProtocol");
+    auto* port = child<QLineEdit>(&dialog, "edPort");
+    auto* fingerprint = child<QLineEdit>(&dialog, "edTrustedFingerprint");
+    auto* forget = child<QPushButton>(&dialog, "btForgetFingerprint");
+    QCOMPARE(protocol->currentText(), QStringLiteral("FTP"));
+    QCOMPARE(child<QLineEdit>(&dialog, "edHost")->text(), QStringLiteral("h:2121"));
+    QVERIFY(fingerprint->isReadOnly());
+    QCOMPARE(forget->isEnabled(), !extra.isEmpty());
+
+    if (action.startsWith("protocol") || action == "key file") {
+        protocol->setFocus();
+        for (int i = action == "key file" ? 3 : action.back().digitValue(); i > 0; --i)
+            QTest::keyClick(protocol, Qt::Key_Down);
+    }
+    if (action == "port") retype(port, "21a9");
+    if (action == "passive") clickCheck(child<QCheckBox>(&dialog, "rcPassiveMode"));
+    if (action == "upload") clickCheck(child<QCheckBox>(&dialog, "rcUploadViaTemporary"));
+    if (action == "key file") {
+        QVERIFY(QFile(home.path("id_test")).open(QIODevice::WriteOnly));
+        const QString file = home.path("id_test");
+        auto chosen = whenModal<QFileDialog>([file](QFileDialog* files) {
+            QCOMPARE(files->fileMode(), QFileDialog::ExistingFile);
+            files->selectFile(file);
+            static_cast<QDialog*>(files)->accept();
+        });
+        QTest::mouseClick(child<QPushButton>(&dialog, "btKeyFile"), Qt::LeftButton);
+        QVERIFY(*chosen);
+    }
+    if (action == "forget") {
+        QCOMPARE(fingerprint->text(), QStringLiteral("SHA256:q1w2e3"));
+        QTest::mouseClick(forget, Qt::LeftButton);
+        QCOMPARE(fingerprint->text(), QString());
+        QVERIFY(!forget->isEnabled());
+    }
+
+    QTEST(child<QLabel>(&dialog, "labHostScheme")->text(), "scheme");
+    QTEST(port->placeholderText(), "defaultPort");
+    QTEST(child<QCheckBox>(&dialog, "rcPassiveMode")->isEnabled(), "passiveUsable");
+    QTEST(child<QLineEdit>(&dialog, "edKeyFile")->isEnabled(), "keyFileUsable");
+    QTEST(child<QPushButton>(&dialog, "btKeyFile")->isEnabled(), "keyFileUsable");
+    QTest::mouseClick(child<QPushButton>(&dialog, "btOK"), Qt::LeftButton);
+
+    auto file = readBack(home.cfg());
+    const TnkDBSource& config = file->ConfigSource;
+    QCOMPARE(config.GetString(0, "Host"), std::string("h:2121"));
+    QCOMPARE(config.GetString(0, "LoginName"), std::string("ann"));
+    for (QString field : stored) {
+        field.replace("<home>", home.dir.path());
+        const std::string name = field.section('=', 0, 0).toStdString();
+        QCOMPARE(QString::fromStdString(config.GetString(0, name)), field.section('=', 1));
+    }
 }
 
 void TestConfigurationDialog::translationCommands() {

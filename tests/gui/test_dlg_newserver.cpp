@@ -4,7 +4,10 @@
 #include "gui/dialogs/TfmNewServer.h"
 #include "test_dlg_helpers.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -59,6 +62,8 @@ private slots:
     void enterAndEscapeDoNothing();
     void finishWithoutFileWritesOneConfiguration();
     void finishAppendsAndKeepsOtherPasswords();
+    void connectionOptions_data();
+    void connectionOptions();
     void cancelWritesNothing();
     void failedSaveDoesNotAddTwice();
 };
@@ -238,6 +243,100 @@ void TestNewServerWizard::finishAppendsAndKeepsOtherPasswords() {
     QCOMPARE(config.GetString(0, "FTPDefaultFolder"), std::string("/"));
     QCOMPARE(stored->TranslationSource.RecordCount(), 0);
     QVERIFY(stored->SettingsData.Table().FieldIndex("VisibleMenuNews") >= 0);
+}
+
+void TestNewServerWizard::connectionOptions_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("defaultPort"); // shown in the empty port edit
+    QTest::addColumn<bool>("passiveUsable");
+    QTest::addColumn<bool>("keyFileUsable");
+    QTest::addColumn<QStringList>("stored"); // the new configuration's connection settings
+    QTest::newRow("untouched") << ""
+                               << "21" << true << false
+                               << QStringList{"Protocol=", "Port=", "PassiveMode=TRUE",
+                                              "UploadViaTemporary=TRUE", "KeyFile="};
+    QTest::newRow("implicit TLS on its own port")
+        << "implicit"
+        << "990" << true << false
+        << QStringList{"Protocol=2", "Port=2990", "PassiveMode=TRUE", "UploadViaTemporary=TRUE",
+                       "KeyFile="};
+    QTest::newRow("SFTP with a key")
+        << "sftp"
+        << "22" << false << true
+        << QStringList{"Protocol=3", "Port=", "PassiveMode=TRUE", "UploadViaTemporary=TRUE",
+                       "KeyFile=<home>/id_test"};
+    QTest::newRow("active, direct upload")
+        << "options"
+        << "21" << true << false
+        << QStringList{"Protocol=", "Port=", "PassiveMode=", "UploadViaTemporary=", "KeyFile="};
+}
+
+// The server page's connection options reach the new record; an older configuration in the
+// file gets their defaults.
+void TestNewServerWizard::connectionOptions() {
+    QFETCH(QString, action);
+    QFETCH(QStringList, stored);
+    TempHome home;
+    {
+        ConfigTables older(ConfigRole::MainWindow);
+        older.SettingsData.Table().AddField("SaveWindowPos");
+        older.SettingsSource.Append();
+        for (const char* field : {"Name", "Host", "LoginPassword"})
+            older.ConfigData.Table().AddField(field);
+        older.ConfigSource.Append();
+        older.ConfigSource.SetString(0, "Host", "old.example.org:2121");
+        older.Save(home.cfg());
+    }
+    TfmNewServer wizard;
+    wizard.show();
+    fillAll(wizard);
+    QTest::mouseClick(button(wizard, "btPrevious"), Qt::LeftButton);
+    auto* protocol = child<QComboBox>(&wizard, "cbProtocol");
+    QCOMPARE(protocol->currentText(), QStringLiteral("FTP"));
+    QCOMPARE(protocol->count(), 4);
+    if (action == "implicit" || action == "sftp") {
+        protocol->setFocus();
+        for (int i = action == "sftp" ? 3 : 2; i > 0; --i)
+            QTest::keyClick(protocol, Qt::Key_Down);
+    }
+    if (action == "implicit") retype(edit(wizard, "edPort"), "2990");
+    if (action == "sftp") {
+        QVERIFY(QFile(home.path("id_test")).open(QIODevice::WriteOnly));
+        const QString file = home.path("id_test");
+        auto chosen = whenModal<QFileDialog>([file](QFileDialog* files) {
+            files->selectFile(file);
+            static_cast<QDialog*>(files)->accept();
+        });
+        QTest::mouseClick(button(wizard, "btKeyFile"), Qt::LeftButton);
+        QVERIFY(*chosen);
+    }
+    if (action == "options") {
+        for (const char* name : {"rcPassiveMode", "rcUploadViaTemporary"}) {
+            auto* box = child<QCheckBox>(&wizard, name);
+            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+        }
+    }
+    QTEST(edit(wizard, "edPort")->placeholderText(), "defaultPort");
+    QTEST(child<QCheckBox>(&wizard, "rcPassiveMode")->isEnabled(), "passiveUsable");
+    QTEST(edit(wizard, "edKeyFile")->isEnabled(), "keyFileUsable");
+    QTEST(button(wizard, "btKeyFile")->isEnabled(), "keyFileUsable");
+    next(wizard);
+    QTest::mouseClick(button(wizard, "btFinish"), Qt::LeftButton);
+    QCOMPARE(wizard.result(), int(QDialog::Accepted));
+
+    auto file = readBack(home.cfg());
+    const TnkDBSource& config = file->ConfigSource;
+    QCOMPARE(config.RecordCount(), 2);
+    QCOMPARE(config.GetString(0, "Host"), std::string("old.example.org:2121"));
+    QCOMPARE(config.GetString(0, "PassiveMode"), std::string("TRUE"));
+    QCOMPARE(config.GetString(0, "UploadViaTemporary"), std::string("TRUE"));
+    QCOMPARE(config.GetString(0, "Protocol"), std::string());
+    QCOMPARE(config.GetString(1, "Host"), std::string("ftp.example.net"));
+    for (QString field : stored) {
+        field.replace("<home>", home.dir.path());
+        const std::string name = field.section('=', 0, 0).toStdString();
+        QCOMPARE(QString::fromStdString(config.GetString(1, name)), field.section('=', 1));
+    }
 }
 
 void TestNewServerWizard::cancelWritesNothing() {

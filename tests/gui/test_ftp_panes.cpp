@@ -46,6 +46,7 @@ private slots:
     void localMakeRenameDeleteAndMonitor();
     void quickConnectOkRule_data();
     void quickConnectOkRule();
+    void quickConnectToAddress();
     void failedConnect();
 
 private:
@@ -254,22 +255,77 @@ void TestFtpPanes::quickConnectOkRule_data() {
     QTest::addColumn<QString>("server");
     QTest::addColumn<QString>("user");
     QTest::addColumn<bool>("ok");
+    QTest::addColumn<bool>("accepted");   // OK closes the dialog
+    QTest::addColumn<QString>("reading"); // what the line below the server says
+    QTest::addColumn<int>("protocol");
+    QTest::addColumn<int>("port");
     QTest::newRow("both, empty password") << "127.0.0.1"
-                                          << "ann" << true;
+                                          << "ann" << true << true << "FTP, port 21" << 0 << 21;
     QTest::newRow("no server") << ""
-                               << "ann" << false;
+                               << "ann" << false << false << "" << 0 << 0;
     QTest::newRow("no user") << "127.0.0.1"
-                             << "" << false;
+                             << "" << false << false << "FTP, port 21" << 0 << 0;
+    QTest::newRow("bare host and port") << "127.0.0.1:2121"
+                                        << "ann" << true << true << "FTP, port 2121" << 0 << 2121;
+    QTest::newRow("explicit TLS") << "ftpes://h"
+                                  << "ann" << true << true << "FTP over explicit TLS, port 21" << 1
+                                  << 21;
+    QTest::newRow("implicit TLS and a port")
+        << "ftps://h:4990"
+        << "ann" << true << true << "FTP over implicit TLS, port 4990" << 2 << 4990;
+    QTest::newRow("upper-case SFTP with a folder")
+        << "SFTP://h/site"
+        << "ann" << true << true << "SFTP, port 22" << 3 << 22;
+    QTest::newRow("IPv6") << "[::1]:21"
+                          << "ann" << true << true << "FTP, port 21" << 0 << 21;
+    QTest::newRow("port out of range")
+        << "h:65536"
+        << "ann" << true << false << "port 65536 is out of range 1 to 65535" << 0 << 0;
+    QTest::newRow("unknown scheme") << "http://h"
+                                    << "ann" << true << false << "unknown scheme" << 0 << 0;
+    QTest::newRow("scheme without host") << "sftp://"
+                                         << "ann" << true << false << "no host" << 0 << 0;
 }
 
 void TestFtpPanes::quickConnectOkRule() {
     QFETCH(QString, server);
     QFETCH(QString, user);
     QFETCH(bool, ok);
+    QFETCH(bool, accepted);
+    QFETCH(QString, reading);
     TfmQuickConnect dialog;
+    dialog.show();
     QTest::keyClicks(dialog.edServer, server);
     QTest::keyClicks(dialog.edUsername, user);
     QCOMPARE(dialog.btOK->isEnabled(), ok);
+    const QString shown = dialog.labServerAddress->text();
+    QVERIFY2(reading.isEmpty() ? shown.isEmpty() : shown.startsWith(reading), qPrintable(shown));
+    QTest::mouseClick(dialog.btOK, Qt::LeftButton);
+    QCOMPARE(dialog.result() == QDialog::Accepted, accepted);
+    QCOMPARE(dialog.isVisible(), !accepted);
+    if (accepted) {
+        QTEST(int(dialog.Endpoint().protocol), "protocol");
+        QTEST(int(dialog.Endpoint().port), "port");
+    }
+}
+
+// A URL with a port and a folder reaches that server and opens in that folder.
+void TestFtpPanes::quickConnectToAddress() {
+    open();
+    const QString url = QStringLiteral("FTP://127.0.0.1:%1/sub").arg(m_server->port());
+    m_prompts.dialog = [url](QDialog& d) {
+        auto* quick = qobject_cast<TfmQuickConnect*>(&d);
+        QVERIFY(quick);
+        quick->edServer->setText(url);
+        quick->edUsername->setText("anonymous");
+        quick->btOK->click();
+    };
+    child(*m_w, "siFTPQuickConnect")->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(m_w->FTPState(), ActivityState::Connected, 20000);
+    QTRY_VERIFY(!m_w->RemoteRefreshing());
+    settle();
+    QCOMPARE(child<QLabel>(*m_w, "labRemotePath")->text(), QString("/sub"));
+    QVERIFY(captions(*m_w, "lvRemoteFiles").contains("inner.txt"));
 }
 
 void TestFtpPanes::failedConnect() {

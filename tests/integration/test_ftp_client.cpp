@@ -1,11 +1,13 @@
 // Every operation of the FTP client against a real server, in active and passive mode, with
-// and without MLSD, with names that hold blanks and non-ASCII bytes.
+// and without MLSD, with names that hold blanks and non-ASCII bytes; the commands that open
+// data connections, also against a server that refuses passive mode.
 #include "support/FtpServer.h"
 
 #include "core/ftp/FtpErrors.h"
 #include "core/ftp/TSimpleFTP.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -70,6 +72,16 @@ void Setup(TSimpleFTP& ftp, const FtpServer& server, bool passive) {
     ftp.SetPassive(passive);
     ftp.SetConnectTimeout(10000);
 }
+
+// The commands the server received that set up data connections, in order.
+QStringList DataConnectionCommands(const FtpServer& server) {
+    QStringList verbs;
+    for (const QString& command : server.commands()) {
+        const QString verb = command.section(' ', 0, 0);
+        if (verb == "EPSV" || verb == "PASV" || verb == "EPRT" || verb == "PORT") verbs << verb;
+    }
+    return verbs;
+}
 } // namespace
 
 class TestFtpClient : public QObject {
@@ -88,6 +100,9 @@ private slots:
     void fileCommands();
     void dotSegments_data() { AddModes(); }
     void dotSegments();
+    void dataConnections_data();
+    void dataConnections();
+    void passiveWithoutDelay();
     void longLocalName();
     void singleNames();
     void rememberedFolder();
@@ -383,6 +398,81 @@ void TestFtpClient::dotSegments() {
     QVERIFY(ftp.Put(folder + "/up.txt", "/sub dir/deeper/../up.txt"));
     QCOMPARE(ReadBytes(s.root + "/sub dir/up.txt"), std::string("uploaded"));
     QCOMPARE(ReadBytes(s.root + "/sub dir/deeper/up.txt"), std::string("<missing>"));
+}
+
+// Passive mode asks EPSV (libcurl would go on to PASV); a server that refuses both gets the
+// same request again in active mode, and active mode for the rest of the connection. Active
+// mode never asks for passive.
+void TestFtpClient::dataConnections_data() {
+    QTest::addColumn<bool>("passive");
+    QTest::addColumn<bool>("refusesPassive");
+    QTest::addColumn<QStringList>(
+        "first"); // a listing, a download (its lookup lists too), an upload
+    QTest::addColumn<QStringList>("second"); // a listing on the next connection
+    const QStringList epsv{"EPSV"}, eprt{"EPRT"}, refused{"EPSV", "PASV", "EPRT"};
+    QTest::newRow("passive") << true << false << epsv + epsv + epsv + epsv << epsv;
+    QTest::newRow("active") << false << false << eprt + eprt + eprt + eprt << eprt;
+    QTest::newRow("passive refused") << true << true << refused + eprt + eprt + eprt << refused;
+    QTest::newRow("active, passive refused") << false << true << eprt + eprt + eprt + eprt << eprt;
+}
+
+void TestFtpClient::dataConnections() {
+    QFETCH(bool, passive);
+    QFETCH(bool, refusesPassive);
+    QFETCH(QStringList, first);
+    QFETCH(QStringList, second);
+    FtpServer server(refusesPassive ? QStringList{"--no-passive"} : QStringList());
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    const std::string root = server.root().toStdString();
+    WriteBytes(root + "/a.txt", Pattern(70000));
+    QTemporaryDir local;
+    const std::string folder = local.path().toStdString();
+    WriteBytes(folder + "/up.bin", Pattern(50000));
+    TSimpleFTP ftp;
+    Setup(ftp, server, passive);
+    QVERIFY(ftp.Connect());
+    std::vector<std::string> names;
+    ftp.OnFindItem = [&](TSimpleFTP&, const TFtpFindData& e) { names.push_back(e.FileName); };
+    QVERIFY(ftp.Refresh());
+    QCOMPARE(names, std::vector<std::string>{"a.txt"});
+    QVERIFY(ftp.Get("/a.txt", folder + "/a.txt"));
+    QCOMPARE(ReadBytes(folder + "/a.txt"), Pattern(70000));
+    QVERIFY(ftp.Put(folder + "/up.bin", "/up.bin"));
+    QCOMPARE(ReadBytes(root + "/up.bin"), Pattern(50000));
+    QCOMPARE(DataConnectionCommands(server), first);
+    QVERIFY(ftp.IsConnected());
+
+    QVERIFY(ftp.Disconnect());
+    QVERIFY(ftp.Connect());
+    names.clear();
+    QVERIFY(ftp.Refresh());
+    std::sort(names.begin(), names.end());
+    QCOMPARE(names, (std::vector<std::string>{"a.txt", "up.bin"}));
+    QCOMPARE(DataConnectionCommands(server).mid(first.size()), second);
+}
+
+// libcurl 7.88 can sit out a second of its poll before it opens a passive data connection to
+// a server that answers EPSV at once, as this one on loopback does: no listing may wait so.
+void TestFtpClient::passiveWithoutDelay() {
+    // How quickly a server answers varies from one run of it to the next: two of them.
+    QStringList slow;
+    for (int run = 0; run < 2 && slow.isEmpty(); ++run) {
+        FtpServer server;
+        QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+        TSimpleFTP ftp;
+        Setup(ftp, server, true);
+        for (int connection = 0; connection < 4 && slow.isEmpty(); ++connection) {
+            QVERIFY(ftp.Connect());
+            for (int i = 0; i < 10; ++i) {
+                QElapsedTimer timer;
+                timer.start();
+                QVERIFY(ftp.Refresh());
+                if (timer.elapsed() >= 700) slow << QString::number(timer.elapsed());
+            }
+            QVERIFY(ftp.Disconnect());
+        }
+    }
+    QVERIFY2(slow.isEmpty(), qPrintable("listings that took ms: " + slow.join(", ")));
 }
 
 // A name of 250 bytes is a valid local name; the download's temporary file must not need a

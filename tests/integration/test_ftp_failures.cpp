@@ -61,13 +61,15 @@ class TestFtpFailures : public QObject {
     Q_OBJECT
 
 private slots:
+    void silentServerTimesOut_data();
     void silentServerTimesOut();
     void abortWhileConnecting();
     void abortDuringTransfer_data();
     void abortDuringTransfer();
     void serverVanishesDuringDownload_data();
     void serverVanishesDuringDownload();
-    void stalledDownloadGivesUp();
+    void stalledTransferGivesUp_data();
+    void stalledTransferGivesUp();
     void abortFromOwnEvent_data();
     void abortFromOwnEvent();
     void abortFromEventBetweenRequests_data();
@@ -85,18 +87,27 @@ private slots:
     void unansweredQuit();
 };
 
+// A server that accepts the connection and never greets: the connect fails when the time-out
+// has passed, not before (a time-out is not rounded down to whole seconds) and not much later.
+void TestFtpFailures::silentServerTimesOut_data() {
+    QTest::addColumn<int>("timeout");
+    QTest::newRow("1 s") << 1000;
+    QTest::newRow("1.5 s") << 1500;
+    QTest::newRow("3 s") << 3000;
+}
+
 void TestFtpFailures::silentServerTimesOut() {
+    QFETCH(int, timeout);
     FtpServer server({"--silent"});
     QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
     TSimpleFTP ftp;
     ftp.HostName = server.hostName();
-    ftp.SetConnectTimeout(1500);
-    int disconnects = 0;
-    ftp.OnDisconnected = [&](TWinInetControl&) { ++disconnects; };
+    ftp.SetConnectTimeout(unsigned(timeout));
     QElapsedTimer timer;
     timer.start();
     QVERIFY(!ftp.Connect());
-    QVERIFY2(timer.elapsed() < 8000, qPrintable(QString::number(timer.elapsed())));
+    const qint64 took = timer.elapsed();
+    QVERIFY2(took >= timeout - 50 && took < timeout + 2000, qPrintable(QString::number(took)));
     QCOMPARE(ftp.State(), wisClosed);
     QVERIFY(!ftp.IsConnected());
 
@@ -227,23 +238,52 @@ void TestFtpFailures::serverVanishesDuringDownload() {
     QVERIFY(!ftp.Refresh());
 }
 
-void TestFtpFailures::stalledDownloadGivesUp() {
-    FtpServer server({"--stall-after", "100000"});
+// A server that stops sending (or reading) in the middle of a transfer and keeps the
+// connections open: the transfer fails once nothing has moved for the time-out, which ends
+// the connection; a new one works.
+void TestFtpFailures::stalledTransferGivesUp_data() {
+    QTest::addColumn<bool>("passive");
+    QTest::addColumn<bool>("upload");
+    QTest::addColumn<int>("stallAfter"); // bytes of file data before the server stops
+    QTest::addColumn<int>("timeout");
+    QTest::newRow("passive download") << true << false << 100000 << 2000;
+    QTest::newRow("active download") << false << false << 100000 << 2000;
+    QTest::newRow("download, longer time-out") << true << false << 100000 << 3000;
+    // The listing that looks the file up sends nothing at all.
+    QTest::newRow("data stops before the first byte") << true << false << 0 << 2000;
+    QTest::newRow("passive upload") << true << true << 100000 << 2000;
+    QTest::newRow("active upload") << false << true << 100000 << 2000;
+}
+
+void TestFtpFailures::stalledTransferGivesUp() {
+    QFETCH(bool, passive);
+    QFETCH(bool, upload);
+    QFETCH(int, stallAfter);
+    QFETCH(int, timeout);
+    FtpServer server({"--stall-after", QString::number(stallAfter)});
     QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
     QVERIFY(server.writeFile("page.html", Pattern(1000000)));
     QTemporaryDir local;
     const QString target = local.filePath("page.html");
-    QVERIFY(WriteLocal(target, "the page as it was"));
+    // An upload larger than what the sockets' buffers on both sides take in.
+    QVERIFY(WriteLocal(target, upload ? QByteArray(48 * 1024 * 1024, 'u') : "the page as it was"));
     TSimpleFTP ftp;
-    Setup(ftp, server, true);
-    ftp.SetConnectTimeout(2000);
+    Setup(ftp, server, passive);
+    ftp.SetConnectTimeout(unsigned(timeout));
     QVERIFY(ftp.Connect());
     QElapsedTimer timer;
     timer.start();
-    QVERIFY(!ftp.Get("/page.html", target.toStdString()));
-    QVERIFY2(timer.elapsed() < 40000, qPrintable(QString::number(timer.elapsed())));
-    QCOMPARE(ReadLocal(target), QByteArray("the page as it was"));
-    QCOMPARE(Others(local.path(), {"page.html"}), QStringList());
+    QVERIFY(upload ? !ftp.Put(target.toStdString(), "/up.bin")
+                   : !ftp.Get("/page.html", target.toStdString()));
+    const qint64 took = timer.elapsed();
+    QVERIFY2(took >= timeout - 50 && took < timeout + 2000, qPrintable(QString::number(took)));
+    QCOMPARE(ftp.State(), wisClosed);
+    if (!upload) {
+        QCOMPARE(ReadLocal(target), QByteArray("the page as it was"));
+        QCOMPARE(Others(local.path(), {"page.html"}), QStringList());
+    }
+    QVERIFY(ftp.Connect());
+    QCOMPARE(ftp.RemoteDir(), std::string("/"));
 }
 
 void TestFtpFailures::abortFromOwnEvent_data() {

@@ -1,7 +1,7 @@
 // The transfer queue and its worker against the real test FTP server: order over one
 // connection, a change of server, refused folders and names, a download cut off by a vanished
-// server and continued, a cut data connection, Pause, Stop, Delete and Retry, and the queue's
-// lock under many threads.
+// server and continued, a cut data connection, a download that replaces a file or meets a
+// folder in its place, Pause, Stop, Delete and Retry, and the queue's lock under many threads.
 #include "support/FtpServer.h"
 #include "support/LocalFiles.h"
 
@@ -136,6 +136,8 @@ private slots:
     void vanishedServerDuringDownload();
     void cutDataConnection_data();
     void cutDataConnection();
+    void downloadTakesTargetsPlace_data();
+    void downloadTakesTargetsPlace();
     void pauseStopDeleteRetry();
     void manyThreadsLoseNoJob();
 };
@@ -445,6 +447,51 @@ void TestTransferQueue::cutDataConnection() {
     const QString why = QString::fromStdString(kept[0].Reason);
     QVERIFY2(why.endsWith(reason) && why.contains(target), qPrintable(why));
     QCOMPARE(ReadLocal(target), QByteArray("the old file"));
+}
+
+void TestTransferQueue::downloadTakesTargetsPlace_data() {
+    QTest::addColumn<QString>("before"); // what stands at the target's name
+    QTest::addColumn<QString>("reason"); // empty: the download completes
+    QTest::newRow("nothing") << "nothing"
+                             << "";
+    QTest::newRow("an older file") << "file"
+                                   << "";
+    QTest::newRow("a folder") << "folder"
+                              << "Cannot create file %1: Is a directory";
+}
+
+void TestTransferQueue::downloadTakesTargetsPlace() {
+    QFETCH(QString, before);
+    QFETCH(QString, reason);
+    FtpServer server;
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    const QByteArray content = Pattern(200000);
+    QVERIFY(server.writeFile("page.html", content));
+    QTemporaryDir local;
+    const QString target = local.filePath("page.html");
+    if (before == "file") QVERIFY(WriteLocal(target, "the old page"));
+    if (before == "folder") {
+        QVERIFY(QDir(local.path()).mkdir("page.html"));
+        QVERIFY(WriteLocal(target + "/inside.txt", "inside"));
+    }
+    Rig rig;
+    rig.queue.EnqueueTransfer({Job(false, server, target, "/", "page.html")});
+    rig.Start();
+    QVERIFY(rig.WaitForLine("label Disconnected"));
+
+    // No temporary file is left beside the target, whatever the outcome.
+    QCOMPARE(QDir(local.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList({"page.html"}));
+    if (reason.isEmpty()) {
+        QCOMPARE(rig.Log().filter(QRegularExpression("^(done|failed) ")),
+                 QStringList({"done page.html"}));
+        QVERIFY(ReadLocal(target) == content);
+        return;
+    }
+    const std::vector<TransferJob> kept = rig.queue.Jobs();
+    QCOMPARE(kept.size(), size_t(1));
+    QCOMPARE(QString::fromStdString(kept[0].Reason), reason.arg(target));
+    QCOMPARE(ReadLocal(target + "/inside.txt"), QByteArray("inside"));
 }
 
 void TestTransferQueue::pauseStopDeleteRetry() {

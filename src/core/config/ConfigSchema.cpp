@@ -67,6 +67,15 @@ constexpr FieldRow kConfiguration[] = {
     {"LinksStayConnected", dtString, "", true, true},
     {"FTPDefaultFolder", dtNone, "/", true, false},
     {"FTPAutomaticLocalRefresh", dtNone, "TRUE", true, false},
+    // The connection settings came later and stand last: a file without them connects with
+    // plain FTP to the port in "Host" (else 21), passive first, and readers that do not know
+    // them keep them as they are.
+    {"Protocol", dtInteger, "0", true, true}, // an FtpProtocol: 0 FTP ... 3 SFTP
+    {"Port", dtString, "", true, true},       // empty: the port in "Host", else the default
+    {"PassiveMode", dtString, "TRUE", true, true},
+    {"TrustedFingerprint", dtString, "", true, true}, // SHA-256 of a pinned certificate or key
+    {"UploadViaTemporary", dtString, "TRUE", true, true},
+    {"KeyFile", dtString, "", true, true}, // SFTP private key; empty: password login
 };
 
 constexpr FieldRow kTranslation[] = {
@@ -120,6 +129,12 @@ TnkDBFieldCollection ConfigurationFields(ConfigRole role) {
 }
 TnkDBFieldCollection TranslationFields(ConfigRole role) {
     return collect(kTranslation, role);
+}
+
+std::string ConfigurationDefault(std::string_view field) {
+    for (const auto& row : kConfiguration)
+        if (field == row.name) return row.defaultText;
+    return {};
 }
 
 const std::string& DefaultTranslationBinData() {

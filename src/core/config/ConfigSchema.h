@@ -5,6 +5,7 @@
 #include "core/storage/TnkDBFieldCollection.h"
 
 #include <string>
+#include <string_view>
 
 namespace pw {
 
@@ -18,6 +19,10 @@ inline constexpr const char* kDefaultHost = "ftp.example.com";
 TnkDBFieldCollection SettingsFields(ConfigRole role);
 TnkDBFieldCollection ConfigurationFields(ConfigRole role);
 TnkDBFieldCollection TranslationFields(ConfigRole role);
+
+// The default text of a "Configuration" field (exact name), empty for a field not listed.
+// Readers of a file that predates a field take this in its place.
+std::string ConfigurationDefault(std::string_view field);
 
 // The default translation table (seven German letters and their entities) as a form
 // definition carries it: u32 byte count 171, then the 171-byte table stream.

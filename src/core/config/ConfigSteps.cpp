@@ -45,6 +45,11 @@ void FinishNewServer(ConfigTables& tables, const NewServerInput& input, const st
     config.SetText(record, "LoginPassword", ScramblePassword(input.Password));
     config.SetString(record, "LocalFTPDirectory", input.LocalFTPDirectory);
     config.SetString(record, "TemporaryDirectory", input.TemporaryDirectory);
+    config.SetInteger(record, "Protocol", input.Protocol);
+    config.SetString(record, "Port", input.Port);
+    config.SetString(record, "PassiveMode", input.PassiveMode ? "TRUE" : "");
+    config.SetString(record, "UploadViaTemporary", input.UploadViaTemporary ? "TRUE" : "");
+    config.SetString(record, "KeyFile", input.KeyFile);
     tables.Save(path);
 }
 

@@ -19,6 +19,12 @@ void OpenConfigurationForWizard(ConfigTables& tables, const std::string& path);
 
 struct NewServerInput {
     std::string Name, Poster, Host, LoginName, Password, LocalFTPDirectory, TemporaryDirectory;
+    // The connection settings, starting at the defaults of the "Configuration" table.
+    int Protocol = 0;      // an FtpProtocol
+    std::string Port = {}; // empty: the protocol's default
+    bool PassiveMode = true;
+    bool UploadViaTemporary = true;
+    std::string KeyFile = {};
 };
 // New-server wizard, Finish: append a configuration with the wizard's defaults, fill it
 // from the pages (the password scrambled) and save the whole file.

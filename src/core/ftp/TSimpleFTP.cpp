@@ -3,6 +3,7 @@
 #include "core/ftp/FtpErrors.h"
 #include "core/ftp/FtpListing.h"
 #include "core/ftp/FtpPaths.h"
+#include "core/local/ReplaceFile.h"
 
 #include <curl/curl.h>
 
@@ -68,7 +69,7 @@ int CreateTempBeside(const std::string& target, std::string& tempPath) {
 
 // Moves the finished download into place; with `noReplace` an existing target is kept.
 bool MoveIntoPlace(const std::string& temp, const std::string& target, bool noReplace) {
-    if (!noReplace) return ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!noReplace) return ReplaceFile(temp, target) == 0;
     if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS) return false;

@@ -66,7 +66,10 @@ public:
     void SetTransferType(TFTPTransferType type) { m_transferType = type; }
     uint32_t TransferTypeFlag() const;
     bool Passive() const { return (m_connectFlags & INTERNET_FLAG_PASSIVE) != 0; }
-    void SetPassive(bool passive); // takes effect at the next connect
+    // Passive: EPSV, then PASV; when the server refuses both, the operation runs again in active
+    // mode, and the rest of the connection stays active. Not passive: active only (EPRT, then
+    // PORT). Takes effect at the next operation.
+    void SetPassive(bool passive);
     TFTPFileSystemType FileSystemType() const { return m_fileSystemType.load(); }
     void SetFileSystemType(TFTPFileSystemType type);
     // A copy of the progress of the current (or last) transfer.

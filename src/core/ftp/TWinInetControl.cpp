@@ -20,8 +20,6 @@
 namespace pw {
 
 namespace {
-// A server that sends nothing for this long while a transfer runs has gone away.
-constexpr long kMinimumStallSeconds = 10;
 constexpr long kBufferSize = 512 * 1024;
 // How long closing a connection waits for the server's answer to QUIT.
 constexpr int kQuitReplyMilliseconds = 2000;
@@ -67,8 +65,13 @@ struct CurlCallbacks {
         return size * count;
     }
 
-    static int TransferInfo(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-        return static_cast<TWinInetControl*>(user)->m_abort.load() ? 1 : 0;
+    static int TransferInfo(void* user, curl_off_t downloadTotal, curl_off_t downloaded,
+                            curl_off_t uploadTotal, curl_off_t uploaded) {
+        auto* control = static_cast<TWinInetControl*>(user);
+        if (control->m_abort.load()) return 1;
+        const bool complete = (uploadTotal > 0 && uploaded >= uploadTotal) ||
+                              (downloadTotal > 0 && downloaded >= downloadTotal);
+        return control->Stalled(downloaded + uploaded, complete) ? 1 : 0;
     }
 
     static curl_socket_t OpenSocket(void* user, curlsocktype purpose, curl_sockaddr* address) {
@@ -96,6 +99,7 @@ struct CurlCallbacks {
 
     static int CloseSocket(void* user, curl_socket_t fd) {
         auto* control = static_cast<TWinInetControl*>(user);
+        control->m_dataFlowing = false; // the data connection has ended (or never began)
         std::lock_guard lock(control->m_socketMutex);
         auto& sockets = control->m_sockets;
         sockets.erase(std::remove(sockets.begin(), sockets.end(), fd), sockets.end());
@@ -265,6 +269,7 @@ void TWinInetControl::CloseSession() {
     if (!m_session) return;
     CURL* session = m_session;
     m_session = nullptr;
+    m_passiveRefused = false; // the next connection tries passive mode again
     // libcurl's cleanup says QUIT and waits for the answer as long as the connect time-out
     // (it took that from the last request, and nothing set now reaches it). A server that
     // never answers must not hold the caller, possibly the GUI thread, for minutes: QUIT is
@@ -310,14 +315,26 @@ void TWinInetControl::PrepareRequest(const std::string& url) {
         curl_easy_setopt(h, CURLOPT_PASSWORD, Password.get().c_str());
     }
     curl_easy_setopt(h, CURLOPT_FTP_FILEMETHOD, (long)CURLFTPMETHOD_NOCWD);
-    if (!(m_connectFlags & INTERNET_FLAG_PASSIVE)) curl_easy_setopt(h, CURLOPT_FTPPORT, "-");
 
-    const long timeoutSeconds = std::max<long>(1, long(m_connectTimeout / 1000));
+    // Passive unless asked for active, or the server refused passive on this connection. With
+    // FTPPORT unset libcurl asks EPSV, then PASV; with "-" it asks EPRT, then PORT.
+    m_requestPassive = (m_connectFlags & INTERNET_FLAG_PASSIVE) && !m_passiveRefused;
+    if (!m_requestPassive) curl_easy_setopt(h, CURLOPT_FTPPORT, "-");
+
+    // The time-out bounds every wait: the connection and the login (the connect time-out runs
+    // until the request is under way, so a server that accepts and never greets fails in it),
+    // each reply, the server's connection in active mode, and a transfer that stops (see
+    // Stalled). Options in whole seconds get the time-out rounded up: never shorter.
+    m_stallMilliseconds = m_connectTimeout;
+    const long timeoutSeconds = long((uint64_t(m_connectTimeout) + 999) / 1000);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, long(m_connectTimeout));
     curl_easy_setopt(h, CURLOPT_SERVER_RESPONSE_TIMEOUT, timeoutSeconds);
     curl_easy_setopt(h, CURLOPT_ACCEPTTIMEOUT_MS, long(m_connectTimeout));
+    // libcurl's own check covers a data connection that never sends its first byte: its speed
+    // is an average over the last seconds, so once bytes have flowed it notices a stop only
+    // seconds late, and Stalled does that part.
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, std::max(kMinimumStallSeconds, timeoutSeconds));
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, timeoutSeconds);
     curl_easy_setopt(h, CURLOPT_TCP_KEEPALIVE, 1L);
     curl_easy_setopt(h, CURLOPT_BUFFERSIZE, kBufferSize);
     curl_easy_setopt(h, CURLOPT_UPLOAD_BUFFERSIZE, kBufferSize);
@@ -347,19 +364,55 @@ void TWinInetControl::PrepareRequest(const std::string& url) {
 }
 
 int TWinInetControl::Perform(bool allowNewConnection) {
+    int code = PerformOnce(allowNewConnection);
+    // A server that refuses EPSV and PASV (libcurl then gives up on the reply to PASV, and
+    // keeps the connection) gets the request again in active mode, and active mode for the
+    // rest of the connection.
+    if (code == CURLE_FTP_WEIRD_PASV_REPLY && m_requestPassive && !m_abort.load() &&
+        ControlConnectionAlive()) {
+        m_passiveRefused = true;
+        m_requestPassive = false;
+        curl_easy_setopt(m_session, CURLOPT_FTPPORT, "-");
+        code = PerformOnce(allowNewConnection);
+    }
+    return code;
+}
+
+int TWinInetControl::PerformOnce(bool allowNewConnection) {
     if (m_abort.load()) return CURLE_ABORTED_BY_CALLBACK;
     m_replies.clear();
     m_partialReply.clear();
     m_allowNewConnection = allowNewConnection;
     m_resolvedReported = false;
     m_controlPort = SplitHostPort(HostName, DefaultPort()).Port;
+    m_dataFlowing = false;
+    m_stalled = false;
+    m_bytesSeen = 0;
     m_inPerform = true;
     const CURLcode code = curl_easy_perform(m_session);
     m_inPerform = false;
     m_allowNewConnection = false;
     // An abort asked during the request's last callback must not be lost to its success.
     if (code == CURLE_OK && m_abort.load()) return CURLE_ABORTED_BY_CALLBACK;
+    if (code == CURLE_ABORTED_BY_CALLBACK && m_stalled && !m_abort.load())
+        return CURLE_OPERATION_TIMEDOUT;
     return code;
+}
+
+bool TWinInetControl::Stalled(int64_t bytes, bool complete) {
+    const auto now = std::chrono::steady_clock::now();
+    if (bytes != m_bytesSeen) {
+        m_bytesSeen = bytes;
+        m_lastData = now;
+        m_dataFlowing = true;
+    }
+    // Once all the data has gone, the wait for the server's confirmation is libcurl's (it
+    // allows a minute: a server may take its time to store a large upload).
+    if (complete) m_dataFlowing = false;
+    if (!m_dataFlowing || now - m_lastData < std::chrono::milliseconds(m_stallMilliseconds))
+        return false;
+    m_stalled = true;
+    return true;
 }
 
 bool TWinInetControl::ControlConnectionAlive() const {
@@ -367,6 +420,15 @@ bool TWinInetControl::ControlConnectionAlive() const {
     curl_socket_t socket = CURL_SOCKET_BAD;
     if (curl_easy_getinfo(m_session, CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK) return false;
     return socket != CURL_SOCKET_BAD;
+}
+
+// When a server answers EPSV or PASV at once (on loopback or a near network), libcurl 7.88
+// reads the answer in the same step that sent the command, and then goes back to its poll
+// before it opens the data connection, with no socket to wait on yet: the poll sits out its
+// whole second. Pausing and resuming the transfer here makes libcurl run it again at once.
+void TWinInetControl::WakeAfterPassiveReply() {
+    curl_easy_pause(m_session, CURLPAUSE_RECV);
+    curl_easy_pause(m_session, CURLPAUSE_CONT);
 }
 
 void TWinInetControl::HeaderLine(const char* data, size_t size) {
@@ -385,6 +447,7 @@ void TWinInetControl::HeaderLine(const char* data, size_t size) {
     if (final) {
         Reply reply;
         reply.Code = std::stoi(line.substr(0, 3));
+        if (reply.Code == 227 || reply.Code == 229) WakeAfterPassiveReply();
         reply.Text = std::move(m_partialReply);
         m_partialReply.clear();
         m_lastResponse = reply.Text;

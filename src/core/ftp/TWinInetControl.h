@@ -6,6 +6,7 @@
 #include "core/ftp/QuickProgress.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -171,7 +172,9 @@ protected:
     // Resets the handle's options (the connection stays) and applies the common ones.
     void PrepareRequest(const std::string& url);
     CURL* Session() const { return m_session; }
-    // Runs the prepared request. New control connections are allowed only when asked.
+    // Runs the prepared request. New control connections are allowed only when asked. A
+    // request refused passive mode runs again in active mode (see PrepareRequest). A transfer
+    // whose data stops for the time-out fails with CURLE_OPERATION_TIMEDOUT.
     int Perform(bool allowNewConnection);
     bool AbortRequested() const { return m_abort.load(); }
     bool ControlConnectionAlive() const;
@@ -189,7 +192,13 @@ protected:
 
 private:
     friend struct CurlCallbacks;
+    int PerformOnce(bool allowNewConnection);
     void HeaderLine(const char* data, size_t size);
+    void WakeAfterPassiveReply();
+    // From the progress callback, with the bytes moved so far and whether they are all: true
+    // when data had begun to flow and nothing more came for the time-out (the server stopped
+    // sending, or reading, in the middle of a transfer).
+    bool Stalled(int64_t bytes, bool complete);
 
     // Set from the window's thread, read by the operation's.
     std::atomic<unsigned> m_connectRetries{3};
@@ -210,6 +219,14 @@ private:
     bool m_allowNewConnection = false;
     bool m_resolvedReported = false;
     int m_controlPort = 0;
+    bool m_requestPassive = false; // the prepared request asks for passive mode
+    bool m_passiveRefused = false; // the server refused EPSV and PASV on this connection
+    // The stall watch of the running request.
+    unsigned m_stallMilliseconds = 0;
+    int64_t m_bytesSeen = 0;
+    std::chrono::steady_clock::time_point m_lastData;
+    bool m_dataFlowing = false;
+    bool m_stalled = false;
 
     std::mutex m_socketMutex;
     std::vector<int> m_sockets;

@@ -3,6 +3,7 @@
 #include "core/ftp/FtpErrors.h"
 #include "core/ftp/FtpPaths.h"
 #include "core/ftp/TSimpleFTP.h"
+#include "core/local/ReplaceFile.h"
 
 #include <atomic>
 #include <cerrno>
@@ -225,10 +226,10 @@ bool TransferWorker::Connect(const TnkFTPRecord& record, std::string& reason) {
     Label("Connecting to " + record.ServerHost);
     m_lastPercent.clear();
     if (m_events.OnPercentLabel) m_events.OnPercentLabel("");
-    bool ok = false;
     // Each job enters its own folder, so the folder of an earlier connection is not restored:
     // it may be gone from the server, and a failed restore would fail the connect.
     if (!m_ftp.IsConnected()) m_ftp.ChangeDir("");
+    bool ok = false;
     try {
         ok = m_ftp.Connect();
     } catch (const std::exception& e) {
@@ -338,9 +339,11 @@ bool TransferWorker::Download(const TnkFTPRecord& record, const std::string& rem
             ok = false;
         }
     }
-    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
-        reason = FormatMessage("Cannot create file %s: %s", target, std::strerror(errno));
-        ok = false;
+    if (ok) {
+        if (const int error = ReplaceFile(temp, target); error != 0) {
+            reason = FormatMessage("Cannot create file %s: %s", target, std::strerror(error));
+            ok = false;
+        }
     }
     if (!ok && reason.empty()) reason = FormatMessage(FtpText::ErrorGetting, remotePath, target);
     return ok;

@@ -1,6 +1,7 @@
 // The nine pages of the configuration dialog and the bindings of their controls.
 #include "core/config/ConfigTables.h"
 #include "gui/dialogs/DialogPictures.h"
+#include "gui/dialogs/ProtocolControls.h"
 #include "gui/dialogs/TfmConfiguration.h"
 #include "gui/ui/DBCheckBox.h"
 #include "gui/ui/DBComboBox.h"
@@ -82,6 +83,39 @@ QWidget* withText(QWidget* edit, const char* before, const char* after) {
     layout->addWidget(edit, 1);
     if (after) layout->addWidget(new QLabel(QString::fromLatin1(after), row));
     return row;
+}
+
+QWidget* leftAligned(QWidget* control) {
+    auto* row = new QWidget(control->parentWidget());
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    control->setParent(row);
+    layout->addWidget(control);
+    layout->addStretch(1);
+    return row;
+}
+
+// An edit that only shows its field: the program, not the user, writes it.
+class DBReadOnlyEdit : public DBEdit {
+public:
+    using DBEdit::DBEdit;
+
+protected:
+    void ReadField() override {
+        DBEdit::ReadField();
+        setReadOnly(true);
+    }
+};
+
+// "Forget" clears the pinned certificate or host key, so that the next connection asks
+// again; there is nothing to forget while the field is empty.
+void offerForget(DBEdit* fingerprint, QPushButton* forget) {
+    forget->setAutoDefault(false);
+    QObject::connect(fingerprint, &QLineEdit::textChanged, forget,
+                     [forget](const QString& text) { forget->setEnabled(!text.isEmpty()); });
+    QObject::connect(forget, &QPushButton::clicked, fingerprint,
+                     [fingerprint] { fingerprint->SetTextAndStore(QString()); });
+    forget->setEnabled(!fingerprint->text().isEmpty());
 }
 
 QFormLayout* formOn(QWidget* page) {
@@ -268,13 +302,32 @@ QWidget* TfmConfiguration::buildServerPage() {
     auto* page = named(new QWidget, "tsServer");
     TnkDBSource& config = m_tables->ConfigSource;
     auto* form = formOn(page);
-    auto* host = boundEdit(page, "edHost", config, "Host");
-    form->addRow(label("Host", host), withText(host, "ftp://", nullptr));
+    auto* protocol = named(new DBComboBox(page), "cbProtocol");
+    form->addRow(label("Protocol", protocol), leftAligned(protocol));
+    auto* hostRow = new QWidget(page);
+    auto* hostLayout = new QHBoxLayout(hostRow);
+    hostLayout->setContentsMargins(0, 0, 0, 0);
+    auto* scheme = named(new QLabel(hostRow), "labHostScheme");
+    auto* host = boundEdit(hostRow, "edHost", config, "Host");
+    auto* port = boundEdit(hostRow, "edPort", config, "Port");
+    port->setMaximumWidth(60);
+    hostLayout->addWidget(scheme);
+    hostLayout->addWidget(host, 1);
+    hostLayout->addWidget(label("Port", port));
+    hostLayout->addWidget(port);
+    form->addRow(label("Host", host), hostRow);
     auto* login = boundEdit(page, "edLoginname", config, "LoginName");
     form->addRow(label("Loginname", login), login);
     auto* password = named(new DBPasswordEdit(page), "edPassword");
     password->SetDataSource(&config, "LoginPassword");
     form->addRow(label("Password", password), password);
+    auto* keyFile = boundEdit(page, "edKeyFile", config, "KeyFile");
+    auto* keyButton = browseButton(page, "btKeyFile");
+    form->addRow(label("Key file", keyFile), withButton(keyFile, keyButton));
+    connect(keyButton, &QPushButton::clicked, this, [this, keyFile] {
+        const QString file = ChooseKeyFile(this);
+        if (!file.isEmpty()) keyFile->SetTextAndStore(file);
+    });
     auto* timeout = boundEdit(page, "edFTPTimeout", config, "FTPTimeout");
     timeout->setMaximumWidth(60);
     auto* timeoutRow = withText(timeout, nullptr, "seconds");
@@ -284,10 +337,23 @@ QWidget* TfmConfiguration::buildServerPage() {
     linefeed->addItems({QStringLiteral("CR/LF"), QStringLiteral("CR"), QStringLiteral("LF"),
                         QStringLiteral("LF/LF")});
     linefeed->setEnabled(false);
-    auto* linefeedRow = new QHBoxLayout;
-    linefeedRow->addWidget(linefeed);
-    linefeedRow->addStretch(1);
-    form->addRow(label("Linefeedtype", linefeed), linefeedRow);
+    form->addRow(label("Linefeedtype", linefeed), leftAligned(linefeed));
+    auto* passive = boundCheck(page, "Passive mode", "rcPassiveMode", config, "PassiveMode");
+    auto* temporary = boundCheck(page, "Upload to a temporary name first", "rcUploadViaTemporary",
+                                 config, "UploadViaTemporary");
+    auto* checks = new QHBoxLayout;
+    checks->addWidget(passive);
+    checks->addWidget(temporary);
+    checks->addStretch(1);
+    form->addRow(checks);
+    auto* fingerprint = named(new DBReadOnlyEdit(page), "edTrustedFingerprint");
+    fingerprint->SetDataSource(&config, "TrustedFingerprint");
+    auto* forget = named(new QPushButton(QStringLiteral("Forget"), page), "btForgetFingerprint");
+    offerForget(fingerprint, forget);
+    form->addRow(label("Fingerprint", fingerprint), withButton(fingerprint, forget));
+
+    ProtocolControls{protocol, scheme, port, passive, keyFile, keyButton}.Follow();
+    protocol->SetDataSource(&config, "Protocol"); // after Follow() has filled the list
     return page;
 }
 

@@ -8,13 +8,17 @@
 #include "gui/dialogs/DialogLayout.h"
 #include "gui/dialogs/DialogPictures.h"
 #include "gui/dialogs/FileChoosers.h"
+#include "gui/dialogs/ProtocolControls.h"
 #include "gui/dialogs/WizardFrame.h"
 #include "gui/ui/Cp1252Text.h"
 #include "gui/ui/ErrorText.h"
 #include "gui/ui/PasswordEcho.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -147,20 +151,61 @@ QWidget* TfmNewServer::buildServerPage() {
                        "for login and the password that is required for writing data on the\n"
                        "ftp-server."),
         page));
+    // The protocol stands where the scheme is written in an address, the port after the host.
     auto* hostRow = new QWidget(page);
     auto* hostLayout = new QHBoxLayout(hostRow);
     hostLayout->setContentsMargins(0, 0, 0, 0);
-    hostLayout->addWidget(new QLabel(QStringLiteral("ftp://"), hostRow));
+    cbProtocol = new QComboBox(hostRow);
+    cbProtocol->setObjectName(QStringLiteral("cbProtocol"));
     edHost = namedEdit(hostRow, "edHost");
+    edPort = namedEdit(hostRow, "edPort");
+    edPort->setMaximumWidth(60);
+    hostLayout->addWidget(cbProtocol);
     hostLayout->addWidget(edHost, 1);
+    hostLayout->addWidget(new QLabel(QStringLiteral("Port"), hostRow));
+    hostLayout->addWidget(edPort);
     addField(layout, "FTP-Server", hostRow);
     edLoginname = namedEdit(page, "edLoginname");
     addField(layout, "Loginname", edLoginname);
     edPassword = namedEdit(page, "edPassword");
     ShowPasswordAsStars(edPassword);
     addField(layout, "Password", edPassword);
+    layout->addWidget(buildConnectionOptions(page));
     layout->addStretch(1);
     return page;
+}
+
+// The key file and the two transfer options, caption beside control, so that the page
+// keeps close to its size.
+QWidget* TfmNewServer::buildConnectionOptions(QWidget* page) {
+    auto* options = new QWidget(page);
+    auto* grid = new QGridLayout(options);
+    grid->setContentsMargins(0, 6, 0, 0);
+    edKeyFile = namedEdit(options, "edKeyFile");
+    btKeyFile = WizardFrame::Button(options, "btKeyFile", "");
+    grid->addWidget(new QLabel(QStringLiteral("Key file"), options), 0, 0);
+    grid->addWidget(withBrowse(edKeyFile, btKeyFile), 0, 1);
+    rcPassiveMode = new QCheckBox(QStringLiteral("Passive mode"), options);
+    rcPassiveMode->setObjectName(QStringLiteral("rcPassiveMode"));
+    rcUploadViaTemporary =
+        new QCheckBox(QStringLiteral("Upload to a temporary name first"), options);
+    rcUploadViaTemporary->setObjectName(QStringLiteral("rcUploadViaTemporary"));
+    const NewServerInput defaults;
+    rcPassiveMode->setChecked(defaults.PassiveMode);
+    rcUploadViaTemporary->setChecked(defaults.UploadViaTemporary);
+    auto* checks = new QHBoxLayout;
+    checks->addWidget(rcPassiveMode);
+    checks->addWidget(rcUploadViaTemporary);
+    checks->addStretch(1);
+    grid->addLayout(checks, 1, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
+    connect(btKeyFile, &QPushButton::clicked, this, [this] {
+        const QString file = ChooseKeyFile(this);
+        if (!file.isEmpty()) edKeyFile->setText(file);
+    });
+    ProtocolControls{cbProtocol, nullptr, edPort, rcPassiveMode, edKeyFile, btKeyFile}.Follow();
+    cbProtocol->setCurrentIndex(defaults.Protocol);
+    return options;
 }
 
 QWidget* TfmNewServer::buildDiskPage() {
@@ -225,6 +270,11 @@ void TfmNewServer::finish() {
     input.Password = ToCp1252(edPassword->text());
     input.LocalFTPDirectory = ToCp1252(edFTPDirectory->text());
     input.TemporaryDirectory = ToCp1252(edTempDirectory->text());
+    input.Protocol = cbProtocol->currentIndex();
+    input.Port = ToCp1252(edPort->text());
+    input.PassiveMode = rcPassiveMode->isChecked();
+    input.UploadViaTemporary = rcUploadViaTemporary->isChecked();
+    input.KeyFile = ToCp1252(edKeyFile->text());
     TnkDBSource& config = m_tables->ConfigSource;
     const int before = config.RecordCount();
     try {

@@ -9,6 +9,8 @@
 namespace pw {
 class ConfigTables;
 }
+class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QStackedWidget;
@@ -36,6 +38,7 @@ private:
     QWidget* buildStartPage();
     QWidget* buildNamePage();
     QWidget* buildServerPage();
+    QWidget* buildConnectionOptions(QWidget* page);
     QWidget* buildDiskPage();
     void goToPage(int index);
     void updateButtons();
@@ -52,4 +55,9 @@ private:
               *edTempDirectory = nullptr;
     QPushButton *btPrevious = nullptr, *btNext = nullptr, *btCancel = nullptr, *btFinish = nullptr,
                 *btBrowseFTP = nullptr, *btBrowseTemp = nullptr;
+    // The connection settings on the server page, copied into the new record on Finish.
+    QComboBox* cbProtocol = nullptr;
+    QLineEdit *edPort = nullptr, *edKeyFile = nullptr;
+    QCheckBox *rcPassiveMode = nullptr, *rcUploadViaTemporary = nullptr;
+    QPushButton* btKeyFile = nullptr;
 };

@@ -4,8 +4,8 @@
 #include "core/config/Password.h"
 #include "core/ftp/RemoteRows.h"
 #include "core/ftp/TSimpleFTP.h"
-#include "core/transfer/TransferJob.h"
 #include "core/storage/TnkDBSource.h"
+#include "core/transfer/TransferJob.h"
 #include "gui/app/CommandTable.h"
 #include "gui/dialogs/PasswordDialog.h"
 #include "gui/dialogs/TfmCreateFolder.h"
@@ -148,10 +148,11 @@ void RemotePane::QuickConnect() {
     m_services.Prompts.RunDialog(dialog);
     if (dialog.result() != QDialog::Accepted) return;
     TSimpleFTP& ftp = m_session.Ftp();
-    ftp.HostName = ToCp1252(dialog.edServer->text());
-    ftp.UserName = ToCp1252(dialog.edUsername->text());
-    ftp.Password = ToCp1252(dialog.edPassword->text());
-    ftp.SetRemoteDir("/");
+    m_quickEndpoint = dialog.Endpoint();
+    ftp.HostName = dialog.Address().HostPort();
+    ftp.UserName = dialog.UserName();
+    ftp.Password = dialog.Password();
+    ftp.SetRemoteDir(dialog.Address().path);
     emit ChooserVisibilityChanged(false);
     startConnect();
 }

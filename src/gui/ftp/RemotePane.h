@@ -4,6 +4,8 @@
 // folders and up, making, renaming and deleting entries there. Every server call runs on a
 // worker of the session (thFTPConnect, thFTPRefresh); what it changes in the pane is handed
 // to the GUI thread in order, so the window never waits for the server.
+#include "core/ftp/ServerEndpoint.h"
+
 #include <QObject>
 #include <QString>
 
@@ -13,7 +15,7 @@
 namespace pw {
 class TSimpleFTP;
 struct TnkFTPRecord;
-}
+} // namespace pw
 class CommandTable;
 class FilePane;
 class FtpSession;
@@ -45,7 +47,11 @@ public:
     // Connects with configuration `record`: its host, login, password (asked for when it
     // holds none) and default folder.
     void Connect(int record);
+    // Connects to the server typed into the quick-connect dialog, starting in the folder of
+    // its address.
     void QuickConnect();
+    // The protocol, host and port of the last quick connect.
+    const pw::ServerEndpoint& QuickEndpoint() const { return m_quickEndpoint; }
     // Ends the connection without waiting for the server, and empties the pane.
     void Disconnect();
     void Refresh();
@@ -82,4 +88,5 @@ private:
     std::string m_wirePath = "/";                // the folder shown, as the server names it
     std::function<void(pw::TSimpleFTP&)> m_work; // the refresh worker's task before listing
     bool m_busyState = false; // the refresh worker runs the Refresh command (FTPState Busy)
+    pw::ServerEndpoint m_quickEndpoint;
 };

@@ -1,6 +1,7 @@
 #include "gui/ftp/TfmQuickConnect.h"
 
 #include "gui/dialogs/DialogLayout.h"
+#include "gui/ui/Cp1252Text.h"
 #include "gui/ui/PasswordEcho.h"
 
 #include <QFormLayout>
@@ -9,6 +10,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+using namespace pw;
 
 TfmQuickConnect::TfmQuickConnect(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
@@ -20,14 +23,15 @@ TfmQuickConnect::TfmQuickConnect(QWidget* parent)
         return e;
     };
     edServer = edit("edServer");
+    edServer->setPlaceholderText("host, host:port or ftp://, ftpes://, ftps://, sftp://host");
     edUsername = edit("edUsername");
     edPassword = edit("edPassword");
     ShowPasswordAsStars(edPassword);
-    auto* server = new QHBoxLayout;
-    server->addWidget(new QLabel("ftp://", this));
-    server->addWidget(edServer, 1);
+    labServerAddress = new QLabel(this);
+    labServerAddress->setObjectName("labServerAddress");
     auto* fields = new QFormLayout;
-    fields->addRow("Server", server);
+    fields->addRow("Server", edServer);
+    fields->addRow(QString(), labServerAddress);
     fields->addRow("Username", edUsername);
     fields->addRow("Password", edPassword);
 
@@ -52,11 +56,51 @@ TfmQuickConnect::TfmQuickConnect(QWidget* parent)
     layout->addWidget(DialogLayout::HorizontalRule(this));
     layout->addLayout(buttons);
 
-    const auto update = [this] {
-        btOK->setEnabled(!edServer->text().isEmpty() && !edUsername->text().isEmpty());
-    };
-    connect(edServer, &QLineEdit::textChanged, this, update);
-    connect(edUsername, &QLineEdit::textChanged, this, update);
+    connect(edServer, &QLineEdit::textChanged, this, &TfmQuickConnect::update);
+    connect(edUsername, &QLineEdit::textChanged, this, &TfmQuickConnect::update);
     connect(btOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TfmQuickConnect::update() {
+    m_address = ServerAddress();
+    m_addressValid = false;
+    QString reading;
+    if (!edServer->text().isEmpty()) {
+        try {
+            m_address = ParseServerAddress(ToCp1252(edServer->text()));
+            m_addressValid = true;
+            reading = QStringLiteral("%1, port %2")
+                          .arg(QString::fromLatin1(ProtocolCaption(m_address.protocol)))
+                          .arg(m_address.EffectivePort());
+        } catch (const EServerAddress& e) {
+            reading = FromCp1252(e.what());
+        }
+    }
+    labServerAddress->setText(reading);
+    btOK->setEnabled(!edServer->text().isEmpty() && !edUsername->text().isEmpty());
+}
+
+void TfmQuickConnect::accept() {
+    if (!m_addressValid) {
+        edServer->setFocus();
+        return;
+    }
+    QDialog::accept();
+}
+
+ServerEndpoint TfmQuickConnect::Endpoint() const {
+    ServerEndpoint endpoint;
+    endpoint.protocol = m_address.protocol;
+    endpoint.host = m_address.host;
+    endpoint.port = m_address.EffectivePort();
+    return endpoint;
+}
+
+std::string TfmQuickConnect::UserName() const {
+    return edUsername->text().isEmpty() ? m_address.user : ToCp1252(edUsername->text());
+}
+
+std::string TfmQuickConnect::Password() const {
+    return edPassword->text().isEmpty() ? m_address.password : ToCp1252(edPassword->text());
 }
