@@ -70,7 +70,7 @@ struct Rig {
     }
     bool run(bool posting) {
         TSimpleFTP ftp;
-        ftp.SetPassive(false);
+        selection.Passive = false;
         NewsJob job{
             ftp,      tables.ConfigSource, 0, tables.TranslationSource, news.source, page, lines,
             selection};

@@ -20,7 +20,7 @@
 using namespace pw;
 
 namespace {
-constexpr const char* kCommonUsage = " [--config N] [--passive] [--verbose]";
+constexpr const char* kCommonUsage = " [--config N] [--passive|--active] [--verbose]";
 constexpr const char* kPasswordVariable = "PAGEWRIGHT_PASSWORD";
 
 void printLine(const std::string& text) {
@@ -40,7 +40,8 @@ public:
         m_record = chooseRecord(cfgPath, opts);
         m_selection = SelectNewsConfiguration(m_tables.ConfigSource, m_record, ProgramFolder());
         m_ftp.SetConnectRetries(3);
-        m_ftp.SetPassive(opts.flag("--passive"));
+        if (opts.flag("--passive") || opts.flag("--active"))
+            m_selection.Passive = opts.flag("--passive");
         m_ftp.SilentExceptions = true;
         m_ftp.FailIfExistsOnGet = false;
         m_events.StatusText = [this](const std::string& text) {
@@ -222,7 +223,7 @@ int post(const Options& opts) {
 } // namespace
 
 int RunNewsFlowCommand(const std::string& command, const Args& args) {
-    const std::vector<std::string> flags{"--passive", "--verbose"};
+    const std::vector<std::string> flags{"--passive", "--active", "--verbose"};
     if (command == "fetch") return fetch(Options(args, {"--config"}, flags));
     if (command == "add")
         return add(Options(args, {"--config", "--text", "--header", "--footer"}, flags));

@@ -110,20 +110,28 @@ void TestNewsFlows::retrievalFailures_data() {
     QTest::addColumn<QByteArray>("page"); // empty: no file
     QTest::addColumn<bool>("reachable");
     QTest::addColumn<QString>("status");
-    QTest::newRow("no server") << kPage << false << "Error: Cannot connect";
-    QTest::newRow("no file") << QByteArray() << true << "Error: File not found";
-    QTest::newRow("no section") << QByteArray("<html/>") << true << "Error: Analysing unsuccessful";
+    QTest::addColumn<QString>("port"); // the configuration's "Port"
+    QTest::newRow("no server") << kPage << false << "Error: Cannot connect" << "";
+    QTest::newRow("no file") << QByteArray() << true << "Error: File not found" << "";
+    QTest::newRow("no section") << QByteArray("<html/>") << true << "Error: Analysing unsuccessful"
+                                << "";
+    // Refused before anything is sent, rather than tried on some other port.
+    QTest::newRow("port out of range")
+        << kPage << true
+        << "Error: port \"65536\" in the configuration is not a number from 1 to 65535"
+        << "65536";
 }
 
 void TestNewsFlows::retrievalFailures() {
     QFETCH(QByteArray, page);
     QFETCH(bool, reachable);
     QFETCH(QString, status);
+    QFETCH(QString, port);
     FtpServer server;
     QVERIFY(server.isRunning());
     if (!page.isEmpty()) QVERIFY(server.writeFile("index.html", page));
     QTemporaryDir folder;
-    Rig rig(server, folder.path(), {});
+    Rig rig(server, folder.path(), {{"Port", port.toStdString()}});
     if (!reachable) server.kill();
     NewsJob job = rig.job();
     QVERIFY(!RunNewsRetrieval(job, rig.events));
@@ -131,6 +139,7 @@ void TestNewsFlows::retrievalFailures() {
     QVERIFY(rig.seen.contains("state 2"));
     QCOMPARE(rig.news.RecordCount(), 0);
     QVERIFY(!rig.ftp.IsConnected());
+    if (!port.isEmpty()) QCOMPARE(server.commands(), QStringList());
 }
 
 void TestNewsFlows::retrieveThenPost_data() {

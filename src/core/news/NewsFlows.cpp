@@ -1,6 +1,7 @@
 #include "core/news/NewsFlows.h"
 
 #include "core/config/Password.h"
+#include "core/ftp/EndpointSetup.h"
 #include "core/ftp/TSimpleFTP.h"
 #include "core/news/NewsPage.h"
 #include "core/news/PageLines.h"
@@ -40,8 +41,26 @@ std::string field(const NewsJob& job, const char* name) {
     return job.Config.GetString(job.ConfigRecord, name);
 }
 
-void login(NewsJob& job, const NewsFlowEvents& events) {
-    job.Ftp.HostName = field(job, "Host");
+// A failure: the text, the failure sign, the gauge back to 0 and the state.
+void fail(const NewsFlowEvents& events, const std::string& text, ActivityState state) {
+    events.StateChanged(state);
+    events.OverallGauge(0);
+    events.StatusText(text);
+    events.Signs(false, true);
+    events.TransferGauge(false, 0);
+}
+
+// Sets up the connection; false (the failure reported) when the configuration names a port
+// or protocol that cannot be used.
+bool login(NewsJob& job, const NewsFlowEvents& events, ActivityState failedState) {
+    try {
+        ServerEndpoint endpoint = ReadServerEndpoint(job.Config, job.ConfigRecord);
+        if (job.Selection.Passive) endpoint.passive = *job.Selection.Passive;
+        ApplyServerEndpoint(job.Ftp, endpoint);
+    } catch (const EServerAddress& e) {
+        fail(events, std::string("Error: ") + e.what(), failedState);
+        return false;
+    }
     job.Ftp.UserName = field(job, "LoginName");
     job.Ftp.Password = job.Selection.NewsPassword.empty() && events.AskPassword
                            ? events.AskPassword()
@@ -53,15 +72,7 @@ void login(NewsJob& job, const NewsFlowEvents& events) {
                                 : static_cast<int>(info.BytesDone * 100 / info.BytesTotal);
         events.TransferGauge(true, percent);
     };
-}
-
-// A failure: the text, the failure sign, the gauge back to 0 and the state.
-void fail(const NewsFlowEvents& events, const std::string& text, ActivityState state) {
-    events.StateChanged(state);
-    events.OverallGauge(0);
-    events.StatusText(text);
-    events.Signs(false, true);
-    events.TransferGauge(false, 0);
+    return true;
 }
 
 // Changes into the page's folder and returns the path to transfer. A relative page path is
@@ -108,7 +119,7 @@ NewsSelection SelectNewsConfiguration(const TnkDBSource& config, int record,
 bool RunNewsRetrieval(NewsJob& job, const NewsFlowEvents& events) {
     events.StatusText("Connecting...");
     events.Signs(false, false);
-    login(job, events);
+    if (!login(job, events, ActivityState::Idle)) return false;
     events.OverallGauge(25);
     if (!job.Ftp.Connect()) {
         job.Ftp.Abort();
@@ -161,7 +172,7 @@ bool RunNewsPosting(NewsJob& job, const NewsFlowEvents& events) {
     events.OverallGauge(0);
     events.StatusText("Connecting...");
     events.Signs(false, false);
-    login(job, events);
+    if (!login(job, events, ActivityState::Connected)) return false;
     const std::string page =
         BuildNewsPage(job.News, job.Page, ReadNewsPageOptions(job.Config, job.ConfigRecord),
                       ReadTranslationRows(job.Translation));

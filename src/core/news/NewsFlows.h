@@ -8,6 +8,7 @@
 #include "core/news/NewsPageOptions.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ struct NewsSelection {
     std::string DirFile;      // the second working file ("…/ftpdir.tmp"), never written here
     std::string NewsPassword; // the stored password, unscrambled; empty: ask at every connect
     int ConnectTimeoutMs = 60000;
+    // Passive or active data connections whatever the configuration says; none: as it says.
+    std::optional<bool> Passive;
 };
 // `programDir`: the folder used when the configuration names no temporary folder.
 NewsSelection SelectNewsConfiguration(const TnkDBSource& config, int record,

@@ -5,9 +5,9 @@
 #include "core/ftp/TSimpleFTP.h"
 #include "core/local/ReplaceFile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cmath>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -51,13 +51,16 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
          at = text.find(from, at + to.size()))
         text.replace(at, from.size(), to);
 }
+
+// Rounded down, so that a file shows 100% only when it is complete.
+int64_t Percent(int64_t done, int64_t total) {
+    return done != 0 && total != 0 ? int64_t(static_cast<__int128>(done) * 100 / total) : 0;
+}
 } // namespace
 
 std::string TransferPercentText(int64_t done, int64_t total) {
-    int64_t percent = 0;
-    if (done != 0 && total != 0) percent = int64_t(static_cast<__int128>(done) * 100 / total);
-    return std::to_string(done) + " / " + std::to_string(total) + " - " + std::to_string(percent) +
-           "%";
+    return std::to_string(done) + " / " + std::to_string(total) + " - " +
+           std::to_string(Percent(done, total)) + "%";
 }
 
 TransferWorker::TransferWorker(TransferQueue& queue, TSimpleFTP& ftpTransfer, TransferEvents events,
@@ -101,7 +104,8 @@ void TransferWorker::Progress(int64_t done, int64_t total) {
         m_lastPercent = text;
         if (m_events.OnPercentLabel) m_events.OnPercentLabel(m_lastPercent);
     }
-    const int position = total >= 1 ? int(std::nearbyint(double(done) / double(total) * 100.0)) : 0;
+    // The bar shows the percentage of the text beside it.
+    const int position = total >= 1 ? int(std::clamp<int64_t>(Percent(done, total), 0, 100)) : 0;
     if (position != m_lastPosition) {
         m_lastPosition = position;
         if (m_events.OnProgress) m_events.OnProgress(position);

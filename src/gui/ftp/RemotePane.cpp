@@ -2,6 +2,7 @@
 
 #include "core/app/DropTarget.h"
 #include "core/config/Password.h"
+#include "core/ftp/EndpointSetup.h"
 #include "core/ftp/RemoteRows.h"
 #include "core/ftp/TSimpleFTP.h"
 #include "core/storage/TnkDBSource.h"
@@ -128,7 +129,7 @@ void RemotePane::Connect(int record) {
     const TnkDBSource& config = m_services.Config;
     if (record < 0 || record >= config.RecordCount()) return;
     TSimpleFTP& ftp = m_session.Ftp();
-    ftp.HostName = config.GetString(record, "Host");
+    ApplyServerEndpoint(ftp, ReadServerEndpoint(config, record));
     ftp.UserName = config.GetString(record, "LoginName");
     std::string password = ScramblePassword(config.GetString(record, "LoginPassword"));
     if (password.empty()) {
@@ -149,7 +150,7 @@ void RemotePane::QuickConnect() {
     if (dialog.result() != QDialog::Accepted) return;
     TSimpleFTP& ftp = m_session.Ftp();
     m_quickEndpoint = dialog.Endpoint();
-    ftp.HostName = dialog.Address().HostPort();
+    ApplyServerEndpoint(ftp, m_quickEndpoint);
     ftp.UserName = dialog.UserName();
     ftp.Password = dialog.Password();
     ftp.SetRemoteDir(dialog.Address().path);
