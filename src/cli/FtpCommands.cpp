@@ -4,6 +4,7 @@
 #include "cli/FtpConnectOptions.h"
 #include "cli/FtpUrl.h"
 
+#include "core/ftp/CertificateTrust.h"
 #include "core/ftp/FtpPaths.h"
 #include "core/ftp/RemoteRows.h"
 #include "core/ftp/TSimpleFTP.h"
@@ -17,7 +18,7 @@ using namespace pw;
 namespace {
 constexpr const char* kUsage =
     "ftp ls URL | get URL LOCAL | put LOCAL URL | mkdir URL | rmdir URL | rm URL | pwd URL | "
-    "rename URL NEWNAME [--passive|--active] [--timeout SECONDS]";
+    "rename URL NEWNAME [--passive|--active] [--timeout SECONDS] [--accept-fingerprint SHA256]";
 
 // Server names are bytes: UTF-8 stays as it is, anything else is read as Windows-1252.
 std::string NameToUtf8(const std::string& name) {
@@ -35,17 +36,27 @@ struct Session {
 
     Session(const std::string& urlText, const Options& options) : url(ParseFtpUrl(urlText)) {
         ftp.SilentExceptions = false;
+        ftp.SetProtocol(url.protocol);
+        ftp.Port = int(url.port);
         ftp.HostName = url.hostPort;
         ftp.UserName = LoginUser(url);
         ftp.Password = url.user.empty() ? "anonymous@" : url.password;
         ApplyFtpConnectOptions(ReadFtpConnectOptions(options), ftp);
-        ftp.Connect();
+        try {
+            ftp.Connect();
+        } catch (const ECertificateUntrusted& e) {
+            // A line a script can read the fingerprint from, to pass it back.
+            std::fprintf(stderr, "certificate: fingerprint %s subject %s\n",
+                         e.Certificate().Fingerprint.c_str(), e.Certificate().Subject.c_str());
+            throw;
+        }
     }
 };
 } // namespace
 
 int RunFtpCommand(const Args& args) {
-    const Options options(args, {"--timeout"}, {"--passive", "--active", "--rows"});
+    const Options options(args, {"--timeout", "--accept-fingerprint"},
+                          {"--passive", "--active", "--rows"});
     const auto& pos = options.positional();
     if (pos.empty()) throw CliError(std::string("usage: pagewright-cli ") + kUsage);
     const std::string& command = pos[0];

@@ -1,5 +1,6 @@
 #include "cli/FtpConnectOptions.h"
 
+#include "core/ftp/CertificateTrust.h"
 #include "core/ftp/TSimpleFTP.h"
 
 FtpConnectOptions ReadFtpConnectOptions(const Options& options) {
@@ -19,10 +20,16 @@ FtpConnectOptions ReadFtpConnectOptions(const Options& options) {
         if (seconds > 4000000) throw CliError("--timeout is too large");
         out.timeoutMs = unsigned(seconds * 1000);
     }
+    if (auto fingerprint = options.value("--accept-fingerprint")) {
+        out.acceptFingerprint = pw::NormalizeFingerprint(*fingerprint);
+        if (out.acceptFingerprint.empty())
+            throw CliError("--accept-fingerprint needs a SHA-256 fingerprint (AB:CD:...)");
+    }
     return out;
 }
 
 void ApplyFtpConnectOptions(const FtpConnectOptions& options, pw::TSimpleFTP& ftp) {
     ftp.SetPassive(options.passive);
     if (options.timeoutMs) ftp.SetConnectTimeout(*options.timeoutMs);
+    ftp.SetTrustedFingerprint(options.acceptFingerprint);
 }

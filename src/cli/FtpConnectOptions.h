@@ -1,9 +1,11 @@
 #pragma once
 // What every ftp command of pagewright-cli takes for its connection: the mode
-// (--passive, the default, or --active) and --timeout SECONDS.
+// (--passive, the default, or --active), --timeout SECONDS and --accept-fingerprint SHA256
+// (the certificate fingerprint to trust for this run, for FTP over TLS).
 #include "cli/CliSupport.h"
 
 #include <optional>
+#include <string>
 
 namespace pw {
 class TSimpleFTP;
@@ -12,8 +14,10 @@ class TSimpleFTP;
 struct FtpConnectOptions {
     bool passive = true;
     std::optional<unsigned> timeoutMs;
+    std::string acceptFingerprint; // empty: the system's certificate store decides
 };
 
-// Throws CliError for a mode given twice or a time-out that is not a number of seconds.
+// Throws CliError for a mode given twice, a time-out that is not a number of seconds or a
+// fingerprint that is not hexadecimal digit pairs.
 FtpConnectOptions ReadFtpConnectOptions(const Options& options);
 void ApplyFtpConnectOptions(const FtpConnectOptions& options, pw::TSimpleFTP& ftp);

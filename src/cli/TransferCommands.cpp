@@ -96,6 +96,10 @@ Plan ParsePlan(const Args& args) {
     plan.connect = ReadFtpConnectOptions(options);
     if (plan.resume && !plan.journal) throw CliError("--resume needs --journal PATH");
     plan.url = ParseFtpUrl(pos[1]);
+    // The queue's worker speaks plain FTP only: a TLS or SFTP address must not send the
+    // password in clear instead.
+    if (plan.url.protocol != FtpProtocol::Ftp)
+        throw CliError("put-many and get-many take ftp:// addresses only in this version");
     plan.user = LoginUser(plan.url);
     plan.items.assign(pos.begin() + 2, pos.end());
     const auto to = options.value("--to");

@@ -1,6 +1,7 @@
 // pagewright-cli's ftp commands against a real server: output, exit status and messages.
 #include "support/CliRunner.h"
 #include "support/FtpServer.h"
+#include "support/TlsFtpServer.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -37,6 +38,8 @@ private slots:
     void commands();
     void failures();
     void silentServer();
+    void tlsFingerprint_data();
+    void tlsFingerprint();
 };
 
 void TestFtpCli::listing_data() {
@@ -159,7 +162,7 @@ void TestFtpCli::failures() {
         {{"--passive"},
          "usage: pagewright-cli ftp ls URL | get URL LOCAL | put LOCAL URL | mkdir URL | "
          "rmdir URL | rm URL | pwd URL | rename URL NEWNAME [--passive|--active] "
-         "[--timeout SECONDS]"},
+         "[--timeout SECONDS] [--accept-fingerprint SHA256]"},
     };
     for (const Case& c : cases) {
         const Result r = RunFtp(c.args);
@@ -185,6 +188,47 @@ void TestFtpCli::silentServer() {
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(QString::fromUtf8(r.err),
              QStringLiteral("Connection to 127.0.0.1:%1 timed out\n").arg(server.port()));
+}
+
+// First contact prints the certificate's fingerprint and fails; passing that fingerprint back
+// with --accept-fingerprint lists the folder.
+void TestFtpCli::tlsFingerprint_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("scheme");
+    QTest::newRow("explicit") << int(TlsFtpServer::Mode::Explicit) << "ftpes";
+    QTest::newRow("implicit") << int(TlsFtpServer::Mode::Implicit) << "ftps";
+}
+
+void TestFtpCli::tlsFingerprint() {
+    if (!TlsFtpServer::available()) QSKIP("vsftpd is not installed");
+    QFETCH(int, mode);
+    QFETCH(QString, scheme);
+    TlsFtpServer server{TlsFtpServer::Mode(mode)};
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    QVERIFY(server.writeFile("listed.txt", "abc"));
+    const QString url =
+        QStringLiteral("%1://127.0.0.1:%2%3/").arg(scheme).arg(server.port()).arg(server.root());
+
+    const Result first = RunFtp({"ls", url});
+    QCOMPARE(first.exitCode, 1);
+    const auto match = QRegularExpression(R"(^certificate: fingerprint (\S+) subject (.*)$)",
+                                          QRegularExpression::MultilineOption)
+                           .match(QString::fromUtf8(first.err));
+    QVERIFY2(match.hasMatch(), first.err.constData());
+    QCOMPARE(match.captured(1), server.fingerprint());
+    QCOMPARE(match.captured(2), QStringLiteral("CN=pagewright-test"));
+    QVERIFY(first.out.isEmpty());
+    for (const QString& command : server.commands())
+        QVERIFY2(!command.startsWith(QLatin1String("USER")), qPrintable(command));
+
+    const Result pinned = RunFtp({"ls", url, "--accept-fingerprint", match.captured(1)});
+    QCOMPARE(pinned.exitCode, 0);
+    QVERIFY2(pinned.out.contains("\"name\": \"listed.txt\""), pinned.out.constData());
+
+    const Result wrong = RunFtp({"ls", url, "--accept-fingerprint", "AB:CD"});
+    QCOMPARE(wrong.exitCode, 1);
+    QVERIFY2(wrong.err.contains("AB:CD") && wrong.err.contains(server.fingerprint().toUtf8()),
+             wrong.err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestFtpCli)

@@ -23,6 +23,9 @@
 namespace pw {
 
 namespace {
+// OpenConnection's code for a server that refused AUTH TLS (or PROT P) under explicit TLS.
+constexpr unsigned kTlsRefused = 1;
+
 // A listing larger than this is taken for a hostile or broken server.
 constexpr size_t kMaxListingBytes = 256u * 1024 * 1024;
 
@@ -213,6 +216,13 @@ bool TSimpleFTP::Connect() {
         Password = std::move(password);
     }
     OperationScope scope(*this);
+    if (!m_connected && Protocol() == FtpProtocol::Sftp) {
+        // Never quietly plain FTP instead.
+        CloseSession();
+        SetState(wisClosed);
+        if (!SilentExceptions) throw EWinInetError("SFTP is not available in this version");
+        return false;
+    }
     bool result = TWinInetControl::Connect();
     if (!m_connected) {
         unsigned errorCode = ERROR_INTERNET_INTERNAL_ERROR; // no session could be made
@@ -235,7 +245,16 @@ bool TSimpleFTP::Connect() {
             if (OnConnected) OnConnected(*this);
         } else {
             CloseSession();
-            RaiseConnectError(errorCode);
+            if (CertificateRefused()) {
+                RaiseCertificateError();
+            } else if (errorCode == kTlsRefused) {
+                SetState(wisClosed);
+                if (!SilentExceptions)
+                    throw EWinInetError(FormatMessage(
+                        "%s does not offer FTP over TLS: the login was not sent", HostName));
+            } else {
+                RaiseConnectError(errorCode);
+            }
             result = false;
         }
     }
@@ -305,6 +324,9 @@ bool TSimpleFTP::OpenConnection(unsigned& errorCode) {
         break;
     case CURLE_ABORTED_BY_CALLBACK:
         errorCode = ERROR_INTERNET_OPERATION_CANCELLED;
+        break;
+    case CURLE_USE_SSL_FAILED:
+        errorCode = kTlsRefused;
         break;
     default:
         errorCode = ERROR_INTERNET_INTERNAL_ERROR + 1000; // no specific message

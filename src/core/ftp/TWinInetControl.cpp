@@ -97,6 +97,12 @@ struct CurlCallbacks {
         return fd;
     }
 
+    static CURLcode SslContext(CURL*, void* sslCtx, void* user) {
+        auto* control = static_cast<TWinInetControl*>(user);
+        InstallTlsTrustCheck(sslCtx, &control->m_trust);
+        return CURLE_OK;
+    }
+
     static int CloseSocket(void* user, curl_socket_t fd) {
         auto* control = static_cast<TWinInetControl*>(user);
         control->m_dataFlowing = false; // the data connection has ended (or never began)
@@ -166,8 +172,44 @@ bool TWinInetControl::SetState(TWinInetState newState) {
     return true;
 }
 
+void TWinInetControl::SetProtocol(FtpProtocol protocol) {
+    const FtpProtocol old = m_protocol.exchange(protocol);
+    const int port = Port;
+    if (port <= 0 || port >= 65536 || unsigned(port) == pw::DefaultPort(old))
+        Port = int(pw::DefaultPort(protocol));
+}
+
+void TWinInetControl::SetTrustedFingerprint(std::string fingerprint) {
+    const std::string normalized = NormalizeFingerprint(fingerprint);
+    // Text that is no fingerprint pins one that no certificate has, rather than none.
+    m_trustedFingerprint = normalized.empty() && !fingerprint.empty() ? fingerprint : normalized;
+}
+
+TlsCertificate TWinInetControl::PeerCertificate() const {
+    std::lock_guard lock(m_certificateMutex);
+    return m_peerCertificate;
+}
+
+void TWinInetControl::RaiseCertificateError() {
+    SetState(wisClosed);
+    if (SilentExceptions) return;
+    const TlsCertificate certificate = PeerCertificate();
+    throw ECertificateUntrusted(
+        CertificateUntrustedMessage(HostName, certificate, m_trust.Reason, m_trust.Pinned),
+        certificate, m_trust.Reason, m_trust.Pinned);
+}
+
 bool TWinInetControl::Connect() {
     if (State() == wisConnected) return true;
+    if (!m_session) {
+        // A new connection: it speaks the protocol and trusts the pin set by now.
+        m_connectProtocol = m_protocol.load();
+        m_scheme = m_connectProtocol == FtpProtocol::FtpImplicitTls ? "ftps" : "ftp";
+        m_trust.Reset(m_trustedFingerprint);
+        m_certificateRefused = false;
+        std::lock_guard lock(m_certificateMutex);
+        m_peerCertificate = TlsCertificate();
+    }
     EnsureSession();
     return false;
 }
@@ -287,7 +329,7 @@ void TWinInetControl::CloseSession() {
 
 int TWinInetControl::DefaultPort() const {
     const int port = Port;
-    return port > 0 && port < 65536 ? port : 21;
+    return port > 0 && port < 65536 ? port : int(pw::DefaultPort(m_connectProtocol));
 }
 
 std::string TWinInetControl::BaseUrl() const {
@@ -316,9 +358,28 @@ void TWinInetControl::PrepareRequest(const std::string& url) {
     }
     curl_easy_setopt(h, CURLOPT_FTP_FILEMETHOD, (long)CURLFTPMETHOD_NOCWD);
 
+    const bool tls = m_connectProtocol == FtpProtocol::FtpExplicitTls ||
+                     m_connectProtocol == FtpProtocol::FtpImplicitTls;
+    if (tls) {
+        // Explicit TLS: AUTH TLS before the login, PROT P for the data (libcurl gives up
+        // rather than going on in clear text). The data connections resume the control
+        // connection's TLS session, as servers may require.
+        curl_easy_setopt(h, CURLOPT_USE_SSL, (long)CURLUSESSL_ALL);
+        curl_easy_setopt(h, CURLOPT_FTPSSLAUTH, (long)CURLFTPAUTH_TLS);
+        // The decision on the certificate is the trust check's (TlsTrust.h): the store's
+        // verdict when no fingerprint is pinned (libcurl then checks the host name after the
+        // handshake, before the login), the pin alone when one is.
+        curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+        curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, m_trust.Pinned.empty() ? 2L : 0L);
+        curl_easy_setopt(h, CURLOPT_SSL_CTX_FUNCTION, &CurlCallbacks::SslContext);
+        curl_easy_setopt(h, CURLOPT_SSL_CTX_DATA, this);
+    }
+
     // Passive unless asked for active, or the server refused passive on this connection. With
     // FTPPORT unset libcurl asks EPSV, then PASV; with "-" it asks EPRT, then PORT.
-    m_requestPassive = (m_connectFlags & INTERNET_FLAG_PASSIVE) && !m_passiveRefused;
+    // Over TLS always passive: libcurl 7.88 accepts the server's data connection in active
+    // mode but never starts TLS on it, so the transfer would only stall.
+    m_requestPassive = ((m_connectFlags & INTERNET_FLAG_PASSIVE) && !m_passiveRefused) || tls;
     if (!m_requestPassive) curl_easy_setopt(h, CURLOPT_FTPPORT, "-");
 
     // The time-out bounds every wait: the connection and the login (the connect time-out runs
@@ -367,9 +428,9 @@ int TWinInetControl::Perform(bool allowNewConnection) {
     int code = PerformOnce(allowNewConnection);
     // A server that refuses EPSV and PASV (libcurl then gives up on the reply to PASV, and
     // keeps the connection) gets the request again in active mode, and active mode for the
-    // rest of the connection.
+    // rest of the connection (not over TLS, see PrepareRequest).
     if (code == CURLE_FTP_WEIRD_PASV_REPLY && m_requestPassive && !m_abort.load() &&
-        ControlConnectionAlive()) {
+        m_connectProtocol == FtpProtocol::Ftp && ControlConnectionAlive()) {
         m_passiveRefused = true;
         m_requestPassive = false;
         curl_easy_setopt(m_session, CURLOPT_FTPPORT, "-");
@@ -389,8 +450,18 @@ int TWinInetControl::PerformOnce(bool allowNewConnection) {
     m_stalled = false;
     m_bytesSeen = 0;
     m_inPerform = true;
+    m_trust.Seen = m_trust.Refused = false; // this request's handshakes
     const CURLcode code = curl_easy_perform(m_session);
     m_inPerform = false;
+    if (m_trust.Seen) {
+        std::lock_guard lock(m_certificateMutex);
+        m_peerCertificate = m_trust.Leaf;
+    }
+    // Refused inside the handshake, or (no pin) the host name did not match after it.
+    m_certificateRefused =
+        code != CURLE_OK && m_trust.Seen &&
+        (m_trust.Refused || (code == CURLE_PEER_FAILED_VERIFICATION && m_trust.Pinned.empty()));
+    if (m_certificateRefused && !m_trust.Refused) m_trust.Reason = "the host name does not match";
     m_allowNewConnection = false;
     // An abort asked during the request's last callback must not be lost to its success.
     if (code == CURLE_OK && m_abort.load()) return CURLE_ABORTED_BY_CALLBACK;

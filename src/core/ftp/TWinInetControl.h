@@ -4,6 +4,8 @@
 // works from another thread. The transport is one libcurl easy handle per component, so the
 // control connection stays open between operations.
 #include "core/ftp/QuickProgress.h"
+#include "core/ftp/ServerEndpoint.h"
+#include "core/ftp/TlsTrust.h"
 
 #include <atomic>
 #include <chrono>
@@ -137,8 +139,25 @@ public:
     // operation it stops that operation, which then returns false, and disconnects too.
     void Abort();
 
-    // The scheme spoken on the wire; FTPS and SFTP plug in here.
+    // The scheme spoken on the wire: "ftp" (also for explicit TLS) or "ftps" (implicit TLS).
     const std::string& Scheme() const { return m_scheme; }
+
+    // The protocol of the next connect. Explicit TLS secures the control connection with
+    // AUTH TLS before the login and every data connection (PROT P); implicit TLS speaks TLS
+    // from the first byte. A Port that holds the old protocol's default port (or none) moves
+    // to the new one's. SFTP is refused at connect.
+    FtpProtocol Protocol() const { return m_protocol.load(); }
+    void SetProtocol(FtpProtocol protocol);
+    // The SHA-256 fingerprint ("AB:CD:...", any case) the server's certificate must have,
+    // for the next connect; empty: the system's certificate store must vouch for it.
+    std::string TrustedFingerprint() const { return m_trustedFingerprint; }
+    void SetTrustedFingerprint(std::string fingerprint);
+    // The certificate the server presented at the last TLS handshake (empty fields when
+    // none was seen since the last connect began).
+    TlsCertificate PeerCertificate() const;
+    // True when the last request failed because the server's certificate was refused (see
+    // TlsTrust.h): with SilentExceptions, how a failed connect tells this from the others.
+    bool CertificateRefused() const { return m_certificateRefused.load(); }
 
 protected:
     bool SetState(TWinInetState newState);
@@ -181,9 +200,15 @@ protected:
     const std::vector<Reply>& Replies() const { return m_replies; }
     // "ftp://host:port/" with the host and port to use.
     std::string BaseUrl() const;
-    // Port when it is a valid port number, else 21 (a port in HostName wins over both).
+    // Port when it is a valid port number, else the protocol's default (a port in HostName
+    // wins over both).
     int DefaultPort() const;
     bool InPerformOnThisThread() const;
+    // Sets the state to closed; throws the ECertificateUntrusted of the last refused
+    // certificate unless SilentExceptions.
+    void RaiseCertificateError();
+    // The protocol the current connection was opened with.
+    FtpProtocol ConnectedProtocol() const { return m_connectProtocol; }
     // Unblocks every socket of the running request (from any thread).
     void ShutdownSockets();
 
@@ -207,6 +232,14 @@ private:
     std::atomic<int> m_accessType{INTERNET_OPEN_TYPE_DIRECT};
     std::atomic<uint32_t> m_requestFlags{INTERNET_FLAG_RELOAD};
     std::string m_scheme = "ftp";
+    std::atomic<FtpProtocol> m_protocol{FtpProtocol::Ftp};
+    TSharedString m_trustedFingerprint;
+    // Taken from the two above when a connect begins.
+    FtpProtocol m_connectProtocol = FtpProtocol::Ftp;
+    TlsTrustCheck m_trust;
+    std::atomic<bool> m_certificateRefused{false};
+    mutable std::mutex m_certificateMutex;
+    TlsCertificate m_peerCertificate; // guarded by m_certificateMutex
     std::atomic<TWinInetState> m_state{wisClosed};
 
     CURL* m_session = nullptr;
