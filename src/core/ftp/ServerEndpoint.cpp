@@ -72,7 +72,10 @@ std::optional<unsigned> ParsePortNumber(const std::string& text) {
 std::string HostPortText(const std::string& host, unsigned port) {
     const bool v6 = host.find(':') != std::string::npos;
     std::string text = v6 ? "[" + host + "]" : host;
-    if (port != 0) text += ":" + std::to_string(port);
+    if (port != 0) {
+        text += ':';
+        text += std::to_string(port);
+    }
     return text;
 }
 

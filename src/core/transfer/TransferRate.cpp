@@ -54,7 +54,9 @@ int64_t TransferRate::SecondsLeft() const {
 
 namespace {
 std::string TwoDigits(int64_t value) {
-    return (value < 10 ? "0" : "") + std::to_string(value);
+    std::string text = std::to_string(value);
+    if (value < 10) text.insert(text.begin(), '0');
+    return text;
 }
 } // namespace
 
@@ -80,9 +82,16 @@ std::string TransferRateText(double bytesPerSecond, int64_t secondsLeft) {
         const int64_t hours = secondsLeft / 3600, minutes = secondsLeft / 60 % 60;
         const int64_t seconds = secondsLeft % 60;
         text += ", ";
-        text +=
-            hours > 0 ? std::to_string(hours) + ":" + TwoDigits(minutes) : std::to_string(minutes);
-        text += ":" + TwoDigits(seconds) + " left";
+        if (hours > 0) {
+            text += std::to_string(hours);
+            text += ':';
+            text += TwoDigits(minutes);
+        } else {
+            text += std::to_string(minutes);
+        }
+        text += ':';
+        text += TwoDigits(seconds);
+        text += " left";
     }
     return text;
 }
