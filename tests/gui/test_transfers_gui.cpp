@@ -8,6 +8,7 @@
 #include "core/transfer/TransferJournal.h"
 #include "gui/app/TfmMain.h"
 #include "gui/local/TfmDropper.h"
+#include "gui/ui/GaugeStatusBar.h"
 #include "gui/ui/PaneDragDrop.h"
 #include "support/FtpServer.h"
 #include "test_pane_support.h"
@@ -74,6 +75,7 @@ private slots:
     void desktopDropsAndDropWindow();
     void dropWindowWithoutConfiguration();
     void failedJobRetried();
+    void stalledUploadShowsNoSpeed();
     void journalBroughtBackPaused();
 
 private:
@@ -285,6 +287,21 @@ void TestTransfersGui::failedJobRetried() {
     QCOMPARE(m_server->readFile("sub/a.txt"), QByteArray("alpha"));
     settle();
     QVERIFY(!child(w, "siTransferRetry")->isEnabled());
+}
+
+void TestTransfersGui::stalledUploadShowsNoSpeed() {
+    // The server stops reading early on: the speed gives way to 0 B/s instead of staying.
+    m_server = std::make_unique<FtpServer>(QStringList{"--stall-after", "100000"});
+    QVERIFY2(m_server->isRunning(), qPrintable(m_server->errorString()));
+    touch(m_local->filePath("big.bin"), QByteArray(32 * 1024 * 1024, 'x'));
+    open();
+    connectRemotePane(*m_w);
+    TfmMain& w = *m_w;
+    select(w, "lvLocalFiles", "big.bin");
+    settle();
+    child(w, "siFTPCopyLocalToFTP")->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(child<GaugeStatusBar>(w, "sbaTransfers")->Text(0), QString("0 B/s"),
+                              8000);
 }
 
 void TestTransfersGui::journalBroughtBackPaused() {

@@ -8,6 +8,7 @@
 #include "gui/ui/WorkerThread.h"
 
 #include <QAction>
+#include <QTimer>
 
 #include <map>
 #include <utility>
@@ -18,6 +19,12 @@ TransferController::TransferController(Services services, QObject* parent)
     : QObject(parent), m_services(std::move(services)),
       thTransfer(m_services.Session.Worker("thTransfer")) {
     setObjectName("TransferController");
+    m_rateWatch = new QTimer(this);
+    m_rateWatch->setSingleShot(true);
+    m_rateWatch->setInterval(2000);
+    connect(m_rateWatch, &QTimer::timeout, this, [this] {
+        m_services.Page.SetRateText(QString::fromStdString(TransferRateText(0, -1)));
+    });
     m_queue = std::make_unique<TransferQueue>(m_services.FtpMutex);
     m_queue->OnChange = [this] { queueChanged(); };
     m_worker = std::make_unique<TransferWorker>(*m_queue, m_services.Session.Ftp(), makeEvents());
@@ -60,16 +67,25 @@ TransferEvents TransferController::makeEvents() {
     e.OnPercentLabel = [page, queue](const std::string& text) {
         queue([page, text = QString::fromStdString(text)] { page->SetPercentLabel(text); });
     };
-    e.OnProgress = [page, queue](int position) { queue([page, position] { page->SetProgress(position); }); };
-    e.OnRate = [page, queue](double bytesPerSecond, int64_t secondsLeft) {
+    e.OnProgress = [page, queue](int position) {
+        queue([page, position] { page->SetProgress(position); });
+    };
+    e.OnRate = [this, page, queue](double bytesPerSecond, int64_t secondsLeft) {
         const QString text = QString::fromStdString(TransferRateText(bytesPerSecond, secondsLeft));
-        queue([page, text] { page->SetRateText(text); });
+        queue([this, page, text] {
+            page->SetRateText(text);
+            m_rateWatch->start();
+        });
     };
     e.OnJobStarted = [this, queue](const TransferJob&) {
-        queue([this] { setStopEnabled(true); });
+        queue([this] {
+            setStopEnabled(true);
+            m_rateWatch->start();
+        });
     };
     auto ended = [this, page, queue](const TransferJob&) {
         queue([this, page] {
+            m_rateWatch->stop();
             setStopEnabled(false);
             page->SetRateText(QString());
         });

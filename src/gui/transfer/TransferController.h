@@ -23,6 +23,7 @@ class TransferJournal;
 } // namespace pw
 class CommandTable;
 class FtpSession;
+class QTimer;
 class TransfersPage;
 class WorkerThread;
 
@@ -79,8 +80,11 @@ private:
     std::unique_ptr<pw::TransferQueue> m_queue;
     std::unique_ptr<pw::TransferWorker> m_worker;
     std::unique_ptr<pw::TransferJournal> m_journal;
-    std::stop_source m_stop;                // of the worker's current run
-    std::atomic<bool> m_showQueued{false};  // a showJobs is on its way to the GUI thread
+    std::stop_source m_stop;               // of the worker's current run
+    std::atomic<bool> m_showQueued{false}; // a showJobs is on its way to the GUI thread
     std::atomic<bool> m_ending{false};
     std::atomic<bool> m_journalErrorShown{false};
+    // Runs while a job runs; when no new speed came for a while, the job shows 0 B/s instead
+    // of the last speed it had.
+    QTimer* m_rateWatch = nullptr;
 };
