@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 using namespace pw;
@@ -39,10 +40,15 @@ struct SilentListener {
 };
 
 // Waits without turning the event loop, so that nothing queued for the GUI thread runs.
-bool spinUntil(const std::atomic<bool>& flag) {
-    for (int i = 0; i < 20000 && !flag; ++i)
+// Waits without running this thread's events, so that a handler waiting for them stays put.
+bool spinUntil(const std::function<bool()>& ready) {
+    for (int i = 0; i < 20000 && !ready(); ++i)
         QThread::msleep(1);
-    return flag;
+    return ready();
+}
+
+bool spinUntil(const std::atomic<bool>& flag) {
+    return spinUntil([&flag] { return flag.load(); });
 }
 } // namespace
 
@@ -103,8 +109,10 @@ void TestFtpSession::abortWhileHandlerWaitsForGuiThread() {
     QVERIFY(spinUntil(waiting));
     QCOMPARE(connected.load(), 1);
     session.RequestAbort(); // returns while the handler still waits for this thread
+    // The abort cuts the connection without this thread; only then is the handler let go.
+    QVERIFY(spinUntil([&session] { return !session.Ftp().IsConnected(); }));
     QTRY_COMPARE(done.size(), 1);
-    QVERIFY(worker.WaitFor(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(worker.Suspended(), 10000); // the handler's wait is served here
     QVERIFY(!listed);
     QVERIFY(!session.Ftp().IsConnected());
 }
