@@ -10,13 +10,14 @@ FtpConnectOptions ReadFtpConnectOptions(const Options& options) {
     out.passive = !options.flag("--active");
     if (auto timeout = options.value("--timeout")) {
         unsigned long seconds = 0;
+        size_t used = 0;
         try {
-            size_t used = 0;
             seconds = std::stoul(*timeout, &used);
-            if (used != timeout->size() || timeout->front() == '-') throw CliError("");
         } catch (const std::exception&) {
-            throw CliError("--timeout needs a number of seconds");
+            used = 0;
         }
+        if (used == 0 || used != timeout->size() || timeout->front() == '-')
+            throw CliError("--timeout needs a number of seconds");
         if (seconds > 4000000) throw CliError("--timeout is too large");
         out.timeoutMs = unsigned(seconds * 1000);
     }

@@ -536,7 +536,7 @@ bool TSimpleFTP::FindRemoteFile(const std::string& remotePath, TFtpFindData& ent
 
 // The entry of the file to download, looked up in the folder the path names (the current
 // one for a bare name). An exact match wins over one that differs in letter case.
-bool TSimpleFTP::LookupForGet(const std::string& remotePath, TFtpFindData& entry) {
+bool TSimpleFTP::FindForGet(const std::string& remotePath, TFtpFindData& entry) {
     const size_t slash = remotePath.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : remotePath.substr(0, slash + 1);
     const std::string name = remotePath.substr(slash == std::string::npos ? 0 : slash + 1);
@@ -554,6 +554,13 @@ bool TSimpleFTP::LookupForGet(const std::string& remotePath, TFtpFindData& entry
     if (!found) return false;
     entry = *found;
     return true;
+}
+
+bool TSimpleFTP::LookupForGet(const std::string& remotePath, const std::string& localPath,
+                              TFtpFindData& entry) {
+    if (!HasCommandBreak(remotePath) && FindForGet(remotePath, entry)) return true;
+    if (!IsConnected()) return Fail(FormatMessage(FtpText::ErrorGetting, remotePath, localPath));
+    return Fail(FormatMessage(FtpText::GetRemoteNotFound, remotePath, localPath));
 }
 
 // --- transfers ---
@@ -602,11 +609,7 @@ bool TSimpleFTP::Get(const std::string& remotePath, const std::string& localPath
     if (FailIfExistsOnGet && ::lstat(localPath.c_str(), &info) == 0) return false;
     StartProgress(0, ProgressInfo().FileName);
     TFtpFindData entry;
-    if (HasCommandBreak(remotePath) || !LookupForGet(remotePath, entry)) {
-        if (!IsConnected())
-            return Fail(FormatMessage(FtpText::ErrorGetting, remotePath, localPath));
-        return Fail(FormatMessage(FtpText::GetRemoteNotFound, remotePath, localPath));
-    }
+    if (!LookupForGet(remotePath, localPath, entry)) return false;
     // An unknown listed size is an unknown total, not an empty file.
     StartProgress(entry.HasSize() ? entry.FileSize : 0, LocalFileNamePart(localPath));
     const bool ok = Download(remotePath, localPath, entry);
@@ -647,11 +650,7 @@ bool TSimpleFTP::GetResumable(const std::string& remotePath, const std::string& 
     const TFtpFindData earlier = listed;
     StartProgress(0, ProgressInfo().FileName);
     TFtpFindData entry;
-    if (HasCommandBreak(remotePath) || !LookupForGet(remotePath, entry)) {
-        if (!IsConnected())
-            return Fail(FormatMessage(FtpText::ErrorGetting, remotePath, localPath));
-        return Fail(FormatMessage(FtpText::GetRemoteNotFound, remotePath, localPath));
-    }
+    if (!LookupForGet(remotePath, localPath, entry)) return false;
     listed = entry;
     const int fd = ::open(localPath.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
     struct stat info {};

@@ -141,7 +141,11 @@ private:
     bool Quote(const std::vector<std::string>& commands, std::vector<Reply>* answers = nullptr);
     bool ListRemote(const std::string& path, std::vector<TFtpFindData>& entries);
     bool ListWith(const char* command, const std::string& path, std::string& data);
-    bool LookupForGet(const std::string& remotePath, TFtpFindData& entry);
+    bool FindForGet(const std::string& remotePath, TFtpFindData& entry);
+    // FindForGet for a download to `localPath`; fails, saying why, when the path cannot be
+    // sent or the server lists no such file (or the connection went while it looked).
+    bool LookupForGet(const std::string& remotePath, const std::string& localPath,
+                      TFtpFindData& entry);
     bool Download(const std::string& remotePath, const std::string& localPath,
                   const TFtpFindData& entry);
     bool Upload(int fd, const std::string& remotePath);
