@@ -207,6 +207,10 @@ def run_ftp(args):
             def ftp_EPSV(self, line):
                 self.respond("502 Command not implemented.")
 
+        if args.no_rename:
+            def ftp_RNTO(self, line):
+                self.respond("550 Renaming is not allowed here.")
+
         if args.mute_quit:
             def ftp_QUIT(self, line):
                 pass  # no reply, no close: the client has to give up by itself
@@ -259,6 +263,7 @@ def main():
     parser.add_argument("--busy", action="store_true")
     parser.add_argument("--no-mlsd", action="store_true")
     parser.add_argument("--no-passive", action="store_true")
+    parser.add_argument("--no-rename", action="store_true")
     parser.add_argument("--throttle", type=int, default=0)
     parser.add_argument("--drop-after", type=int, default=-1)
     parser.add_argument("--stall-after", type=int, default=-1)

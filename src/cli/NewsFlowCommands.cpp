@@ -59,6 +59,8 @@ public:
         m_events.Signs = [](bool, bool) {};
         m_events.StateChanged = [](ActivityState) {};
         m_events.AskPassword = [this] { return password(); };
+        // A script is never asked: the configuration's pinned fingerprint decides.
+        m_events.TrustRefused = [](const std::string& message) { printLine(message); };
     }
     NewsSession(const NewsSession&) = delete;
     NewsSession& operator=(const NewsSession&) = delete;

@@ -29,10 +29,11 @@ using namespace pw;
 namespace {
 constexpr const char* kUsage =
     "usage: pagewright-cli ftp put-many URLDIR FILE... | ftp get-many URLDIR NAME... --to DIR\n"
-    "       [--journal PATH [--resume]] [--passive|--active] [--timeout SECONDS]";
+    "       [--journal PATH [--resume]] [--passive|--active] [--timeout SECONDS]\n"
+    "       [--accept-fingerprint SHA256]";
 constexpr int kUsageStatus = 2;
 constexpr const char* kPasswordVariable = "PAGEWRIGHT_PASSWORD";
-const std::vector<std::string> kValued = {"--timeout", "--journal", "--to"};
+const std::vector<std::string> kValued = {"--timeout", "--journal", "--to", "--accept-fingerprint"};
 const std::vector<std::string> kFlags = {"--passive", "--active", "--resume"};
 
 void PrintError(const std::string& text) {
@@ -96,10 +97,6 @@ Plan ParsePlan(const Args& args) {
     plan.connect = ReadFtpConnectOptions(options);
     if (plan.resume && !plan.journal) throw CliError("--resume needs --journal PATH");
     plan.url = ParseFtpUrl(pos[1]);
-    // The queue's worker speaks plain FTP only: a TLS or SFTP address must not send the
-    // password in clear instead.
-    if (plan.url.protocol != FtpProtocol::Ftp)
-        throw CliError("put-many and get-many take ftp:// addresses only in this version");
     plan.user = LoginUser(plan.url);
     plan.items.assign(pos.begin() + 2, pos.end());
     const auto to = options.value("--to");
@@ -114,6 +111,13 @@ Plan ParsePlan(const Args& args) {
     return plan;
 }
 
+// The connection settings of this run: its address's protocol and the options given.
+void SetRunConnection(TnkFTPRecord& r, const Plan& plan) {
+    r.Protocol = plan.url.protocol;
+    r.Passive = plan.connect.passive;
+    r.TrustedFingerprint = plan.connect.acceptFingerprint;
+}
+
 std::vector<TransferJob> NewJobs(const Plan& plan, const std::string& password) {
     std::vector<TransferJob> jobs;
     for (const std::string& item : plan.items) {
@@ -124,6 +128,7 @@ std::vector<TransferJob> NewJobs(const Plan& plan, const std::string& password) 
         r.ServerHost = plan.url.hostPort;
         r.ServerUser = plan.user;
         r.ServerPassword = password;
+        SetRunConnection(r, plan);
         if (plan.upload) {
             r.LocalFile = AbsolutePath(item);
             r.RemoteFile = LocalFileNamePart(item);
@@ -149,8 +154,11 @@ void FillPasswords(std::vector<TransferJob>& jobs, const Plan& plan, const std::
         PrintError(std::string("The configuration file gives no passwords: ") + e.what());
     }
     for (TransferJob& job : jobs)
-        if (job.Record.ServerHost == plan.url.hostPort && job.Record.ServerUser == plan.user)
+        if (job.Record.ServerHost == plan.url.hostPort && job.Record.ServerUser == plan.user &&
+            job.Record.Protocol == plan.url.protocol) {
             job.Record.ServerPassword = password;
+            SetRunConnection(job.Record, plan);
+        }
 }
 
 int Run(const Plan& plan) {

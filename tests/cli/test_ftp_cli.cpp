@@ -229,6 +229,23 @@ void TestFtpCli::tlsFingerprint() {
     QCOMPARE(wrong.exitCode, 1);
     QVERIFY2(wrong.err.contains("AB:CD") && wrong.err.contains(server.fingerprint().toUtf8()),
              wrong.err.constData());
+
+    // The transfer queue connects the same way: its jobs carry the protocol and the pin.
+    QTemporaryDir local;
+    const QString file = local.filePath("page.html");
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write("new page") == 8);
+    out.close();
+    QVERIFY(server.writeFile("page.html", "old page"));
+    const Result unpinned = RunFtp({"put-many", url, file});
+    QVERIFY2(unpinned.out.startsWith("failed page.html: The certificate of"),
+             unpinned.out.constData());
+    QCOMPARE(server.readFile("page.html"), QByteArray("old page"));
+    const Result queued =
+        RunFtp({"put-many", url, file, "--accept-fingerprint", match.captured(1)});
+    QCOMPARE(QString::fromUtf8(queued.out), QStringLiteral("ok page.html\n"));
+    QCOMPARE(server.readFile("page.html"), QByteArray("new page"));
+    QVERIFY(!QFile::exists(server.path(".page.html.upload")));
 }
 
 QTEST_GUILESS_MAIN(TestFtpCli)

@@ -100,8 +100,6 @@ void TestTransferCli::usageErrors_data() {
     QTest::newRow("no names") << QStringList{"put-many", url} << "at least one name";
     QTest::newRow("no url") << QStringList{"get-many"} << "at least one name";
     QTest::newRow("not a url") << QStringList{"put-many", "http://x/", "f"} << "not an ftp:// URL";
-    QTest::newRow("TLS address") << QStringList{"put-many", "ftpes://127.0.0.1:1/d", "f"}
-                                 << "take ftp:// addresses only";
     QTest::newRow("get without --to") << QStringList{"get-many", url, "a"} << "needs --to";
     QTest::newRow("--to not a folder")
         << QStringList{"get-many", url, "a", "--to", "/nonexistent/x"} << "is not a folder";

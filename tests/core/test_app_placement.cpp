@@ -99,17 +99,24 @@ void TestAppPlacement::dropTarget() {
     configs.SetString(1, "FTPDefaultFolder", "/www");
 
     SetDropTargetFromConfiguration(configs, 1);
-    QCOMPARE(DropHost, std::string("127.0.0.1:2121"));
-    QCOMPARE(DropLoginName, std::string("demo"));
-    QCOMPARE(DropLoginPassword, std::string("abc"));
-    QCOMPARE(DropRemoteFolder, std::string("/www"));
+    QCOMPARE(DropTarget.ServerHost, std::string("127.0.0.1:2121"));
+    QCOMPARE(DropTarget.ServerUser, std::string("demo"));
+    QCOMPARE(DropTarget.ServerPassword, std::string("abc"));
+    QCOMPARE(DropTarget.RemoteFolder, std::string("/www"));
+    QVERIFY(DropTarget.Passive);
 
     SetDropTargetFromConfiguration(configs, 7); // beyond the end: the last record
-    QCOMPARE(DropHost, std::string("127.0.0.1:2121"));
+    QCOMPARE(DropTarget.ServerHost, std::string("127.0.0.1:2121"));
     SetDropTargetFromConfiguration(configs, 0); // empty folder reads "/"
-    QCOMPARE(DropHost, std::string("first.example"));
-    QCOMPARE(DropRemoteFolder, std::string("/"));
-    QCOMPARE(DropLoginPassword, std::string());
+    QCOMPARE(DropTarget.ServerHost, std::string("first.example"));
+    QCOMPARE(DropTarget.RemoteFolder, std::string("/"));
+    QCOMPARE(DropTarget.ServerPassword, std::string());
+
+    // A port that cannot be used gives no target rather than one on another port.
+    data.AddField("Port");
+    configs.SetString(1, "Port", "70000");
+    SetDropTargetFromConfiguration(configs, 1);
+    QVERIFY(DropTarget.ServerHost.empty());
 }
 
 QTEST_GUILESS_MAIN(TestAppPlacement)

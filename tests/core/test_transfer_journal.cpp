@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include <barrier>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -58,6 +59,14 @@ std::vector<RoundTripCase> RoundTripCases() {
     TransferJob tiny = MakeJob(false, "/l/tiny", "tiny", "/");
     tiny.Record.FileDate = std::nextafter(0.0, 1.0);
     TransferJob empty;
+    TransferJob secure = MakeJob(true, "/l/s", "s", "/", TransferJobState::Failed, "refused");
+    secure.Record.Protocol = FtpProtocol::FtpImplicitTls;
+    secure.Record.Passive = false;
+    secure.Record.UploadViaTemporary = false;
+    secure.Record.TrustedFingerprint = "AB:CD";
+    secure.Record.KeyFile = "/home/u/.ssh/id_ed25519";
+    TransferJob sftp = MakeJob(false, "/l/k", "k", "/");
+    sftp.Record.Protocol = FtpProtocol::Sftp;
     TransferJob longName = MakeJob(true, "/" + std::string(70000, 'L'), std::string(70000, 'N'),
                                    "/" + std::string(5000, 'F'));
     return {
@@ -68,6 +77,7 @@ std::vector<RoundTripCase> RoundTripCases() {
         {"dates far back and near zero", {dates, tiny}},
         {"everything empty", {empty}},
         {"long texts", {longName}},
+        {"connection settings", {secure, sftp}},
         {"mixed order", {download, bytes, folder, empty, longName}},
     };
 }
@@ -93,7 +103,12 @@ std::vector<DamageCase> DamageCases() {
     const std::string good = SmallJournal();
     const size_t header = std::string_view("Pagewright transfer journal\n").size();
     std::string version = good;
-    PutU32(version, header, 2);
+    PutU32(version, header, 3);
+    std::string zero = good;
+    PutU32(zero, header, 0);
+    // The first job's protocol byte: after state, flags and five counted texts.
+    std::string protocol = good;
+    protocol[header + 8 + 2 + (4 + 2) + (4 + 1) + (4 + 1) + (4 + 14) + (4 + 4)] = 9;
     std::string count = good;
     PutU32(count, header + 4, 0xFFFFFFFF);
     std::string length = good;
@@ -108,7 +123,9 @@ std::vector<DamageCase> DamageCases() {
         {"empty", "", "empty"},
         {"garbage", "\x89PNG\r\n\x1a\n and more bytes", "not a transfer journal"},
         {"text", "jobs: a, b\n", "not a transfer journal"},
-        {"later version", version, "version 2 is not supported"},
+        {"later version", version, "version 3 is not supported"},
+        {"version 0", zero, "version 0 is not supported"},
+        {"unknown protocol", protocol, "unknown protocol"},
         {"count beyond the data", count, "runs past the end"},
         {"length beyond the data", length, "runs past the end"},
         {"unknown state", state, "unknown job state 7"},
@@ -138,13 +155,49 @@ bool SameJobs(const std::vector<TransferJob>& got, const std::vector<TransferJob
             g.Record.ServerHost == w.Record.ServerHost &&
             g.Record.ServerUser == w.Record.ServerUser && g.Record.ServerPassword.empty() &&
             g.SizeText == w.SizeText && g.State == state && g.Reason == reason &&
-            g.MakeRemoteFolder == w.MakeRemoteFolder;
+            g.MakeRemoteFolder == w.MakeRemoteFolder && g.Record.Protocol == w.Record.Protocol &&
+            g.Record.Passive == w.Record.Passive &&
+            g.Record.UploadViaTemporary == w.Record.UploadViaTemporary &&
+            g.Record.TrustedFingerprint == w.Record.TrustedFingerprint &&
+            g.Record.KeyFile == w.Record.KeyFile;
         if (!same) {
             why = QString("job %1 differs").arg(i);
             return false;
         }
     }
     return true;
+}
+
+// A journal as the first version wrote it: no protocol, no fingerprint, no key file.
+std::string FirstVersionJournal(const TransferJob& job) {
+    std::string out = "Pagewright transfer journal\n";
+    auto u32 = [&out](uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            out += char(v >> (8 * i));
+    };
+    auto text = [&](const std::string& t) {
+        u32(uint32_t(t.size()));
+        out += t;
+    };
+    u32(1);
+    u32(1);
+    out += char(job.State == TransferJobState::Failed ? 1 : 0);
+    out += char((job.Record.Upload ? 1 : 0) | (job.MakeRemoteFolder ? 2 : 0));
+    for (const std::string* t :
+         {&job.Record.LocalFile, &job.Record.RemoteFile, &job.Record.RemoteFolder,
+          &job.Record.ServerHost, &job.Record.ServerUser, &job.SizeText, &job.Reason})
+        text(*t);
+    const auto bits = std::bit_cast<uint64_t>(job.Record.FileDate);
+    u32(uint32_t(bits));
+    u32(uint32_t(bits >> 32));
+    uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char c : out) {
+        crc ^= c;
+        for (int k = 0; k < 8; ++k)
+            crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+    }
+    u32(crc ^ 0xFFFFFFFFu);
+    return out;
 }
 
 std::string ReadBytes(const std::string& path) {
@@ -176,6 +229,7 @@ private slots:
     void damaged_data();
     void damaged();
     void truncatedAtEveryByte();
+    void firstVersionReadsAsPlainFtp();
     void damagedFileIsPutAside();
     void restoreKeepsOrderStateAndFillsPasswords();
     void burstOfJobsIsOneWrite();
@@ -231,6 +285,18 @@ void TestTransferJournal::truncatedAtEveryByte() {
             QVERIFY2(what.find("damaged transfer journal: ") == 0, e.what());
         }
     }
+}
+
+void TestTransferJournal::firstVersionReadsAsPlainFtp() {
+    TransferJob job = MakeJob(false, "/l/n", "n", "/www", TransferJobState::Failed, "gone");
+    job.Record.FileDate = 45000.5;
+    job.SizeText = "12";
+    // Jobs of the first version were plain FTP; they now connect passive first and upload
+    // under a temporary name, as new configurations do.
+    const auto got = DecodeTransferJournal(FirstVersionJournal(job));
+    QString why;
+    QVERIFY2(SameJobs(got, {job}, why), qPrintable(why));
+    QVERIFY(got[0].Record.Protocol == FtpProtocol::Ftp && got[0].Record.Passive);
 }
 
 void TestTransferJournal::damagedFileIsPutAside() {

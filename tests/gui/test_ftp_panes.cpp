@@ -1,18 +1,22 @@
 // The FTP page's two panes driven like a user against the test server and a temporary local
 // folder: connecting, browsing with the keys, making, renaming and deleting on both sides, the
-// local orders, the folder monitor, quick connect's OK rule and a failed connect.
+// local orders, the folder monitor, quick connect's OK rule, a failed connect, and the question
+// about a server certificate nobody vouches for, answered each way.
 #include "core/config/Password.h"
 #include "gui/app/TfmMain.h"
+#include "gui/dialogs/TfmCertificate.h"
 #include "gui/dialogs/TfmCreateFolder.h"
 #include "gui/ftp/TfmQuickConnect.h"
 #include "gui/ui/GaugeStatusBar.h"
 #include "support/FtpServer.h"
+#include "support/TlsFtpServer.h"
 #include "test_pane_support.h"
 
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -48,6 +52,8 @@ private slots:
     void quickConnectOkRule();
     void quickConnectToAddress();
     void failedConnect();
+    void certificateQuestion_data();
+    void certificateQuestion();
 
 private:
     void open(const std::map<std::string, std::string>& extra = {});
@@ -339,6 +345,68 @@ void TestFtpPanes::failedConnect() {
     QCOMPARE(m_w->FTPState(), ActivityState::Idle);
     auto* bar = child<GaugeStatusBar>(*m_w, "sbaFTP");
     QVERIFY(!bar->PanelEnabled(2) && bar->PanelEnabled(3));
+}
+
+void TestFtpPanes::certificateQuestion_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("connects");
+    QTest::addColumn<bool>("stored");
+    QTest::newRow("accept always") << "btAcceptAlways" << true << true;
+    QTest::newRow("accept once") << "btAcceptOnce" << true << false;
+    QTest::newRow("cancel") << "btCancel" << false << false;
+}
+
+void TestFtpPanes::certificateQuestion() {
+    if (!TlsFtpServer::available()) QSKIP("vsftpd is not installed");
+    QFETCH(QString, button);
+    QFETCH(bool, connects);
+    QFETCH(bool, stored);
+    TlsFtpServer tls(TlsFtpServer::Mode::Explicit);
+    QVERIFY2(tls.isRunning(), qPrintable(tls.errorString()));
+    QVERIFY(tls.writeFile("page.html", "<html>"));
+    writeFtpConfig(m_home->cfg(),
+                   {{"Host", tls.hostName()},
+                    {"Protocol", "1"},
+                    {"LoginName", "anonymous"},
+                    {"LoginPassword", ScramblePassword("me@home")},
+                    {"FTPDefaultFolder", tls.root().toStdString()},
+                    {"LocalFTPDirectory", QFile::encodeName(m_temp->path()).toStdString()},
+                    {"FTPTimeout", "10"}});
+    QStringList shown;
+    bool loginBeforeAnswer = false;
+    m_prompts.dialog = [&](QDialog& d) {
+        auto* question = qobject_cast<TfmCertificate*>(&d);
+        QVERIFY(question);
+        shown << question->findChild<QLabel*>("lbFingerprint")->text();
+        // Nothing is sent to the server before the user has decided.
+        loginBeforeAnswer = !tls.commands().filter(QRegularExpression("^(USER|PASS)")).isEmpty();
+        QVERIFY(question->btAcceptAlways->isVisibleTo(question));
+        QTest::mouseClick(question->findChild<QPushButton*>(button), Qt::LeftButton);
+    };
+    m_w = std::make_unique<TfmMain>(m_prompts);
+    showFtpPage(*m_w);
+    child(*m_w, "siFTPConnect")->trigger();
+    auto* bar = child<GaugeStatusBar>(*m_w, "sbaFTP");
+    QTRY_VERIFY_WITH_TIMEOUT(bar->Text(1) == "Succesful" || bar->Text(1) == "Error: Cannot connect",
+                             20000);
+    QCOMPARE(shown, QStringList{tls.fingerprint()});
+    QVERIFY(!loginBeforeAnswer);
+    QCOMPARE(bar->Text(1), QString(connects ? "Succesful" : "Error: Cannot connect"));
+    QVERIFY(m_prompts.errors.isEmpty()); // the user's own refusal needs no message
+    if (connects) QTRY_COMPARE(captions(*m_w, "lvRemoteFiles"), QStringList({"..", "page.html"}));
+
+    ConfigTables file(ConfigRole::MainWindow);
+    QVERIFY(file.LoadIfExists(m_home->cfg()));
+    QCOMPARE(QString::fromStdString(file.ConfigSource.GetString(0, "TrustedFingerprint")),
+             stored ? tls.fingerprint() : QString());
+    if (!stored) return;
+    // The stored fingerprint is trusted without a question from now on.
+    m_w.reset();
+    shown.clear();
+    m_w = std::make_unique<TfmMain>(m_prompts);
+    showFtpPage(*m_w);
+    connectRemotePane(*m_w);
+    QVERIFY(shown.isEmpty());
 }
 
 QTEST_MAIN(TestFtpPanes)

@@ -93,10 +93,7 @@ private:
 void TestTransfersGui::init() {
     m_prompts = TestPrompts();
     // The drop target lives as long as the program: each test starts without one.
-    DropHost.clear();
-    DropLoginName.clear();
-    DropLoginPassword.clear();
-    DropRemoteFolder.clear();
+    DropTarget = TnkFTPRecord();
     m_home = std::make_unique<TempHome>();
     m_local = std::make_unique<QTemporaryDir>();
     m_server = std::make_unique<FtpServer>();
@@ -141,7 +138,9 @@ void TestTransfersGui::copyCommandsAndF5() {
     QCOMPARE(m_server->readFile("b.txt"), QByteArray("bravo"));
     QVERIFY(!QFileInfo::exists(m_server->path("dir")));
     const QStringList stores = m_server->commands().filter("STOR");
-    QCOMPARE(stores, QStringList({"STOR /a.txt", "STOR /b.txt"}));
+    // Each goes under a temporary name, renamed over its own once complete.
+    QCOMPARE(stores, QStringList({"STOR /.a.txt.upload", "STOR /.b.txt.upload"}));
+    QCOMPARE(m_server->commands().filter("RNTO"), QStringList({"RNTO /a.txt", "RNTO /b.txt"}));
 
     // F5 in the remote list copies to the local folder; the file keeps the listed time.
     select(w, "lvRemoteFiles", "index.html");

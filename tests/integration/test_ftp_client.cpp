@@ -1,10 +1,12 @@
 // Every operation of the FTP client against a real server, in active and passive mode, with
 // and without MLSD, with names that hold blanks and non-ASCII bytes; the commands that open
-// data connections, also against a server that refuses passive mode.
+// data connections, also against a server that refuses passive mode; uploads under a
+// temporary name that never leave half a file in the target's place.
 #include "support/FtpServer.h"
 
 #include "core/ftp/FtpErrors.h"
 #include "core/ftp/TSimpleFTP.h"
+#include "core/ftp/TemporaryUpload.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <thread>
 
 using namespace pw;
 
@@ -103,11 +106,68 @@ private slots:
     void dataConnections_data();
     void dataConnections();
     void passiveWithoutDelay();
+    void uploadViaTemporary_data();
+    void uploadViaTemporary();
     void longLocalName();
     void singleNames();
     void rememberedFolder();
     void notConnected();
 };
+
+void TestFtpClient::uploadViaTemporary_data() {
+    QTest::addColumn<QStringList>("serverArgs");
+    QTest::addColumn<bool>("killed");
+    QTest::addColumn<bool>("silent");
+    QTest::newRow("renamed over the target") << QStringList() << false << true;
+    QTest::newRow("rename refused: direct upload") << QStringList{"--no-rename"} << false << false;
+    QTest::newRow("server killed mid-upload") << QStringList{"--throttle", "50000"} << true << true;
+    QTest::newRow("server killed, exceptions")
+        << QStringList{"--throttle", "50000"} << true << false;
+}
+
+void TestFtpClient::uploadViaTemporary() {
+    QFETCH(QStringList, serverArgs);
+    QFETCH(bool, killed);
+    QFETCH(bool, silent);
+    FtpServer server(serverArgs);
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    QVERIFY(server.writeFile("www/index.html", "old page"));
+    QTemporaryDir local;
+    const std::string file = local.filePath("index.html").toStdString();
+    const std::string page = Pattern(killed ? 400000 : 3000);
+    WriteBytes(file, page);
+    TSimpleFTP ftp;
+    Setup(ftp, server, true);
+    ftp.SilentExceptions = silent;
+    QVERIFY(ftp.Connect());
+    QCOMPARE(UploadTemporaryPath("/www/index.html"), std::string("/www/.index.html.upload"));
+
+    if (killed) {
+        std::thread killer([&] {
+            while (server.commands().filter("STOR").isEmpty())
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            server.kill();
+        });
+        bool ok = true;
+        try {
+            ok = PutViaTemporary(ftp, file, "/www/index.html");
+        } catch (const std::exception&) {
+            ok = false;
+            QVERIFY(!silent);
+        }
+        killer.join();
+        QVERIFY(!ok);
+        QCOMPARE(server.readFile("www/index.html"), QByteArray("old page"));
+        return;
+    }
+    QVERIFY(PutViaTemporary(ftp, file, "/www/index.html"));
+    QCOMPARE(server.readFile("www/index.html").toStdString(), page);
+    QVERIFY(!QFile::exists(server.path("www/.index.html.upload")));
+    // The page never goes out under its own name unless the server refuses the rename.
+    const QStringList stores = server.commands().filter("STOR");
+    QCOMPARE(stores.size(), serverArgs.isEmpty() ? 1 : 2);
+    QCOMPARE(stores.first(), QStringLiteral("STOR /www/.index.html.upload"));
+}
 
 void TestFtpClient::listing() {
     QFETCH(bool, passive);

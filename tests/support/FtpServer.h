@@ -13,7 +13,8 @@
 class FtpServer {
 public:
     // `extraArgs` go to the script: "--user", "U", "--password", "P", "--no-mlsd",
-    // "--throttle", "BPS", "--drop-after", "BYTES", "--cut-data-after", "BYTES", "--silent".
+    // "--throttle", "BPS", "--drop-after", "BYTES", "--cut-data-after", "BYTES", "--silent",
+    // "--no-rename" (RNTO refused).
     explicit FtpServer(const QStringList& extraArgs = {});
     ~FtpServer();
     FtpServer(const FtpServer&) = delete;

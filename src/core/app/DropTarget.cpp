@@ -1,22 +1,22 @@
 #include "core/app/DropTarget.h"
 
-#include "core/config/Password.h"
 #include "core/storage/TnkDBSource.h"
+#include "core/transfer/JobServer.h"
 
 namespace pw {
 
-std::string DropHost;
-std::string DropLoginName;
-std::string DropLoginPassword;
-std::string DropRemoteFolder;
+TnkFTPRecord DropTarget;
 
 void SetDropTargetFromConfiguration(const TnkDBSource& configurations, int index) {
     if (index < 0) return;
-    std::string folder = configurations.GetString(index, "FTPDefaultFolder");
-    DropRemoteFolder = folder.empty() ? "/" : folder;
-    DropLoginName = configurations.GetString(index, "LoginName");
-    DropLoginPassword = ScramblePassword(configurations.GetString(index, "LoginPassword"));
-    DropHost = configurations.GetString(index, "Host");
+    if (index >= configurations.RecordCount()) index = configurations.RecordCount() - 1;
+    TnkFTPRecord target;
+    try {
+        if (index >= 0) SetJobServerFromConfiguration(target, configurations, index);
+    } catch (const EServerAddress&) {
+        target = TnkFTPRecord();
+    }
+    DropTarget = target;
 }
 
 } // namespace pw

@@ -53,6 +53,24 @@ void FinishNewServer(ConfigTables& tables, const NewServerInput& input, const st
     tables.Save(path);
 }
 
+void StoreTrustedFingerprint(ConfigTables& tables, int record, const std::string& fingerprint,
+                             const std::string& path) {
+    TnkDBSource& config = tables.ConfigSource;
+    if (record < 0 || record >= config.RecordCount()) return;
+    // A file written before the field was known gets it now.
+    tables.ConfigData.AddField("TrustedFingerprint");
+    config.SetString(record, "TrustedFingerprint", fingerprint);
+    ConfigTables disk(ConfigRole::MainWindow);
+    if (!disk.LoadIfExists(path)) return;
+    TnkDBSource& stored = disk.ConfigSource;
+    if (record >= stored.RecordCount()) return;
+    for (const char* name : {"Name", "Host"})
+        if (stored.GetString(record, name) != config.GetString(record, name)) return;
+    disk.ConfigData.AddField("TrustedFingerprint");
+    stored.SetString(record, "TrustedFingerprint", fingerprint);
+    disk.Save(path);
+}
+
 bool ReloadConfiguration(ConfigTables& tables, const std::string& path, bool keepChoices,
                          const ReloadSteps& steps) {
     const bool exists = FileExists(path);

@@ -30,6 +30,14 @@ struct NewServerInput {
 // from the pages (the password scrambled) and save the whole file.
 void FinishNewServer(ConfigTables& tables, const NewServerInput& input, const std::string& path);
 
+// Main window, a server's certificate or host key accepted for good: its fingerprint becomes
+// the "TrustedFingerprint" of configuration `record`, in `tables` and in the file at `path`.
+// The file is read afresh and only that field of that record changes; a file whose record no
+// longer has the same "Name" and "Host" is left alone. Throws EFileError when it cannot be
+// written.
+void StoreTrustedFingerprint(ConfigTables& tables, int record, const std::string& fingerprint,
+                             const std::string& path);
+
 // The main window's reload, given whether to keep its current configuration choices.
 struct ReloadSteps {
     std::function<void()> selectNewsConfiguration;

@@ -4,16 +4,16 @@
 
 namespace pw {
 
-void ApplyServerEndpoint(TSimpleFTP& ftp, const ServerEndpoint& endpoint) {
-    if (endpoint.protocol != FtpProtocol::Ftp)
-        throw EServerAddress(EServerAddress::Problem::Protocol,
-                             std::string(ProtocolCaption(endpoint.protocol)) +
-                                 " is not available in this version");
-    // The default port goes unwritten: the host reads as the configuration and the transfer
-    // list name it, and jobs find their passwords by it.
+std::string EndpointHostName(const ServerEndpoint& endpoint) {
     const bool usual = endpoint.port == DefaultPort(endpoint.protocol);
-    ftp.HostName = HostPortText(endpoint.host, usual ? 0 : endpoint.port);
+    return HostPortText(endpoint.host, usual ? 0 : endpoint.port);
+}
+
+void ApplyServerEndpoint(TSimpleFTP& ftp, const ServerEndpoint& endpoint) {
+    ftp.HostName = EndpointHostName(endpoint);
+    ftp.SetProtocol(endpoint.protocol);
     ftp.SetPassive(endpoint.passive);
+    ftp.SetTrustedFingerprint(endpoint.trustedFingerprint);
 }
 
 } // namespace pw

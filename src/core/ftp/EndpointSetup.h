@@ -1,14 +1,19 @@
 #pragma once
 // Sets up the FTP component for a server endpoint before it connects: the host and port,
-// the data connection mode, and the protocol.
+// the protocol, the data connection mode and the pinned certificate or host key.
 #include "core/ftp/ServerEndpoint.h"
+
+#include <string>
 
 namespace pw {
 
 class TSimpleFTP;
 
-// Throws EServerAddress for a protocol this version cannot speak, so that no connection
-// goes out in plain FTP when the configuration asks for another protocol.
 void ApplyServerEndpoint(TSimpleFTP& ftp, const ServerEndpoint& endpoint);
+
+// The component's HostName for `endpoint`: the host alone when the port is the protocol's
+// default, so that the host reads as the configuration and the transfer list name it, and
+// jobs find their passwords by it; else "host:port".
+std::string EndpointHostName(const ServerEndpoint& endpoint);
 
 } // namespace pw

@@ -3,6 +3,8 @@
 #include "core/config/Password.h"
 #include "core/ftp/EndpointSetup.h"
 #include "core/ftp/TSimpleFTP.h"
+#include "core/ftp/TemporaryUpload.h"
+#include "core/ftp/TrustedConnect.h"
 #include "core/news/NewsPage.h"
 #include "core/news/PageLines.h"
 #include "core/news/Translation.h"
@@ -75,6 +77,16 @@ bool login(NewsJob& job, const NewsFlowEvents& events, ActivityState failedState
     return true;
 }
 
+// Connects, asking about a certificate or host key nobody vouches for; a failed connect is
+// left disconnected.
+bool connect(NewsJob& job, const NewsFlowEvents& events) {
+    std::string refusal;
+    if (ConnectTrusting(job.Ftp, events.AskTrust, &refusal)) return true;
+    job.Ftp.Abort();
+    if (!refusal.empty() && events.TrustRefused) events.TrustRefused(refusal);
+    return false;
+}
+
 // Changes into the page's folder and returns the path to transfer. A relative page path is
 // taken from inside its folder: asking for the whole relative path there would name a
 // folder within the folder.
@@ -86,22 +98,6 @@ std::string enterPageFolder(NewsJob& job) {
     return file[0] == '/' || slash == std::string::npos ? file : file.substr(slash + 1);
 }
 
-// Uploads under a temporary name beside the page and renames it over the page, so that the
-// server never serves half a page; a server that refuses the rename gets the page directly.
-bool publish(NewsJob& job, const std::string& target) {
-    const size_t slash = target.rfind('/');
-    const std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    const std::string temporary = dir + "." + name + ".upload";
-    if (!job.Ftp.Put(job.Selection.DataFile, temporary)) {
-        if (job.Ftp.IsConnected()) job.Ftp.DeleteFile(temporary);
-        return false;
-    }
-    if (job.Ftp.Rename(temporary, target)) return true;
-    if (!job.Ftp.IsConnected()) return false;
-    job.Ftp.DeleteFile(temporary);
-    return job.Ftp.Put(job.Selection.DataFile, target);
-}
 } // namespace
 
 NewsSelection SelectNewsConfiguration(const TnkDBSource& config, int record,
@@ -121,8 +117,7 @@ bool RunNewsRetrieval(NewsJob& job, const NewsFlowEvents& events) {
     events.Signs(false, false);
     if (!login(job, events, ActivityState::Idle)) return false;
     events.OverallGauge(25);
-    if (!job.Ftp.Connect()) {
-        job.Ftp.Abort();
+    if (!connect(job, events)) {
         fail(events, "Error: Cannot connect", ActivityState::Idle);
         return false;
     }
@@ -181,15 +176,14 @@ bool RunNewsPosting(NewsJob& job, const NewsFlowEvents& events) {
         return false;
     }
     events.OverallGauge(33);
-    if (!job.Ftp.Connect()) {
-        job.Ftp.Abort();
+    if (!connect(job, events)) {
         fail(events, "Error: Cannot connect for posting", ActivityState::Connected);
         return false;
     }
     events.StatusText("Uploading...");
     events.TransferGauge(true, 0);
     events.OverallGauge(66);
-    if (!publish(job, enterPageFolder(job))) {
+    if (!PutViaTemporary(job.Ftp, job.Selection.DataFile, enterPageFolder(job))) {
         job.Ftp.Abort();
         fail(events, "Error: Cannot post newsfile", ActivityState::Connected);
         return false;

@@ -5,6 +5,7 @@
 // that runs them. The GUI carries the events over to its own thread; the command line prints
 // them.
 #include "core/app/ActivityState.h"
+#include "core/ftp/TrustedConnect.h"
 #include "core/news/NewsPageOptions.h"
 
 #include <functional>
@@ -38,6 +39,12 @@ struct NewsFlowEvents {
     std::function<void(ActivityState state)> StateChanged; // the caller refreshes its commands
     std::function<void()> FocusEditor;                     // returns when done
     std::function<std::string()> AskPassword;              // returns the answer (may be empty)
+    // A server certificate or host key nobody vouches for: the user's decision (none given:
+    // refused). An accepted one holds for this connection; storing it is the caller's part.
+    TrustQuestion AskTrust;
+    // The connect was refused at the certificate or host key: the message says why and
+    // gives the fingerprints; the failure's status text follows.
+    std::function<void(const std::string& message)> TrustRefused;
 };
 
 // Everything a flow works on. The caller keeps it alive and unchanged while the flow runs.

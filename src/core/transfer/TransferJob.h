@@ -2,6 +2,8 @@
 // A transfer job of the queue: the record of one upload or download (everything the worker
 // needs: direction, local path, server folder and name, file time, server and login), and the
 // job's place in the queue (its id, the row's size text, its state and why it failed).
+#include "core/ftp/ServerEndpoint.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,6 +20,12 @@ struct TnkFTPRecord {
     std::string ServerHost;     // "host" or "host:port"
     std::string ServerUser;     // login name
     std::string ServerPassword; // in clear
+    // How the server is reached, as the configuration or the pane's connection says.
+    FtpProtocol Protocol = FtpProtocol::Ftp;
+    bool Passive = true;
+    std::string TrustedFingerprint; // pinned certificate or host key; empty: the system decides
+    std::string KeyFile;            // SFTP private key; empty: password login
+    bool UploadViaTemporary = true; // uploads go to a temporary name, renamed when complete
 };
 
 using TransferJobId = std::uint64_t;

@@ -21,7 +21,11 @@ constexpr uint8_t kStateWaiting = 0;
 constexpr uint8_t kStateFailed = 1;
 constexpr uint8_t kFlagUpload = 1;
 constexpr uint8_t kFlagMakeRemoteFolder = 2;
-// State and flags, seven counted texts, the file date.
+constexpr uint8_t kFlagActive = 4;           // since version 2: active data connections only
+constexpr uint8_t kFlagDirectUpload = 8;     // since version 2: no temporary name on the server
+constexpr uint32_t kFirstJournalVersion = 1; // plain FTP, passive first, temporary names
+// State and flags, seven counted texts, the file date; from version 2 also the protocol and
+// two more counted texts.
 constexpr uint64_t kMinJobSize = 2 + 7 * 4 + 8;
 
 constexpr std::array<uint32_t, 256> MakeCrcTable() {
@@ -47,24 +51,37 @@ uint32_t Crc32(std::string_view bytes) {
     throw ETransferJournalError("damaged transfer journal: " + why);
 }
 
-TransferJob ReadJob(ByteReader& in) {
+TransferJob ReadJob(ByteReader& in, uint32_t version) {
     TransferJob job;
     const size_t at = in.position();
     const uint8_t state = in.readU8();
     const uint8_t flags = in.readU8();
     if (state != kStateWaiting && state != kStateFailed)
         Damaged("unknown job state " + std::to_string(state) + " at offset " + std::to_string(at));
-    if (flags & ~(kFlagUpload | kFlagMakeRemoteFolder))
+    const uint8_t known = version == kFirstJournalVersion ? kFlagUpload | kFlagMakeRemoteFolder
+                                                          : kFlagUpload | kFlagMakeRemoteFolder |
+                                                                kFlagActive | kFlagDirectUpload;
+    if (flags & ~known)
         Damaged("unknown job flags " + std::to_string(flags) + " at offset " +
                 std::to_string(at + 1));
     job.State = state == kStateFailed ? TransferJobState::Failed : TransferJobState::Queued;
     job.Record.Upload = flags & kFlagUpload;
     job.MakeRemoteFolder = flags & kFlagMakeRemoteFolder;
+    job.Record.Passive = !(flags & kFlagActive);
+    job.Record.UploadViaTemporary = !(flags & kFlagDirectUpload);
     job.Record.LocalFile = in.readCountedString();
     job.Record.RemoteFile = in.readCountedString();
     job.Record.RemoteFolder = in.readCountedString();
     job.Record.ServerHost = in.readCountedString();
     job.Record.ServerUser = in.readCountedString();
+    if (version > kFirstJournalVersion) {
+        const size_t protocolAt = in.position();
+        const auto protocol = FtpProtocolFromNumber(in.readU8());
+        if (!protocol) Damaged("unknown protocol at offset " + std::to_string(protocolAt));
+        job.Record.Protocol = *protocol;
+        job.Record.TrustedFingerprint = in.readCountedString();
+        job.Record.KeyFile = in.readCountedString();
+    }
     job.SizeText = in.readCountedString();
     job.Reason = in.readCountedString();
     const uint64_t low = in.readU32();
@@ -107,12 +124,17 @@ std::string EncodeTransferJournal(const std::vector<TransferJob>& jobs) {
         const bool failed = job.State == TransferJobState::Failed;
         out.writeU8(failed ? kStateFailed : kStateWaiting);
         out.writeU8(static_cast<uint8_t>((job.Record.Upload ? kFlagUpload : 0) |
-                                         (job.MakeRemoteFolder ? kFlagMakeRemoteFolder : 0)));
+                                         (job.MakeRemoteFolder ? kFlagMakeRemoteFolder : 0) |
+                                         (job.Record.Passive ? 0 : kFlagActive) |
+                                         (job.Record.UploadViaTemporary ? 0 : kFlagDirectUpload)));
         out.writeCountedString(job.Record.LocalFile);
         out.writeCountedString(job.Record.RemoteFile);
         out.writeCountedString(job.Record.RemoteFolder);
         out.writeCountedString(job.Record.ServerHost);
         out.writeCountedString(job.Record.ServerUser);
+        out.writeU8(static_cast<uint8_t>(job.Record.Protocol));
+        out.writeCountedString(job.Record.TrustedFingerprint);
+        out.writeCountedString(job.Record.KeyFile);
         out.writeCountedString(job.SizeText);
         out.writeCountedString(failed ? job.Reason : std::string());
         const uint64_t bits = std::bit_cast<uint64_t>(job.Record.FileDate);
@@ -137,15 +159,15 @@ std::vector<TransferJob> DecodeTransferJournal(std::string_view bytes) {
     try {
         in.seek(kMagic.size());
         const uint32_t version = in.readU32();
-        if (version != kTransferJournalVersion)
+        if (version < kFirstJournalVersion || version > kTransferJournalVersion)
             throw ETransferJournalError("transfer journal version " + std::to_string(version) +
-                                        " is not supported (this program reads version " +
+                                        " is not supported (this program reads versions 1 to " +
                                         std::to_string(kTransferJournalVersion) + ")");
         const uint32_t count = in.readU32();
         in.requireItems(count, kMinJobSize, "jobs");
         jobs.reserve(count);
         for (uint32_t i = 0; i < count; ++i)
-            jobs.push_back(ReadJob(in));
+            jobs.push_back(ReadJob(in, version));
         const size_t end = in.position();
         const uint32_t stored = in.readU32();
         if (!in.atEnd())

@@ -6,8 +6,8 @@
 // (FillJobPasswords). A running job is kept as waiting, so that it runs again after a crash.
 //
 // The file: the line "Pagewright transfer journal", a 32-bit format version, the number of
-// jobs, each job (state, flags, the texts counted, the file date's 64 bits), and a CRC-32 of
-// everything before it. A damaged file is never read past its end and is put aside.
+// jobs, each job (state, flags, the texts counted, the protocol, the file date's 64 bits), and
+// a CRC-32 of everything before it. Journals of version 1 (plain FTP only) are read as well. A damaged file is never read past its end and is put aside.
 #include "core/transfer/TransferQueue.h"
 
 #include <atomic>
@@ -24,7 +24,7 @@ namespace pw {
 class TnkDBSource;
 
 inline constexpr const char* kTransferJournalFileName = "transfers.journal";
-inline constexpr uint32_t kTransferJournalVersion = 1;
+inline constexpr uint32_t kTransferJournalVersion = 2;
 
 // The journal's place: the configuration file's folder, then kTransferJournalFileName.
 std::string TransferJournalPath(const std::string& configFilePath);
@@ -39,7 +39,7 @@ public:
 // their order; done jobs are left out, and so is every password.
 std::string EncodeTransferJournal(const std::vector<TransferJob>& jobs);
 // The jobs of a journal, waiting or failed with their reasons, without passwords and ids.
-// Throws ETransferJournalError for anything that is not a whole journal of this version.
+// Throws ETransferJournalError for anything that is not a whole journal of a known version.
 std::vector<TransferJob> DecodeTransferJournal(std::string_view bytes);
 
 // Fills the password of every job whose server and login are those of a configuration

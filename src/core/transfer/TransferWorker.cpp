@@ -3,7 +3,9 @@
 #include "core/ftp/FtpErrors.h"
 #include "core/ftp/FtpPaths.h"
 #include "core/ftp/TSimpleFTP.h"
+#include "core/ftp/TemporaryUpload.h"
 #include "core/local/ReplaceFile.h"
+#include "core/transfer/JobServer.h"
 
 #include <algorithm>
 #include <atomic>
@@ -159,9 +161,7 @@ void TransferWorker::RunJob(TransferJob job, const std::stop_token& stop) {
     m_showsActivity = true;
     if (m_events.OnJobStarted) m_events.OnJobStarted(job);
     const TnkFTPRecord& record = job.Record;
-    if (m_connected &&
-        !(m_ftp.HostName == record.ServerHost && m_ftp.UserName == record.ServerUser &&
-          m_ftp.Password == record.ServerPassword)) {
+    if (m_connected && !ServesJob(m_ftp, record)) {
         m_ftp.Disconnect();
         m_connected = false;
         SetState(ActivityState::Idle);
@@ -223,9 +223,7 @@ bool TransferWorker::PauseBeforeReconnect(std::chrono::milliseconds pause,
 
 bool TransferWorker::Connect(const TnkFTPRecord& record, std::string& reason) {
     m_connected = false;
-    m_ftp.HostName = record.ServerHost;
-    m_ftp.UserName = record.ServerUser;
-    m_ftp.Password = record.ServerPassword;
+    ApplyJobServer(m_ftp, record);
     SetState(ActivityState::Busy);
     Label("Connecting to " + record.ServerHost);
     m_lastPercent.clear();
@@ -300,9 +298,11 @@ TransferWorker::Outcome TransferWorker::Attempt(const TransferJob& job, bool rec
     if (record.Upload) {
         Label(record.LocalFile + " -> " + record.ServerHost + ":" + shown);
         try {
-            ok = m_ftp.Put(record.LocalFile, remotePath);
+            ok = record.UploadViaTemporary ? PutViaTemporary(m_ftp, record.LocalFile, remotePath)
+                                           : m_ftp.Put(record.LocalFile, remotePath);
         } catch (const std::exception& e) {
             reason = e.what();
+            ReplaceAll(reason, UploadTemporaryPath(remotePath), remotePath);
         }
         if (!ok && reason.empty())
             reason = FormatMessage(FtpText::ErrorPutting, record.LocalFile, remotePath);

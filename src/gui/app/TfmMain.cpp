@@ -18,13 +18,13 @@
 #include "gui/ftp/PaneServices.h"
 #include "gui/ftp/RemotePane.h"
 #include "gui/local/LocalPane.h"
+#include "gui/local/TfmDropper.h"
 #include "gui/news/NewsController.h"
 #include "gui/news/NewsPage.h"
 #include "gui/news/PreviewLibrary.h"
 #include "gui/transfer/PaneTransfers.h"
 #include "gui/transfer/TransferController.h"
 #include "gui/transfer/TransfersPage.h"
-#include "gui/local/TfmDropper.h"
 #include "gui/ui/AnimatedImage.h"
 #include "gui/ui/Cp1252Text.h"
 #include "gui/ui/DBFieldLink.h"
@@ -116,13 +116,17 @@ void TfmMain::buildPages() {
     PageControl = new QTabWidget(this);
     PageControl->setObjectName("PageControl");
     setCentralWidget(PageControl);
+    const auto storeFingerprint = [this](int record, const std::string& fingerprint) {
+        StoreTrustedFingerprint(Config, record, fingerprint, ConfigFilePath());
+    };
     m_news = new NewsPage(*m_commands, NewsSource);
     PageControl->addTab(m_news, "News");
-    m_newsController = new NewsController(
-        {*m_news, *m_newsSession, *thNews, *thNewsPosting, NewsSource, ConfigSource,
-         TranslationSource, PageLines, m_prompts, this,
-         [this](ActivityState state) { SetNewsState(state); }, [this] { return NewsState(); }},
-        this);
+    m_newsController =
+        new NewsController({*m_news, *m_newsSession, *thNews, *thNewsPosting, NewsSource,
+                            ConfigSource, TranslationSource, PageLines, m_prompts, this,
+                            [this](ActivityState state) { SetNewsState(state); },
+                            [this] { return NewsState(); }, storeFingerprint},
+                           this);
     m_preview = std::make_unique<PreviewLibrary>();
     PreviewLoaded = m_preview->Loaded();
     m_newsController->SetPreviewLibrary(m_preview.get());
@@ -135,17 +139,17 @@ void TfmMain::buildPages() {
         ConfigSource, m_prompts, this, [this] { return FTPState(); },
         [this](ActivityState state) { SetFTPState(state); },
         [this](bool on) { SetRemoteRefreshing(on); }, [this](bool on) { SetLocalRefreshing(on); },
-        RemoteEditing, LocalEditing, [this] { UpdateCommandStates(); }});
+        RemoteEditing, LocalEditing, [this] { UpdateCommandStates(); }, storeFingerprint});
     m_ftp = new FtpPage(*m_commands, *m_remoteSession, *m_paneServices);
     PageControl->addTab(m_ftp, "FTP");
     m_transfers = new TransfersPage(*m_commands);
     PageControl->addTab(m_transfers, "Transfers");
-    m_transferController = new TransferController(
-        {*m_transfers, *m_commands, *m_transferSession, ftpMutex,
-         [this](ActivityState state) { SetTransferState(state); },
-         [this] { RequestCommandRefresh(); },
-         [this](const QString& error) { m_prompts.ShowError(this, error); }},
-        this);
+    m_transferController =
+        new TransferController({*m_transfers, *m_commands, *m_transferSession, ftpMutex,
+                                [this](ActivityState state) { SetTransferState(state); },
+                                [this] { RequestCommandRefresh(); },
+                                [this](const QString& error) { m_prompts.ShowError(this, error); }},
+                               this);
     m_transferController->AskPassword = [this](TnkFTPRecord& record) {
         TfmPassword prompt(this);
         prompt.setWindowTitle(QString("Password for %1 on %2")
@@ -154,8 +158,8 @@ void TfmMain::buildPages() {
         m_prompts.RunDialog(prompt);
         record.ServerPassword = ToCp1252(prompt.edPassword->text());
     };
-    new PaneTransfers(*m_commands, *m_ftp, *m_transferController, m_prompts,
-                      [this] { return FTPState(); }, this);
+    new PaneTransfers(
+        *m_commands, *m_ftp, *m_transferController, m_prompts, [this] { return FTPState(); }, this);
 }
 
 // ---- activity states ------------------------------------------------------------------------

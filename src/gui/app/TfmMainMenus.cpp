@@ -168,14 +168,9 @@ void TfmMain::DropperWindowCommand() {
     };
     const bool created = !fmDropper;
     if (created) {
-        fmDropper = new TfmDropper([] { return !DropHost.empty(); });
+        fmDropper = new TfmDropper([] { return !DropTarget.ServerHost.empty(); });
         connect(fmDropper, &TfmDropper::FilesDropped, this, [this](const QStringList& paths) {
-            TnkFTPRecord target;
-            target.RemoteFolder = DropRemoteFolder;
-            target.ServerHost = DropHost;
-            target.ServerUser = DropLoginName;
-            target.ServerPassword = DropLoginPassword;
-            PaneTransfers::QueueDroppedFiles(paths, target, *m_transferController, m_prompts,
+            PaneTransfers::QueueDroppedFiles(paths, DropTarget, *m_transferController, m_prompts,
                                              fmDropper);
         });
         // Closed with its close box: the marks go and the window destroys itself.

@@ -5,6 +5,7 @@
 #include "core/app/ActivityState.h"
 
 #include <functional>
+#include <string>
 
 namespace pw {
 class TnkDBSource;
@@ -23,4 +24,7 @@ struct PaneServices {
     bool& RemoteEditing;
     bool& LocalEditing;
     std::function<void()> UpdateCommandStates; // at once
+    // Keeps a certificate or host key fingerprint accepted for good with configuration
+    // `record` (GUI thread); may throw EFileError.
+    std::function<void(int record, const std::string& fingerprint)> StoreFingerprint;
 };

@@ -5,10 +5,12 @@
 #include "core/ftp/EndpointSetup.h"
 #include "core/ftp/RemoteRows.h"
 #include "core/ftp/TSimpleFTP.h"
+#include "core/ftp/TrustedConnect.h"
 #include "core/storage/TnkDBSource.h"
-#include "core/transfer/TransferJob.h"
+#include "core/transfer/JobServer.h"
 #include "gui/app/CommandTable.h"
 #include "gui/dialogs/PasswordDialog.h"
+#include "gui/dialogs/TfmCertificate.h"
 #include "gui/dialogs/TfmCreateFolder.h"
 #include "gui/ftp/FtpSession.h"
 #include "gui/ftp/PaneServices.h"
@@ -35,7 +37,7 @@ struct Listing {
     QString path;
     std::string wirePath; // the folder as the server names it
     std::vector<PaneRow> rows;
-    std::string host, user, password;
+    TnkFTPRecord server;
 };
 } // namespace
 
@@ -65,10 +67,16 @@ RemotePane::RemotePane(CommandTable& commands, FtpSession& session, PaneServices
         showStatus(worker, 33, "Connecting...", false, false);
         m_services.SetFTPState(ActivityState::Busy);
         TSimpleFTP& ftp = m_session.Ftp();
-        if (!ftp.Connect()) {
+        std::string refusal;
+        if (!ConnectTrusting(ftp, trustQuestion(worker), &refusal)) {
             ftp.Abort();
             m_services.SetFTPState(ActivityState::Idle);
             showStatus(worker, -1, "Error: Cannot connect", false, true);
+            if (!refusal.empty())
+                worker.Queue([this, refusal] {
+                    m_services.Prompts.ShowError(m_services.Window,
+                                                 QString::fromStdString(refusal));
+                });
             return;
         }
         showStatus(worker, 66, "Refreshing folder...", false, false);
@@ -129,7 +137,10 @@ void RemotePane::Connect(int record) {
     const TnkDBSource& config = m_services.Config;
     if (record < 0 || record >= config.RecordCount()) return;
     TSimpleFTP& ftp = m_session.Ftp();
-    ApplyServerEndpoint(ftp, ReadServerEndpoint(config, record));
+    const ServerEndpoint endpoint = ReadServerEndpoint(config, record);
+    ApplyServerEndpoint(ftp, endpoint);
+    m_record = record;
+    m_uploadViaTemporary = endpoint.uploadViaTemporary;
     ftp.UserName = config.GetString(record, "LoginName");
     std::string password = ScramblePassword(config.GetString(record, "LoginPassword"));
     if (password.empty()) {
@@ -151,11 +162,26 @@ void RemotePane::QuickConnect() {
     TSimpleFTP& ftp = m_session.Ftp();
     m_quickEndpoint = dialog.Endpoint();
     ApplyServerEndpoint(ftp, m_quickEndpoint);
+    m_record = -1;
+    m_uploadViaTemporary = m_quickEndpoint.uploadViaTemporary;
     ftp.UserName = dialog.UserName();
     ftp.Password = dialog.Password();
     ftp.SetRemoteDir(dialog.Address().path);
     emit ChooserVisibilityChanged(false);
     startConnect();
+}
+
+pw::TrustQuestion RemotePane::trustQuestion(WorkerThread& worker) {
+    std::function<void(const std::string&)> store;
+    if (const int record = m_record; record >= 0 && m_services.StoreFingerprint)
+        store = [this, record](const std::string& fingerprint) {
+            try {
+                m_services.StoreFingerprint(record, fingerprint);
+            } catch (const std::exception& e) {
+                m_services.Prompts.ShowError(m_services.Window, QString::fromStdString(e.what()));
+            }
+        };
+    return TfmCertificate::Question(worker, m_services.Prompts, m_services.Window, store);
 }
 
 void RemotePane::startConnect() {
@@ -213,28 +239,21 @@ void RemotePane::listOnWorker(WorkerThread& worker) {
         listing->rows.push_back({r.Image, shown(r.Caption), QByteArray::fromStdString(r.Caption),
                                  QString::fromStdString(r.SizeText()),
                                  QString::fromLatin1(r.TypeText), QString::fromLatin1(r.Modified)});
-    listing->host = ftp.HostName.get();
-    listing->user = ftp.UserName.get();
-    listing->password = ftp.Password.get();
+    SetJobServer(listing->server, ftp, m_uploadViaTemporary);
+    listing->server.RemoteFolder = listing->wirePath;
     worker.Queue([this, listing] {
         m_pane->SetPath(listing->path);
         m_pane->SetRows(listing->rows);
         m_wirePath = listing->wirePath;
-        DropRemoteFolder = listing->wirePath;
-        DropLoginName = listing->user;
-        DropLoginPassword = listing->password;
-        DropHost = listing->host;
+        DropTarget = listing->server;
     });
     m_services.SetRemoteRefreshing(false);
 }
 
 TnkFTPRecord RemotePane::Target() const {
     TnkFTPRecord target;
-    const TSimpleFTP& ftp = m_session.Ftp();
+    SetJobServer(target, m_session.Ftp(), m_uploadViaTemporary);
     target.RemoteFolder = m_wirePath;
-    target.ServerHost = ftp.HostName.get();
-    target.ServerUser = ftp.UserName.get();
-    target.ServerPassword = ftp.Password.get();
     return target;
 }
 

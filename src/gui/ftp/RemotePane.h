@@ -5,10 +5,12 @@
 // worker of the session (thFTPConnect, thFTPRefresh); what it changes in the pane is handed
 // to the GUI thread in order, so the window never waits for the server.
 #include "core/ftp/ServerEndpoint.h"
+#include "core/ftp/TrustedConnect.h"
 
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -70,6 +72,9 @@ signals:
 private:
     void connectCommands(CommandTable& commands);
     void startConnect();
+    // The question about an unknown certificate or host key for a connect on `worker`;
+    // "Accept always" stores it with the configuration connected to.
+    pw::TrustQuestion trustQuestion(WorkerThread& worker);
     // Runs `work` on the refresh worker with the pane marked as refreshing, then lists the
     // server's current folder into the pane.
     void runThenList(std::function<void(pw::TSimpleFTP&)> work);
@@ -89,4 +94,7 @@ private:
     std::function<void(pw::TSimpleFTP&)> m_work; // the refresh worker's task before listing
     bool m_busyState = false; // the refresh worker runs the Refresh command (FTPState Busy)
     pw::ServerEndpoint m_quickEndpoint;
+    int m_record = -1; // the configuration connected to; -1 after a quick connect
+    // The connection's uploads go to a temporary name first (read by the workers).
+    std::atomic<bool> m_uploadViaTemporary{true};
 };

@@ -9,6 +9,7 @@
 #include "core/storage/ByteStream.h"
 #include "core/storage/FileIO.h"
 #include "gui/dialogs/PasswordDialog.h"
+#include "gui/dialogs/TfmCertificate.h"
 #include "gui/dialogs/TfmEditor.h"
 #include "gui/ftp/FtpSession.h"
 #include "gui/news/NewsPage.h"
@@ -85,6 +86,21 @@ NewsFlowEvents NewsController::events(WorkerThread& worker, bool retrieval) {
         std::string answer;
         worker.Synchronize([this, &answer] { answer = GetNewsPassword(); });
         return answer;
+    };
+    std::function<void(const std::string&)> store;
+    if (const int record = m_record; m_parts.StoreFingerprint)
+        store = [this, record](const std::string& fingerprint) {
+            try {
+                m_parts.StoreFingerprint(record, fingerprint);
+            } catch (const std::exception& error) {
+                m_parts.Prompts.ShowError(m_parts.Window, QString::fromStdString(error.what()));
+            }
+        };
+    e.AskTrust = TfmCertificate::Question(worker, m_parts.Prompts, m_parts.Window, store);
+    e.TrustRefused = [this, &worker](const std::string& message) {
+        worker.Queue([this, message] {
+            m_parts.Prompts.ShowError(m_parts.Window, QString::fromStdString(message));
+        });
     };
     return e;
 }

@@ -46,6 +46,9 @@ public:
         QWidget* Window;                                 // dialogs open over it
         std::function<void(pw::ActivityState)> SetState; // thread-safe, in order
         std::function<pw::ActivityState()> State;
+        // Keeps a certificate or host key fingerprint accepted for good with configuration
+        // `record` (GUI thread); may throw EFileError.
+        std::function<void(int record, const std::string& fingerprint)> StoreFingerprint;
     };
     NewsController(Parts parts, QObject* parent);
 
