@@ -7,7 +7,8 @@
 //
 // The file: the line "Pagewright transfer journal", a 32-bit format version, the number of
 // jobs, each job (state, flags, the texts counted, the protocol, the file date's 64 bits), and
-// a CRC-32 of everything before it. Journals of version 1 (plain FTP only) are read as well. A damaged file is never read past its end and is put aside.
+// a CRC-32 of everything before it. Journals of version 1 (plain FTP only) are read as well.
+// A damaged file is never read past its end and is put aside.
 #include "core/transfer/TransferQueue.h"
 
 #include <atomic>
