@@ -7,6 +7,7 @@
 #include "core/config/Password.h"
 #include "gui/dialogs/PasswordDialog.h"
 #include "gui/dialogs/TfmAbout.h"
+#include "gui/dialogs/TfmCertificate.h"
 #include "gui/dialogs/TfmConfiguration.h"
 #include "gui/dialogs/TfmCreateFolder.h"
 #include "gui/dialogs/TfmNewServer.h"
@@ -148,6 +149,18 @@ int main(int argc, char** argv) {
     {
         TfmPassword prompt;
         save(&prompt, QStringLiteral("password"));
+    }
+    {
+        // A self-signed certificate met at the first connect.
+        pw::TlsCertificate shown;
+        shown.Subject = "CN=ftp.example.net,O=Sailing Club";
+        shown.Issuer = shown.Subject;
+        shown.NotBefore = "Dec  1 09:00:00 2026 GMT";
+        shown.NotAfter = "Dec  1 09:00:00 2027 GMT";
+        shown.Fingerprint = "3F:A1:07:C2:9B:54:E8:1D:60:AA:42:7E:C9:13:F0:88:"
+                            "2B:D6:95:4C:71:0E:B3:5A:E2:97:18:6F:C4:3D:80:59";
+        TfmCertificate question(QStringLiteral("ftp.example.net"), shown, true);
+        save(&question, QStringLiteral("certificate"));
     }
     failures += MainWindowShots(outputDir);
     failures += NewsDialogShots(outputDir);
