@@ -1,31 +1,19 @@
-// pagewright-cli table and cfg commands, run as a user would run them.
+// Guards: table and cfg commands: UTF-8 dumps, exact round trips, new, set, errors writing nothing.
 #include "core/config/ConfigSchema.h"
 #include "support/CliRunner.h"
+#include "support/LocalFiles.h"
 
 #include <QtTest>
 
 using namespace pw;
 
 namespace {
-using Run = CliRun;
-
-Run cli(const QStringList& args) {
-    return RunCli(args);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QString corpus(const char* name) {
+QString Corpus(const QString& name) {
     return QString(PW_SOURCE_DIR) + "/tests/fuzz/corpus/fuzz_container/" + name;
+}
+
+QJsonObject Json(const CliRun& run) {
+    return QJsonDocument::fromJson(run.out).object();
 }
 } // namespace
 
@@ -33,122 +21,93 @@ class TestCliStorage : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     QString file(const QString& name) const { return m_dir.filePath(name); }
+    // Runs the tool with ARGS split at spaces; "@NAME" is a file of the temporary folder.
+    CliRun cli(const QString& args) const {
+        return RunCli(QString(args).replace("@", m_dir.path() + "/").split(' '));
+    }
+    QString newCfg(const QString& name) const {
+        QFile::remove(file(name));
+        for (const char* entry : {"One", "Zwei_\xC3\xBC"})
+            if (cli("cfg new @" + name + " --name " + QString::fromUtf8(entry) +
+                    " --host 127.0.0.1:2121 --login me --password abc --temp-dir /tmp/t")
+                    .exitCode != 0)
+                return {};
+        return file(name);
+    }
 
 private slots:
-    void tableDumpShowsUtf8() {
-        writeFile(file("default.tab"),
-                  QByteArray::fromStdString(DefaultTranslationBinData().substr(4)));
-        const Run r = cli({"table", "dump", file("default.tab")});
-        QCOMPARE(r.exitCode, 0);
-        const QJsonObject json = QJsonDocument::fromJson(r.out).object();
+    // table dump shows its records in UTF-8; both roundtrips write their input back exactly.
+    void tableDumpAndRoundTrips() {
+        QVERIFY(WriteLocal(file("default.tab"),
+                           QByteArray::fromStdString(DefaultTranslationBinData().substr(4))));
+        const QJsonObject json = Json(cli("table dump @default.tab"));
         QCOMPARE(json["fields"].toArray(), QJsonArray({"Ascii", "Html"}));
-        const QJsonArray records = json["records"].toArray();
-        QCOMPARE(records.size(), 7);
-        QCOMPARE(records[0].toObject()["Ascii"].toString(), QString::fromUtf8("ä"));
-        QCOMPARE(records[0].toObject()["Html"].toString(), QString("&auml;"));
-        QCOMPARE(records[6].toObject()["Ascii"].toString(), QString::fromUtf8("ß"));
-    }
-
-    void roundTripsAreExact_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("input");
-        QTest::newRow("wizard file") << "cfg" << corpus("wizard.cfg");
-        QTest::newRow("table of every type") << "table" << corpus("table.tab");
-    }
-    void roundTripsAreExact() {
-        QFETCH(QString, kind);
-        QFETCH(QString, input);
-        const Run r = cli({kind, "roundtrip", input, file("out")});
-        QCOMPARE(r.exitCode, 0);
-        QCOMPARE(readFile(file("out")), readFile(input));
-    }
-
-    void unknownTablesAreDropped() {
-        // The rich file holds a "Links" table that the program does not name.
-        QCOMPARE(cli({"cfg", "roundtrip", corpus("rich.cfg"), file("once")}).exitCode, 0);
-        const QByteArray once = readFile(file("once"));
-        QVERIFY(!once.contains("Links"));
-        QCOMPARE(once.left(4), QByteArray::fromHex("03000000"));
-        QCOMPARE(cli({"cfg", "roundtrip", file("once"), file("twice")}).exitCode, 0);
-        QCOMPARE(readFile(file("twice")), once);
-    }
-
-    void newAppendsConfigurations() {
-        const QString cfg = file("new.cfg");
-        QFile::remove(cfg);
-        for (const char* name : {"One", "Zwei \xC3\xBC"}) {
-            const Run r = cli({"cfg", "new", cfg, "--name", QString::fromUtf8(name), "--host",
-                               "127.0.0.1:2121", "--login", "me", "--password", "abc", "--temp-dir",
-                               "/tmp/t", "--local-dir", "/tmp/l"});
-            QCOMPARE(r.exitCode, 0);
-            QVERIFY(r.err.isEmpty());
+        QCOMPARE(json["records"][6]["Ascii"].toString() + json["records"][0]["Html"].toString(),
+                 "ß&auml;");
+        for (const char* name : {"cfg:wizard.cfg", "table:table.tab"}) {
+            const QStringList kind = QString(name).split(':');
+            QCOMPARE(RunCli({kind[0], "roundtrip", Corpus(kind[1]), file("out")}).exitCode, 0);
+            QCOMPARE(ReadLocal(file("out")), ReadLocal(Corpus(kind[1])));
         }
-        const Run dump = cli({"cfg", "dump", cfg});
-        QCOMPARE(dump.exitCode, 0);
-        const QJsonObject json = QJsonDocument::fromJson(dump.out).object();
-        const QJsonArray configs = json["Configuration"].toObject()["records"].toArray();
+    }
+
+    // Each new appends a configuration; set writes one value, adding the field where missing.
+    void newAndSet() {
+        QVERIFY(!newCfg("new.cfg").isEmpty());
+        QCOMPARE(cli("cfg set @new.cfg Settings VisibleMenuFTP TRUE").exitCode, 0);
+        QCOMPARE(cli("cfg set @new.cfg Configuration FTPTimeout 060 --record 1").exitCode, 0);
+        const QJsonObject json = Json(cli("cfg dump @new.cfg"));
+        const QJsonArray configs = json["Configuration"]["records"].toArray();
         QCOMPARE(configs.size(), 2);
-        QCOMPARE(configs[1].toObject()["Name"].toString(), QString::fromUtf8("Zwei ü"));
-        QCOMPARE(configs[0].toObject()["LoginPassword"].toString(),
-                 QString::fromUtf16(u"\u017E\u009D\u0153")); // bytes 9E 9D 9C
-        QCOMPARE(configs[0].toObject()["TemporaryDirectory"].toString(), QString("/tmp/t"));
-        QCOMPARE(json["Settings"].toObject()["records"].toArray().size(), 1);
-        QCOMPARE(json["Translation"].toObject()["records"].toArray().size(), 7);
+        QCOMPARE(configs[1]["Name"].toString(), "Zwei_ü");
+        QCOMPARE(configs[0]["LoginPassword"].toString(), "\u017E\u009D\u0153"); // 9E 9D 9C
+        QCOMPARE(configs[0]["TemporaryDirectory"].toString(), "/tmp/t");
+        QCOMPARE(configs[0]["FTPTimeout"].toString() + "|" + configs[1]["FTPTimeout"].toString(),
+                 "60|060"); // only record 1 set
+        QCOMPARE(json["Settings"]["records"][0]["VisibleMenuFTP"].toString(), "TRUE");
     }
 
-    void setWritesOneValue() {
-        const QString cfg = file("set.cfg");
-        QFile::remove(cfg);
-        QCOMPARE(cli({"cfg", "new", cfg, "--name", "One", "--host", "h", "--login", "l",
-                      "--password", "p"})
-                     .exitCode,
-                 0);
-        const QByteArray before = readFile(cfg);
-        QCOMPARE(cli({"cfg", "set", cfg, "Settings", "VisibleMenuFTP", "TRUE"}).exitCode, 0);
-        QCOMPARE(cli({"cfg", "set", cfg, "Configuration", "FTPTimeout", "060", "--record", "0"})
-                     .exitCode,
-                 0);
-        const Run refused = cli({"cfg", "set", cfg, "Configuration", "Name", "x", "--record", "1"});
-        QCOMPARE(refused.exitCode, 1);
-        QVERIFY(refused.err.contains("has no record 1"));
-        const QJsonObject json = QJsonDocument::fromJson(cli({"cfg", "dump", cfg}).out).object();
-        QCOMPARE(json["Settings"].toObject()["records"].toArray()[0].toObject()["VisibleMenuFTP"],
-                 QJsonValue("TRUE"));
-        QCOMPARE(json["Configuration"].toObject()["records"].toArray()[0].toObject()["FTPTimeout"],
-                 QJsonValue("060"));
-        // Everything else is kept byte for byte: the old file is a prefix up to the new field.
-        QVERIFY(readFile(cfg).size() > before.size());
-    }
-
-    void failuresSayWhatAndWriteNothing_data() {
-        QTest::addColumn<QStringList>("args");
+    void failuresWriteNothing_data() {
+        QTest::addColumn<QString>("args");
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing file") << QStringList{"cfg", "roundtrip", "/nonexistent.cfg", "OUT"}
-                                      << "Cannot open file /nonexistent.cfg";
-        QTest::newRow("damaged cfg")
-            << QStringList{"cfg", "roundtrip", "DAMAGED", "OUT"} << "is damaged";
-        QTest::newRow("damaged table")
-            << QStringList{"table", "roundtrip", "DAMAGED", "OUT"} << "is damaged";
-        QTest::newRow("bad usage") << QStringList{"table", "dump"} << "usage:";
-        QTest::newRow("unknown group") << QStringList{"nothing"} << "unknown command group";
-        QTest::newRow("missing option")
-            << QStringList{"cfg", "new", "OUT", "--name", "x"} << "cfg new needs --host";
+        const char* const rows[][2] = {
+            {"cfg roundtrip @none.cfg @out", "Cannot open file @none.cfg (no such file)"},
+            {"table roundtrip @damaged @out", "The file @damaged is damaged: "},
+            {"table dump", "usage: pagewright-cli table dump FILE"},
+            {"table roundtrip @damaged", "usage: pagewright-cli table roundtrip IN OUT"},
+            {"table sort @damaged", "unknown table command \"sort\" (dump, roundtrip)"},
+            {"cfg copy @cfg", "unknown cfg command \"copy\" (dump, roundtrip, new, set)"},
+            {"nothing", "unknown command group \"nothing\" (table, cfg, news, ftp, local)"},
+            {"cfg new @out --name x --host h --login l", "cfg new needs --password"},
+            {"cfg new @out --name \xE4\xB8\x80 --host h --login l --password p",
+             "text is not UTF-8 or holds characters Windows-1252 lacks"},
+            {"cfg set @cfg Links Name x",
+             "no table \"Links\" (Settings, Configuration, Translation)"},
+            {"cfg set @cfg Configuration Name x --record 2",
+             "table \"Configuration\" has no record 2"},
+            {"cfg set @cfg Configuration Name x --record -1",
+             "table \"Configuration\" has no record -1"},
+            {"cfg set @cfg Settings Name", "usage: pagewright-cli cfg set FILE TABLE FIELD VALUE"},
+        };
+        for (const auto& [args, message] : rows)
+            QTest::addRow("%s", args) << args << message;
     }
-    void failuresSayWhatAndWriteNothing() {
-        QFETCH(QStringList, args);
+    void failuresWriteNothing() {
+        QFETCH(QString, args);
         QFETCH(QString, message);
-        QByteArray damaged = readFile(corpus("rich.cfg"));
+        QByteArray damaged = ReadLocal(Corpus("rich.cfg"));
         damaged.chop(9);
-        writeFile(file("damaged"), damaged);
+        QVERIFY(WriteLocal(file("damaged"), damaged));
+        const QByteArray cfg = ReadLocal(newCfg("cfg"));
         QFile::remove(file("out"));
-        args.replaceInStrings("DAMAGED", file("damaged"));
-        args.replaceInStrings("OUT", file("out"));
-        const Run r = cli(args);
+        const CliRun r = cli(args);
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
+        QVERIFY2(r.err.startsWith(message.replace("@", m_dir.path() + "/").toUtf8()),
+                 r.err.constData());
         QCOMPARE(r.err.count('\n'), 1);
         QVERIFY(r.out.isEmpty());
         QVERIFY(!QFile::exists(file("out")));
+        QCOMPARE(ReadLocal(file("cfg")), cfg);
     }
 };
 

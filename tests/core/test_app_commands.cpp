@@ -1,5 +1,4 @@
-// The command refresh, checked row by row: each case starts from a state in which the row's
-// condition holds and changes one input, so that every term of every condition is exercised.
+// Guards: every command's enabling, one input changed per row from a state where it holds.
 #include "core/app/CommandStates.h"
 
 #include <QSet>
@@ -41,33 +40,26 @@ private slots:
 };
 
 void TestAppCommands::enabling_data() {
+    // clang-format off
     QTest::addColumn<QStringList>("items");
     QTest::addColumn<CommandInputs>("inputs");
     QTest::addColumn<bool>("expected");
 
     const QStringList start{"miNewsStart", "siNewsStart"};
-    row(
-        "start idle configs", start, [](auto&) {}, true);
-    row(
-        "start no configs", start, [](auto& in) { in.ConfigCount = 0; }, false);
-    row(
-        "start connected", start, [](auto& in) { in.States.News = S::Connected; }, false);
-    row(
-        "start busy", start, [](auto& in) { in.States.News = S::Busy; }, false);
+    row("start idle configs", start, [](auto&) {}, true);
+    row("start no configs", start, [](auto& in) { in.ConfigCount = 0; }, false);
+    row("start connected", start, [](auto& in) { in.States.News = S::Connected; }, false);
+    row("start busy", start, [](auto& in) { in.States.News = S::Busy; }, false);
 
     const QStringList connectedOnly{"miNewsStop",       "siNewsStop",       "miNewsPost",
                                     "siNewsPost",       "miNewsEditHeader", "siNewsEditHeader",
                                     "miNewsEditFooter", "siNewsEditFooter", "miNewsNew",
                                     "siNewsNew"};
-    row(
-        "news connected", connectedOnly, [](auto& in) { in.States.News = S::Connected; }, true);
-    row(
-        "news connected no configs", connectedOnly,
+    row("news connected", connectedOnly, [](auto& in) { in.States.News = S::Connected; }, true);
+    row("news connected no configs", connectedOnly,
         [](auto& in) { in.States.News = S::Connected, in.ConfigCount = 0; }, true);
-    row(
-        "news idle", connectedOnly, [](auto&) {}, false);
-    row(
-        "news busy", connectedOnly, [](auto& in) { in.States.News = S::Busy; }, false);
+    row("news idle", connectedOnly, [](auto&) {}, false);
+    row("news busy", connectedOnly, [](auto& in) { in.States.News = S::Busy; }, false);
 
     const QStringList del{"miNewsDelete", "siNewsDelete"};
     const auto loaded = [](int count, int recNo) {
@@ -79,8 +71,7 @@ void TestAppCommands::enabling_data() {
     };
     row("delete with records", del, loaded(1, 0), true);
     row("delete empty table", del, loaded(0, -1), false);
-    row(
-        "delete not connected", del, [](auto& in) { in.NewsRecordCount = 3; }, false);
+    row("delete not connected", del, [](auto& in) { in.NewsRecordCount = 3; }, false);
 
     const QStringList back{"miNewsFirst", "siNewsFirst", "miNewsPrev", "siNewsPrev"};
     const QStringList forward{"miNewsNext", "siNewsNext", "miNewsLast", "siNewsLast"};
@@ -93,58 +84,38 @@ void TestAppCommands::enabling_data() {
     row("forward at newest", forward, loaded(3, 2), false);
     row("forward single", forward, loaded(1, 0), false);
     row("forward empty", forward, loaded(0, -1), false);
-    row(
-        "back idle", back, [](auto& in) { in.NewsRecordCount = 3, in.NewsRecNo = 2; }, false);
-    row(
-        "forward idle", forward, [](auto& in) { in.NewsRecordCount = 3, in.NewsRecNo = 0; }, false);
+    row("back idle", back, [](auto& in) { in.NewsRecordCount = 3, in.NewsRecNo = 2; }, false);
+    row("forward idle", forward, [](auto& in) { in.NewsRecordCount = 3, in.NewsRecNo = 0; }, false);
 
     const QStringList preview{"miNewsPreview", "siNewsPreview"};
-    row(
-        "preview loaded", preview,
+    row("preview loaded", preview,
         [](auto& in) { in.States.News = S::Connected, in.PreviewLoaded = true; }, true);
-    row(
-        "preview no library", preview, [](auto& in) { in.States.News = S::Connected; }, false);
-    row(
-        "preview idle", preview, [](auto& in) { in.PreviewLoaded = true; }, false);
+    row("preview no library", preview, [](auto& in) { in.States.News = S::Connected; }, false);
+    row("preview idle", preview, [](auto& in) { in.PreviewLoaded = true; }, false);
 
-    row(
-        "gauge busy", {"sbaNews.0"}, [](auto& in) { in.States.News = S::Busy; }, true);
-    row(
-        "gauge connected", {"sbaNews.0"}, [](auto& in) { in.States.News = S::Connected; }, false);
-    row(
-        "gauge idle", {"sbaNews.0"}, [](auto&) {}, false);
-    row(
-        "news chooser idle", {"cbNewsConfig"}, [](auto& in) { in.ConfigCount = 0; }, true);
-    row(
-        "news chooser connected", {"cbNewsConfig"}, [](auto& in) { in.States.News = S::Connected; },
+    row("gauge busy", {"sbaNews.0"}, [](auto& in) { in.States.News = S::Busy; }, true);
+    row("gauge connected", {"sbaNews.0"}, [](auto& in) { in.States.News = S::Connected; }, false);
+    row("gauge idle", {"sbaNews.0"}, [](auto&) {}, false);
+    row("news chooser idle", {"cbNewsConfig"}, [](auto& in) { in.ConfigCount = 0; }, true);
+    row("news chooser connected", {"cbNewsConfig"}, [](auto& in) { in.States.News = S::Connected; },
         false);
-    row(
-        "news chooser busy", {"cbNewsConfig"}, [](auto& in) { in.States.News = S::Busy; }, false);
+    row("news chooser busy", {"cbNewsConfig"}, [](auto& in) { in.States.News = S::Busy; }, false);
 
-    row(
-        "newsfile wizard", {"miNewNewsfile"}, [](auto&) {}, true);
-    row(
-        "newsfile wizard no configs", {"miNewNewsfile"}, [](auto& in) { in.ConfigCount = 0; },
+    row("newsfile wizard", {"miNewNewsfile"}, [](auto&) {}, true);
+    row("newsfile wizard no configs", {"miNewNewsfile"}, [](auto& in) { in.ConfigCount = 0; },
         false);
-    row(
-        "newsfile wizard transfer busy", {"miNewNewsfile"},
+    row("newsfile wizard transfer busy", {"miNewNewsfile"},
         [](auto& in) { in.States.Transfer = S::Busy; }, false);
-    row(
-        "newsfile wizard links connected", {"miNewNewsfile"},
+    row("newsfile wizard links connected", {"miNewNewsfile"},
         [](auto& in) { in.States.Links = S::Connected; }, false);
 
     const QStringList allIdleItems{"miNewServer", "miConfiguration", "siConfiguration"};
-    row(
-        "all idle", allIdleItems, [](auto&) {}, true);
-    row(
-        "all idle without configs", allIdleItems, [](auto& in) { in.ConfigCount = 0; }, true);
-    row(
-        "ftp connected", allIdleItems, [](auto& in) { in.States.FTP = S::Connected; }, false);
-    row(
-        "transfer connected", allIdleItems, [](auto& in) { in.States.Transfer = S::Connected; },
+    row("all idle", allIdleItems, [](auto&) {}, true);
+    row("all idle without configs", allIdleItems, [](auto& in) { in.ConfigCount = 0; }, true);
+    row("ftp connected", allIdleItems, [](auto& in) { in.States.FTP = S::Connected; }, false);
+    row("transfer connected", allIdleItems, [](auto& in) { in.States.Transfer = S::Connected; },
         false);
-    row(
-        "news busy config", allIdleItems, [](auto& in) { in.States.News = S::Busy; }, false);
+    row("news busy config", allIdleItems, [](auto& in) { in.States.News = S::Busy; }, false);
 
     const QStringList configsOnly{"miDropperWindow",
                                   "miMinimizeToTray",
@@ -160,57 +131,39 @@ void TestAppCommands::enabling_data() {
                                   "miFTPLocalSortTimeDate",
                                   "siTransferPause",
                                   "siTransferRestart"};
-    row(
-        "configs", configsOnly, [](auto& in) { in.States.News = S::Busy; }, true);
-    row(
-        "no configs", configsOnly, [](auto& in) { in.ConfigCount = 0; }, false);
+    row("configs", configsOnly, [](auto& in) { in.States.News = S::Busy; }, true);
+    row("no configs", configsOnly, [](auto& in) { in.ConfigCount = 0; }, false);
 
     const QStringList exitItems{"miExit", "siExit"};
-    row(
-        "exit idle", exitItems, [](auto& in) { in.ConfigCount = 0; }, true);
-    row(
-        "exit connected", exitItems,
+    row("exit idle", exitItems, [](auto& in) { in.ConfigCount = 0; }, true);
+    row("exit connected", exitItems,
         [](auto& in) { in.States.News = S::Connected, in.States.FTP = S::Connected; }, true);
-    row(
-        "exit transfer busy", exitItems, [](auto& in) { in.States.Transfer = S::Busy; }, false);
-    row(
-        "exit links busy", exitItems, [](auto& in) { in.States.Links = S::Busy; }, false);
+    row("exit transfer busy", exitItems, [](auto& in) { in.States.Transfer = S::Busy; }, false);
+    row("exit links busy", exitItems, [](auto& in) { in.States.Links = S::Busy; }, false);
 
     const QStringList connect{"miFTPConnect", "siFTPConnect", "miFTPQuickConnect",
                               "siFTPQuickConnect"};
-    row(
-        "connect", connect, [](auto&) {}, true);
-    row(
-        "connect no configs", connect, [](auto& in) { in.ConfigCount = 0; }, false);
-    row(
-        "connect busy", connect, [](auto& in) { in.States.FTP = S::Busy; }, false);
-    row(
-        "connect connected", connect, [](auto& in) { in.States.FTP = S::Connected; }, false);
-    row(
-        "ftp chooser idle", {"cbFTPConfig"}, [](auto& in) { in.ConfigCount = 0; }, true);
-    row(
-        "ftp chooser busy", {"cbFTPConfig"}, [](auto& in) { in.States.FTP = S::Busy; }, false);
-    row(
-        "ftp chooser connected", {"cbFTPConfig"}, [](auto& in) { in.States.FTP = S::Connected; },
+    row("connect", connect, [](auto&) {}, true);
+    row("connect no configs", connect, [](auto& in) { in.ConfigCount = 0; }, false);
+    row("connect busy", connect, [](auto& in) { in.States.FTP = S::Busy; }, false);
+    row("connect connected", connect, [](auto& in) { in.States.FTP = S::Connected; }, false);
+    row("ftp chooser idle", {"cbFTPConfig"}, [](auto& in) { in.ConfigCount = 0; }, true);
+    row("ftp chooser busy", {"cbFTPConfig"}, [](auto& in) { in.States.FTP = S::Busy; }, false);
+    row("ftp chooser connected", {"cbFTPConfig"}, [](auto& in) { in.States.FTP = S::Connected; },
         false);
 
     const QStringList disconnect{"miFTPDisconnect", "siFTPDisconnect"};
-    row(
-        "disconnect connected", disconnect,
+    row("disconnect connected", disconnect,
         [](auto& in) { in.States.FTP = S::Connected, in.ConfigCount = 0; }, true);
-    row(
-        "disconnect busy", disconnect, [](auto& in) { in.States.FTP = S::Busy; }, false);
+    row("disconnect busy", disconnect, [](auto& in) { in.States.FTP = S::Busy; }, false);
 
     const QStringList remoteReady{"miFTPRefreshFTP",       "siFTPRefreshFTP",
                                   "milvRemoteRefresh",     "miFTPMakeDirectoryFTP",
                                   "siFTPMakeDirectoryFTP", "milvRemoteCreateFolder"};
-    row(
-        "remote ready", remoteReady, [](auto& in) { in.States.FTP = S::Connected; }, true);
-    row(
-        "remote refreshing", remoteReady,
+    row("remote ready", remoteReady, [](auto& in) { in.States.FTP = S::Connected; }, true);
+    row("remote refreshing", remoteReady,
         [](auto& in) { in.States.FTP = S::Connected, in.RemoteRefreshing = true; }, false);
-    row(
-        "remote idle", remoteReady, [](auto&) {}, false);
+    row("remote idle", remoteReady, [](auto&) {}, false);
 
     const QStringList remoteUp{"miFTPRemoteDirRoot", "siFTPRemoteDirRoot", "milvRemoteRoot",
                                "miFTPRemoteDirUp",   "siFTPRemoteDirUp",   "milvRemoteUp"};
@@ -224,102 +177,73 @@ void TestAppCommands::enabling_data() {
     row("remote at root", remoteUp, remoteAt(1, false), false);
     row("remote below root", remoteUp, remoteAt(2, false), true);
     row("remote below root refreshing", remoteUp, remoteAt(5, true), false);
-    row(
-        "remote below root idle", remoteUp, [](auto& in) { in.RemotePathLength = 5; }, false);
+    row("remote below root idle", remoteUp, [](auto& in) { in.RemotePathLength = 5; }, false);
 
     const QStringList remoteSelection{
         "miFTPCopyFTPToLocal",   "siFTPCopyFTPToLocal",   "milvRemoteCopy",
         "miFTPDeleteOnFTP",      "siFTPDeleteOnFTP",      "milvRemoteDelete",
         "miFTPRenameRemoteFile", "siFTPRenameRemoteFile", "milvRemoteRename"};
-    row(
-        "remote selected", remoteSelection,
+    row("remote selected", remoteSelection,
         [](auto& in) { in.RemoteSelected = true, in.ConfigCount = 0; }, true);
-    row(
-        "remote none selected", remoteSelection, [](auto& in) { in.States.FTP = S::Connected; },
+    row("remote none selected", remoteSelection, [](auto& in) { in.States.FTP = S::Connected; },
         false);
 
     const QStringList localRefresh{"miFTPRefreshLocal",       "siFTPRefreshLocal",
                                    "milvLocalRefresh",        "miFTPMakeDirectoryLocal",
                                    "siFTPMakeDirectoryLocal", "milvLocalCreateFolder"};
-    row(
-        "local refresh", localRefresh, [](auto&) {}, true);
-    row(
-        "local refresh no configs", localRefresh, [](auto& in) { in.ConfigCount = 0; }, false);
-    row(
-        "local refreshing", localRefresh, [](auto& in) { in.LocalRefreshing = true; }, false);
+    row("local refresh", localRefresh, [](auto&) {}, true);
+    row("local refresh no configs", localRefresh, [](auto& in) { in.ConfigCount = 0; }, false);
+    row("local refreshing", localRefresh, [](auto& in) { in.LocalRefreshing = true; }, false);
 
     const QStringList localUp{"miFTPLocalDirRoot", "siFTPLocalDirRoot", "milvLocalRoot",
                               "miFTPLocalDirUp",   "siFTPLocalDirUp",   "milvLocalUp"};
-    row(
-        "local below root", localUp,
+    row("local below root", localUp,
         [](auto& in) { in.LocalPathIsRoot = false, in.ConfigCount = 0; }, true);
-    row(
-        "local at root", localUp, [](auto&) {}, false);
-    row(
-        "local below root refreshing", localUp,
+    row("local at root", localUp, [](auto&) {}, false);
+    row("local below root refreshing", localUp,
         [](auto& in) { in.LocalPathIsRoot = false, in.LocalRefreshing = true; }, false);
 
     const QStringList localCopy{"miFTPCopyLocalToFTP", "siFTPCopyLocalToFTP", "milvLocalCopy"};
-    row(
-        "local copy connected", localCopy,
+    row("local copy connected", localCopy,
         [](auto& in) { in.LocalSelected = true, in.States.FTP = S::Connected; }, true);
-    row(
-        "local copy not connected", localCopy, [](auto& in) { in.LocalSelected = true; }, false);
-    row(
-        "local copy ftp busy", localCopy,
+    row("local copy not connected", localCopy, [](auto& in) { in.LocalSelected = true; }, false);
+    row("local copy ftp busy", localCopy,
         [](auto& in) { in.LocalSelected = true, in.States.FTP = S::Busy; }, false);
-    row(
-        "local copy nothing selected", localCopy, [](auto& in) { in.States.FTP = S::Connected; },
+    row("local copy nothing selected", localCopy, [](auto& in) { in.States.FTP = S::Connected; },
         false);
 
     const QStringList localDelete{"miFTPDeleteOnLocal", "siFTPDeleteOnLocal", "milvLocalDelete"};
-    row(
-        "local delete", localDelete, [](auto& in) { in.LocalSelected = true; }, true);
-    row(
-        "local delete refreshing", localDelete,
+    row("local delete", localDelete, [](auto& in) { in.LocalSelected = true; }, true);
+    row("local delete refreshing", localDelete,
         [](auto& in) { in.LocalSelected = true, in.LocalRefreshing = true; }, false);
-    row(
-        "local delete nothing selected", localDelete, [](auto&) {}, false);
+    row("local delete nothing selected", localDelete, [](auto&) {}, false);
     const QStringList localRename{"miFTPRenameLocalFile", "siFTPRenameLocalFile",
                                   "milvLocalRename"};
-    row(
-        "local rename refreshing", localRename,
+    row("local rename refreshing", localRename,
         [](auto& in) { in.LocalSelected = true, in.LocalRefreshing = true; }, true);
-    row(
-        "local rename nothing selected", localRename, [](auto&) {}, false);
+    row("local rename nothing selected", localRename, [](auto&) {}, false);
 
-    row(
-        "pause menu", {"miTransferPause"}, [](auto&) {}, true);
-    row(
-        "pause menu down", {"miTransferPause"}, [](auto& in) { in.TransferPauseDown = true; },
+    row("pause menu", {"miTransferPause"}, [](auto&) {}, true);
+    row("pause menu down", {"miTransferPause"}, [](auto& in) { in.TransferPauseDown = true; },
         false);
-    row(
-        "pause menu no configs", {"miTransferPause"}, [](auto& in) { in.ConfigCount = 0; }, false);
-    row(
-        "pause button down", {"siTransferPause"}, [](auto& in) { in.TransferPauseDown = true; },
+    row("pause menu no configs", {"miTransferPause"}, [](auto& in) { in.ConfigCount = 0; }, false);
+    row("pause button down", {"siTransferPause"}, [](auto& in) { in.TransferPauseDown = true; },
         true);
-    row(
-        "restart menu", {"miTransferRestart"}, [](auto& in) { in.TransferPauseDown = true; }, true);
-    row(
-        "restart menu down", {"miTransferRestart"}, [](auto& in) { in.TransferRestartDown = true; },
+    row("restart menu", {"miTransferRestart"}, [](auto& in) { in.TransferPauseDown = true; }, true);
+    row("restart menu down", {"miTransferRestart"}, [](auto& in) { in.TransferRestartDown = true; },
         false);
-    row(
-        "restart button down", {"siTransferRestart"},
+    row("restart button down", {"siTransferRestart"},
         [](auto& in) { in.TransferRestartDown = true; }, true);
 
     const QStringList transferDelete{"miTransferDelete", "siTransferDelete"};
-    row(
-        "transfer delete", transferDelete, [](auto& in) { in.TransferSelected = true; }, true);
-    row(
-        "transfer delete no configs", transferDelete,
+    row("transfer delete", transferDelete, [](auto& in) { in.TransferSelected = true; }, true);
+    row("transfer delete no configs", transferDelete,
         [](auto& in) { in.TransferSelected = true, in.ConfigCount = 0; }, false);
-    row(
-        "transfer delete nothing selected", transferDelete, [](auto&) {}, false);
+    row("transfer delete nothing selected", transferDelete, [](auto&) {}, false);
     const QStringList retry{"miTransferRetry", "siTransferRetry"};
-    row(
-        "retry with a failed job", retry, [](auto& in) { in.TransferFailed = true; }, true);
-    row(
-        "retry without", retry, [](auto&) {}, false);
+    row("retry with a failed job", retry, [](auto& in) { in.TransferFailed = true; }, true);
+    row("retry without", retry, [](auto&) {}, false);
+    // clang-format on
 }
 
 void TestAppCommands::enabling() {

@@ -1,5 +1,6 @@
-// The configuration file: the wizard's and the dialog's files, passwords, reload, saving.
+// Guards: the configuration file as each window writes and reads it, passwords, reload, saves.
 #include "core/config/ConfigLocation.h"
+#include "core/config/ConfigSchema.h"
 #include "core/config/ConfigSteps.h"
 #include "core/config/ConfigTables.h"
 #include "core/config/Password.h"
@@ -22,34 +23,15 @@ NewServerInput input(const std::string& name, const std::string& password) {
 }
 
 // The "Configuration" fields of a file written before the connection settings, in order.
-const char* const kOlderFields[] = {"Name",
-                                    "Host",
-                                    "LoginName",
-                                    "LoginPassword",
-                                    "FTPTimeout",
-                                    "Poster",
-                                    "LocalFTPDirectory",
-                                    "TemporaryDirectory",
-                                    "TimeFormat",
-                                    "DateFormat",
-                                    "SyntaxHighlight",
-                                    "NewsFile",
-                                    "NewsLocalFile",
-                                    "NewsSection",
-                                    "NewsHeaderDefaults",
-                                    "NewsFooterDefaults",
-                                    "NewsBeforeNews",
-                                    "NewsBetweenNews",
-                                    "NewsAfterNews",
-                                    "NewsNewsFileEnabled",
-                                    "NewsNewsFile",
-                                    "NewsHeader",
-                                    "NewsStayConnected",
-                                    "LinksFile",
-                                    "LinksSaveLocal",
-                                    "LinksStayConnected",
-                                    "FTPDefaultFolder",
-                                    "FTPAutomaticLocalRefresh"};
+// clang-format off
+const char* const kOlderFields[] = {
+    "Name", "Host", "LoginName", "LoginPassword", "FTPTimeout", "Poster", "LocalFTPDirectory",
+    "TemporaryDirectory", "TimeFormat", "DateFormat", "SyntaxHighlight", "NewsFile",
+    "NewsLocalFile", "NewsSection", "NewsHeaderDefaults", "NewsFooterDefaults", "NewsBeforeNews",
+    "NewsBetweenNews", "NewsAfterNews", "NewsNewsFileEnabled", "NewsNewsFile", "NewsHeader",
+    "NewsStayConnected", "LinksFile", "LinksSaveLocal", "LinksStayConnected", "FTPDefaultFolder",
+    "FTPAutomaticLocalRefresh"};
+// clang-format on
 const char* const kConnectionFields[] = {
     "Protocol", "Port", "PassiveMode", "TrustedFingerprint", "UploadViaTemporary", "KeyFile"};
 
@@ -114,18 +96,46 @@ private slots:
         QVERIFY(v.menuNews && v.menuFTP && v.menuTransfer);
     }
 
-    void thirdConfigurationKeepsOthers() {
-        for (const char* name : {"One", "Two", "Three"}) {
-            ConfigTables wizard(ConfigRole::Wizard);
-            OpenConfigurationForWizard(wizard, path());
-            FinishNewServer(wizard, input(name, std::string("pw-") + name), path());
-        }
-        ConfigTables main(ConfigRole::MainWindow);
-        main.LoadIfExists(path());
-        QCOMPARE(main.ConfigSource.RecordCount(), 3);
-        QCOMPARE(main.ConfigSource.GetString(0, "LoginPassword"), ScramblePassword("pw-One"));
-        QCOMPARE(main.ConfigSource.GetString(2, "Name"), std::string("Three"));
-        QCOMPARE(main.SettingsSource.RecordCount(), 1);
+    // The fields each writer declares, in the order they are stored: a field lost from a
+    // writer would vanish from every file it writes.
+    void declaredFields_data() {
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("configuration");
+        const QString settings = "SaveWindowPos Left Top Width Height AutoSave NewsConfiguration "
+                                 "LinksConfiguration FTPConfiguration Language PagesNews "
+                                 "PagesLinks PagesFTP PagesTransfers VisibleSpeedbar "
+                                 "VisibleMinimizeToTray VisibleMenuNews VisibleMenuLinks "
+                                 "VisibleMenuFTP VisibleMenuTransfer";
+        const QString head = "Name Host LoginName LoginPassword FTPTimeout Poster "
+                             "LocalFTPDirectory TemporaryDirectory TimeFormat DateFormat "
+                             "SyntaxHighlight NewsFile NewsLocalFile NewsSection "
+                             "NewsHeaderDefaults NewsFooterDefaults ";
+        const QString tail = "NewsNewsFileEnabled NewsNewsFile NewsHeader NewsStayConnected "
+                             "LinksFile LinksSaveLocal LinksStayConnected FTPDefaultFolder "
+                             "FTPAutomaticLocalRefresh Protocol Port PassiveMode "
+                             "TrustedFingerprint UploadViaTemporary KeyFile";
+        QTest::newRow("dialog") << int(ConfigRole::Dialog) << settings
+                                << head + "NewsBetweenNews " + tail;
+        QTest::newRow("wizard") << int(ConfigRole::Wizard) << settings
+                                << head + "NewsBeforeNews NewsBetweenNews NewsAfterNews " + tail;
+        QTest::newRow("main window") << int(ConfigRole::MainWindow) << ""
+                                     << "";
+    }
+    void declaredFields() {
+        QFETCH(int, role);
+        QFETCH(QString, settings);
+        QFETCH(QString, configuration);
+        const auto names = [](const TnkDBFieldCollection& fields) {
+            QStringList out;
+            for (int i = 0; i < fields.Count(); ++i)
+                out << QString::fromStdString(fields[i].Name);
+            return out.join(' ');
+        };
+        QCOMPARE(names(SettingsFields(ConfigRole(role))), settings);
+        QCOMPARE(names(ConfigurationFields(ConfigRole(role))), configuration);
+        QCOMPARE(names(TranslationFields(ConfigRole(role))),
+                 QString(role == int(ConfigRole::MainWindow) ? "" : "Ascii Html"));
     }
 
     void dialogEditsPasswordsInClear() {
@@ -210,13 +220,17 @@ private slots:
         QFETCH(bool, keep);
         QFETCH(int, news);
         QFETCH(int, ftp);
-        for (const char* name : {"One", "Two", "Three"}) {
+        for (const char* name : {"One", "Two", "Three"}) { // each new one keeps the others
             ConfigTables wizard(ConfigRole::Wizard);
             OpenConfigurationForWizard(wizard, path());
-            FinishNewServer(wizard, input(name, "x"), path());
+            FinishNewServer(wizard, input(name, std::string("pw-") + name), path());
         }
         ConfigTables main(ConfigRole::MainWindow);
         main.LoadIfExists(path());
+        QCOMPARE(main.ConfigSource.RecordCount(), 3);
+        QCOMPARE(main.ConfigSource.GetString(0, "LoginPassword"), ScramblePassword("pw-One"));
+        QCOMPARE(main.ConfigSource.GetString(2, "Name"), std::string("Three"));
+        QCOMPARE(main.SettingsSource.RecordCount(), 1);
         main.SettingsSource.SetInteger("NewsConfiguration", 2);
         main.SettingsSource.SetInteger("FTPConfiguration", 1);
         std::string order;
@@ -314,14 +328,10 @@ private slots:
     void visibilityFollowsEachSetting_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<int>("element");
-        const char* fields[] = {"PagesNews",
-                                "PagesFTP",
-                                "PagesTransfers",
-                                "VisibleSpeedbar",
-                                "VisibleMinimizeToTray",
-                                "VisibleMenuNews",
-                                "VisibleMenuFTP",
-                                "VisibleMenuTransfer"};
+        // clang-format off
+        const char* fields[] = {"PagesNews", "PagesFTP", "PagesTransfers", "VisibleSpeedbar",
+            "VisibleMinimizeToTray", "VisibleMenuNews", "VisibleMenuFTP", "VisibleMenuTransfer"};
+        // clang-format on
         for (int i = 0; i < 8; ++i)
             QTest::newRow(fields[i]) << QString(fields[i]) << i;
     }

@@ -1,7 +1,4 @@
-// A finished file put in the place of the one it replaces, with real files in a temporary
-// folder: whatever stood at the target's name before, the name ends up holding the new file
-// itself (moved, not copied) and nothing else is left behind, or the call fails and leaves
-// both as they were.
+// Guards: a finished file moved over whatever stood at its name, or a refusal that changes nothing.
 #include "core/local/ReplaceFile.h"
 
 #include "support/LocalFiles.h"
@@ -33,111 +30,89 @@ class TestLocalReplace : public QObject {
     Q_OBJECT
 
 private slots:
-    void replaces_data();
-    void replaces();
-    void refuses_data();
-    void refuses();
-    void replacesAgainAndAgain();
-};
-
-// What stands at the target's name before; "kept" is a file that must not change.
-void TestLocalReplace::replaces_data() {
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<QStringList>("namesAfter"); // the source's name is gone
-    QTest::newRow("nothing") << "nothing" << QStringList{"target"};
-    QTest::newRow("a file") << "file" << QStringList{"target"};
-    QTest::newRow("an empty file") << "empty" << QStringList{"target"};
-    QTest::newRow("a read-only file") << "read-only" << QStringList{"target"};
-    // Another name of the old file keeps the old content: the new file is not written into it.
-    QTest::newRow("a file with a second name") << "hard link" << QStringList{"kept", "target"};
-    // The link itself is replaced, not the file or folder it points to.
-    QTest::newRow("a link to a file") << "link to file" << QStringList{"kept", "target"};
-    QTest::newRow("a link to a folder") << "link to folder" << QStringList{"folder", "target"};
-    QTest::newRow("a dangling link") << "dangling link" << QStringList{"target"};
-}
-
-void TestLocalReplace::replaces() {
-    QFETCH(QString, before);
-    QFETCH(QStringList, namesAfter);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString source = dir.filePath("new.part");
-    const QString target = dir.filePath("target");
-    const QString kept = dir.filePath("kept");
-    const QByteArray content = Pattern(300000);
-    QVERIFY(WriteLocal(source, content));
-    const ino_t sourceInode = Inode(source);
-    if (before == "file" || before == "read-only" || before == "hard link")
-        QVERIFY(WriteLocal(target, "the old version"));
-    if (before == "empty") QVERIFY(WriteLocal(target, ""));
-    if (before == "read-only") QVERIFY(QFile::setPermissions(target, QFile::ReadOwner));
-    if (before == "hard link") QVERIFY(::link(qPrintable(target), qPrintable(kept)) == 0);
-    if (before == "link to file") {
-        QVERIFY(WriteLocal(kept, "the old version"));
-        QVERIFY(QFile::link(kept, target));
+    // What stands at the target's name before; "kept" is a file that must not change.
+    void replaces_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QStringList>("namesAfter"); // the source's name is gone
+        QTest::newRow("nothing") << "nothing" << QStringList{"target"};
+        QTest::newRow("a file") << "file" << QStringList{"target"};
+        QTest::newRow("a read-only file") << "read-only" << QStringList{"target"};
+        // Another name of the old file keeps the old content: the new file is not written into it.
+        QTest::newRow("a file with a second name") << "hard link" << QStringList{"kept", "target"};
+        // The link itself is replaced, not the file or folder it points to.
+        QTest::newRow("a link to a file") << "link to file" << QStringList{"kept", "target"};
+        QTest::newRow("a link to a folder") << "link to folder" << QStringList{"folder", "target"};
+        QTest::newRow("a dangling link") << "dangling link" << QStringList{"target"};
     }
-    if (before == "link to folder") {
-        QVERIFY(QDir(dir.path()).mkdir("folder"));
-        QVERIFY(WriteLocal(dir.filePath("folder/inside"), "inside"));
-        QVERIFY(QFile::link(dir.filePath("folder"), target));
-    }
-    if (before == "dangling link") QVERIFY(QFile::link(dir.filePath("gone"), target));
 
-    QCOMPARE(ReplaceFile(source.toStdString(), target.toStdString()), 0);
-    QCOMPARE(ReadLocal(target), content);
-    QCOMPARE(Inode(target), sourceInode);
-    QVERIFY(!QFileInfo(target).isSymLink());
-    QCOMPARE(Names(dir.path()), namesAfter);
-    if (namesAfter.contains("kept")) QCOMPARE(ReadLocal(kept), QByteArray("the old version"));
-    if (namesAfter.contains("folder"))
-        QCOMPARE(ReadLocal(dir.filePath("folder/inside")), QByteArray("inside"));
-}
+    void replaces() {
+        QFETCH(QString, before);
+        QFETCH(QStringList, namesAfter);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString source = dir.filePath("new.part");
+        const QString target = dir.filePath("target");
+        const QString kept = dir.filePath("kept");
+        const QByteArray content = Pattern(300000);
+        QVERIFY(WriteLocal(source, content));
+        const ino_t sourceInode = Inode(source);
+        if (before == "file" || before == "read-only" || before == "hard link")
+            QVERIFY(WriteLocal(target, "the old version"));
+        if (before == "read-only") QVERIFY(QFile::setPermissions(target, QFile::ReadOwner));
+        if (before == "hard link") QVERIFY(::link(qPrintable(target), qPrintable(kept)) == 0);
+        if (before == "link to file") {
+            QVERIFY(WriteLocal(kept, "the old version"));
+            QVERIFY(QFile::link(kept, target));
+        }
+        if (before == "link to folder") {
+            QVERIFY(QDir(dir.path()).mkdir("folder"));
+            QVERIFY(WriteLocal(dir.filePath("folder/inside"), "inside"));
+            QVERIFY(QFile::link(dir.filePath("folder"), target));
+        }
+        if (before == "dangling link") QVERIFY(QFile::link(dir.filePath("gone"), target));
 
-// Nothing moves: the source stays for the caller to remove, the target stays as it was.
-void TestLocalReplace::refuses_data() {
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<int>("error");
-    QTest::newRow("a folder") << "folder" << EISDIR;
-    QTest::newRow("an empty folder") << "empty folder" << EISDIR;
-    QTest::newRow("a missing folder above") << "missing parent" << ENOENT;
-}
-
-void TestLocalReplace::refuses() {
-    QFETCH(QString, before);
-    QFETCH(int, error);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString source = dir.filePath("new.part");
-    QString target = dir.filePath("target");
-    QVERIFY(WriteLocal(source, "new"));
-    if (before.endsWith("folder")) QVERIFY(QDir(dir.path()).mkdir("target"));
-    if (before == "folder") QVERIFY(WriteLocal(dir.filePath("target/inside"), "inside"));
-    if (before == "missing parent") target = dir.filePath("gone/target");
-    const QStringList namesBefore = Names(dir.path());
-
-    QCOMPARE(ReplaceFile(source.toStdString(), target.toStdString()), error);
-    QCOMPARE(Names(dir.path()), namesBefore);
-    QCOMPARE(ReadLocal(source), QByteArray("new"));
-    if (before == "folder") {
-        QVERIFY(QFileInfo(target).isDir());
-        QCOMPARE(Names(target), QStringList{"inside"});
-        QCOMPARE(ReadLocal(dir.filePath("target/inside")), QByteArray("inside"));
-    }
-}
-
-// Each replacement removes the one before it: nothing piles up beside the target.
-void TestLocalReplace::replacesAgainAndAgain() {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString target = dir.filePath("page.html");
-    for (int round = 0; round < 5; ++round) {
-        const QString source = dir.filePath(QStringLiteral(".page.html.%1.part").arg(round));
-        QVERIFY(WriteLocal(source, QByteArray::number(round)));
         QCOMPARE(ReplaceFile(source.toStdString(), target.toStdString()), 0);
-        QCOMPARE(ReadLocal(target), QByteArray::number(round));
-        QCOMPARE(Names(dir.path()), QStringList{"page.html"});
+        QCOMPARE(ReadLocal(target), content);
+        QCOMPARE(Inode(target), sourceInode);
+        QVERIFY(!QFileInfo(target).isSymLink());
+        QCOMPARE(Names(dir.path()), namesAfter);
+        if (namesAfter.contains("kept")) QCOMPARE(ReadLocal(kept), QByteArray("the old version"));
+        if (namesAfter.contains("folder"))
+            QCOMPARE(ReadLocal(dir.filePath("folder/inside")), QByteArray("inside"));
     }
-}
+
+    // Nothing moves: the source stays for the caller to remove, the target stays as it was.
+    void refuses_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<int>("error");
+        QTest::newRow("a folder") << "folder" << EISDIR;
+        QTest::newRow("an empty folder") << "empty folder" << EISDIR;
+        QTest::newRow("a missing folder above") << "missing parent" << ENOENT;
+    }
+
+    void refuses() {
+        QFETCH(QString, before);
+        QFETCH(int, error);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString source = dir.filePath("new.part");
+        QString target = dir.filePath("target");
+        QVERIFY(WriteLocal(source, "new"));
+        if (before.endsWith("folder")) QVERIFY(QDir(dir.path()).mkdir("target"));
+        if (before == "folder") QVERIFY(WriteLocal(dir.filePath("target/inside"), "inside"));
+        if (before == "missing parent") target = dir.filePath("gone/target");
+        const QStringList namesBefore = Names(dir.path());
+
+        QCOMPARE(ReplaceFile(source.toStdString(), target.toStdString()), error);
+        QCOMPARE(Names(dir.path()), namesBefore);
+        QCOMPARE(ReadLocal(source), QByteArray("new"));
+        if (before == "folder") {
+            QVERIFY(QFileInfo(target).isDir());
+            QCOMPARE(Names(target), QStringList{"inside"});
+            QCOMPARE(ReadLocal(dir.filePath("target/inside")), QByteArray("inside"));
+        }
+    }
+};
 
 QTEST_GUILESS_MAIN(TestLocalReplace)
 #include "test_local_replace.moc"

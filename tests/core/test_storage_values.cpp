@@ -1,148 +1,135 @@
-// The value model: writing rules, readings, the whole-string integer conversion, and the
-// lossless Windows-1252 <-> UTF-8 conversion with its one strict rule for UTF-8.
+// Guards: integer conversion, value writing, name comparison and Windows-1252, at range edges.
 #include "core/storage/Cp1252.h"
 #include "core/storage/IntConvert.h"
 #include "core/storage/TnkField.h"
+#include "core/storage/TnkTable.h"
 
 #include <QtTest>
+#include <climits>
 
 using namespace pw;
+
+namespace {
+// The text as a view cut from a longer buffer, so a loop that runs one past its end meets a
+// character that changes the result instead of a terminating NUL.
+std::string_view cutFrom(std::string& buffer, std::string_view text, const char* beyond) {
+    buffer = std::string(text) + beyond;
+    return std::string_view(buffer).substr(0, text.size());
+}
+
+QByteArray hexOf(std::string_view s) {
+    return QByteArray(s.data(), qsizetype(s.size())).toHex(' ');
+}
+} // namespace
 
 class TestStorageValues : public QObject {
     Q_OBJECT
 private slots:
-    void integerConversion_data() {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<int>("value");
-        QTest::newRow("plain") << QByteArray("60") << true << 60;
-        QTest::newRow("leading zero") << QByteArray("060") << true << 60;
-        QTest::newRow("negative") << QByteArray("-1") << true << -1;
-        QTest::newRow("plus") << QByteArray("+5") << true << 5;
-        QTest::newRow("leading blanks") << QByteArray("   7") << true << 7;
-        QTest::newRow("trailing blank") << QByteArray("7 ") << false << 0;
-        QTest::newRow("dollar hex") << QByteArray("$1F") << true << 31;
-        QTest::newRow("x hex") << QByteArray("x10") << true << 16;
-        QTest::newRow("0x hex") << QByteArray("0x10") << true << 16;
-        QTest::newRow("negative hex") << QByteArray("-$10") << true << -16;
-        QTest::newRow("full hex") << QByteArray("$FFFFFFFF") << true << -1;
-        QTest::newRow("hex too long") << QByteArray("$100000000") << false << 0;
-        QTest::newRow("max") << QByteArray("2147483647") << true << 2147483647;
-        QTest::newRow("min") << QByteArray("-2147483648") << true << int(-2147483647 - 1);
-        QTest::newRow("overflow") << QByteArray("2147483648") << false << 0;
-        QTest::newRow("sign only") << QByteArray("-") << false << 0;
-        QTest::newRow("prefix only") << QByteArray("$") << false << 0;
-        QTest::newRow("empty") << QByteArray("") << false << 0;
-        QTest::newRow("letters") << QByteArray("abc") << false << 0;
-        QTest::newRow("TRUE") << QByteArray("TRUE") << false << 0;
-        QTest::newRow("tab is no blank") << QByteArray("\t1") << false << 0;
-    }
     void integerConversion() {
-        QFETCH(QByteArray, text);
-        QFETCH(bool, ok);
-        QFETCH(int, value);
-        const auto result = TryStrToInt(text.toStdString());
-        QCOMPARE(result.has_value(), ok);
-        if (ok) QCOMPARE(*result, value);
+        // Digits at both ends of each range, and the characters just outside them.
+        // clang-format off
+        static const struct { const char* text; int value; } accepted[] = {
+            {"0", 0}, {"9", 9}, {"060", 60}, {"-1", -1}, {"+5", 5}, {"   7", 7}, {"$0", 0},
+            {"$9", 9}, {"$A", 10}, {"$F", 15}, {"$a", 10}, {"$f", 15}, {"$1F", 31}, {"x10", 16},
+            {"X10", 16}, {"0x1a", 26}, {"0XfA", 250}, {"-$10", -16}, {"$FFFFFFFF", -1},
+            {"$7FFFFFFF", INT_MAX}, {"-$80000000", INT_MIN}, {"2147483647", INT_MAX},
+            {"-2147483648", INT_MIN}};
+        // clang-format on
+        std::string buffer;
+        for (const auto& r : accepted)
+            QVERIFY2(TryStrToInt(cutFrom(buffer, r.text, "Z")) == r.value, r.text);
+        for (const char* text :
+             {"7 ", "\t1", "/",  ":",   "1:",   "2147483648", "-2147483649", "99999999999",
+              "$/", "$:",  "$@", "$G",  "$`",   "$g",         "$100000000",  "0x",
+              "$",  "-",   "",   "abc", "TRUE", "$$1",        "--1"})
+            QVERIFY2(!TryStrToInt(cutFrom(buffer, text, "1")), text);
     }
 
     // Each row writes `first` (if any), then `text`, and checks what is held.
-    void writeText_data() {
-        QTest::addColumn<QByteArray>("first");
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<bool>("changed");
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QByteArray>("reading");
-        QTest::addColumn<int>("integer");
-        QTest::newRow("60 is an integer") << QByteArray() << QByteArray("60") << true
-                                          << int(dtInteger) << 5 << QByteArray("60") << 60;
-        QTest::newRow("060 stays text") << QByteArray() << QByteArray("060") << true
-                                        << int(dtString) << 8 << QByteArray("060") << 60;
-        QTest::newRow("0 into empty changes nothing")
-            << QByteArray() << QByteArray("0") << false << int(dtNone) << 0 << QByteArray() << 0;
-        QTest::newRow("0 over abc keeps abc") << QByteArray("abc") << QByteArray("0") << false
-                                              << int(dtString) << 8 << QByteArray("abc") << 0;
-        QTest::newRow("0 over 60 empties with kind 5")
-            << QByteArray("60") << QByteArray("0") << true << int(dtNone) << 5 << QByteArray() << 0;
-        QTest::newRow("-1") << QByteArray() << QByteArray("-1") << true << int(dtInteger) << 5
-                            << QByteArray("-1") << -1;
-        QTest::newRow("+5 reads 5") << QByteArray() << QByteArray("+5") << true << int(dtInteger)
-                                    << 5 << QByteArray("5") << 5;
-        QTest::newRow("+5 over 5 is no change") << QByteArray("5") << QByteArray("+5") << false
-                                                << int(dtInteger) << 5 << QByteArray("5") << 5;
-        QTest::newRow("007 stays text") << QByteArray() << QByteArray("007") << true
-                                        << int(dtString) << 8 << QByteArray("007") << 7;
-        QTest::newRow("TRUE") << QByteArray() << QByteArray("TRUE") << true << int(dtString) << 8
-                              << QByteArray("TRUE") << 0;
-        QTest::newRow("abc") << QByteArray() << QByteArray("abc") << true << int(dtString) << 8
-                             << QByteArray("abc") << 0;
-        QTest::newRow("same text is no change") << QByteArray("abc") << QByteArray("abc") << false
-                                                << int(dtString) << 8 << QByteArray("abc") << 0;
-        QTest::newRow("empty empties")
-            << QByteArray("abc") << QByteArray("") << true << int(dtNone) << 0 << QByteArray() << 0;
-        QTest::newRow("hex becomes decimal") << QByteArray() << QByteArray("$10") << true
-                                             << int(dtInteger) << 5 << QByteArray("16") << 16;
-        QTest::newRow("0x10 starts with 0") << QByteArray() << QByteArray("0x10") << true
-                                            << int(dtString) << 8 << QByteArray("0x10") << 16;
-        QTest::newRow("text ends at NUL") << QByteArray() << QByteArray("ab\0cd", 5) << true
-                                          << int(dtString) << 8 << QByteArray("ab") << 0;
-        QTest::newRow("NUL first empties") << QByteArray("x") << QByteArray("\0abc", 4) << true
-                                           << int(dtNone) << 0 << QByteArray() << 0;
-    }
-    void writeText() {
-        QFETCH(QByteArray, first);
-        QFETCH(QByteArray, text);
-        QFETCH(bool, changed);
-        QFETCH(int, type);
-        QFETCH(int, kind);
-        QFETCH(QByteArray, reading);
-        QFETCH(int, integer);
-        TnkField value;
-        if (!first.isNull()) value.WriteString(first.toStdString());
-        QCOMPARE(value.WriteString(std::string(text.constData(), size_t(text.size()))), changed);
-        QCOMPARE(int(value.DataType()), type);
-        QCOMPARE(int(value.ValueKind), kind);
-        QCOMPARE(QByteArray::fromStdString(value.AsString()), reading);
-        QCOMPARE(value.AsInteger(), integer);
+    void writingRules() {
+        // clang-format off
+        static const struct {
+            const char* first; std::string_view text; bool changed; TnkDataType type; int kind;
+            const char* reading;
+        } rows[] = {
+            {nullptr, "60", true, dtInteger, 5, "60"}, {nullptr, "060", true, dtString, 8, "060"},
+            {nullptr, "0x10", true, dtString, 8, "0x10"}, {"5", "+5", false, dtInteger, 5, "5"},
+            {nullptr, "$10", true, dtInteger, 5, "16"}, {nullptr, "+5", true, dtInteger, 5, "5"},
+            {nullptr, "0", false, dtNone, 0, ""}, {"abc", "0", false, dtString, 8, "abc"},
+            {"60", "0", true, dtNone, 5, ""}, {"abc", "abc", false, dtString, 8, "abc"},
+            {"abc", "", true, dtNone, 0, ""}, {"12abc", "0", false, dtString, 8, "12abc"},
+            {nullptr, {"ab\0cd", 5}, true, dtString, 8, "ab"},
+            {"x", {"\0abc", 4}, true, dtNone, 0, ""}};
+        // clang-format on
+        for (const auto& r : rows) {
+            const QByteArray row = QByteArray(r.first ? r.first : "-") + " then " + hexOf(r.text);
+            TnkField value;
+            if (r.first) value.WriteString(r.first);
+            QVERIFY2(value.WriteString(r.text) == r.changed, row.constData());
+            QVERIFY2(value.DataType() == r.type, row.constData());
+            QVERIFY2(value.ValueKind == r.kind, row.constData());
+            QVERIFY2(value.AsString() == r.reading, row.constData());
+        }
     }
 
-    void passwordTextStaysText() {
+    void textAndIntegerWrites() {
         TnkField value;
-        QVERIFY(value.WriteText(" 1"));
+        QVERIFY(value.WriteText(" 1")); // a password stays the exact text
         QCOMPARE(int(value.DataType()), int(dtString));
-        QCOMPARE(value.AsString(), std::string(" 1"));
+        QCOMPARE(value.AsInteger(), 1);
         QVERIFY(!value.WriteText(" 1"));
         QVERIFY(value.WriteText(""));
         QCOMPARE(int(value.DataType()), int(dtNone));
+        QVERIFY(!value.WriteInteger(0)); // already reads 0
+        QVERIFY(value.WriteInteger(-42));
+        QCOMPARE(value.AsString(), std::string("-42"));
+        QVERIFY(!value.WriteInteger(-42));
+        value.SetDataType(dtStrings);
+        value.Strings() = {"one", "", "two"};
+        QCOMPARE(value.AsString(), std::string("one\r\n\r\ntwo\r\n"));
+        QCOMPARE(value.AsInteger(), 0);
+        const int kinds[] = {0, 5, 8, 9, 10, 11};
+        for (int t = dtNone; t <= dtTable; ++t) {
+            value.SetDataType(TnkDataType(t));
+            QCOMPARE(int(value.ValueKind), kinds[t]);
+        }
     }
 
-    void utf8ToCp1252_data() {
-        QTest::addColumn<QByteArray>("utf8");
-        QTest::addColumn<bool>("valid");
-        QTest::addColumn<QByteArray>("cp1252"); // null: refused
-        QTest::newRow("a umlaut") << QByteArray("\xC3\xA4") << true << QByteArray("\xE4");
-        QTest::newRow("euro") << QByteArray("\xE2\x82\xAC") << true << QByteArray("\x80");
-        QTest::newRow("undefined 81") << QByteArray("\xC2\x81") << true << QByteArray("\x81");
-        QTest::newRow("y diaeresis, last") << QByteArray("\xC3\xBF") << true << QByteArray("\xFF");
-        QTest::newRow("not in the code page") << QByteArray("\xC4\x80") << true << QByteArray();
-        QTest::newRow("overlong a") << QByteArray("\xC1\xA1") << false << QByteArray();
-        QTest::newRow("overlong NUL") << QByteArray("\xC0\x80") << false << QByteArray();
-        QTest::newRow("overlong 3-byte") << QByteArray("\xE0\x81\xA1") << false << QByteArray();
-        QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << false << QByteArray();
-        QTest::newRow("past U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << false << QByteArray();
-        QTest::newRow("cut short") << QByteArray("a\xC3") << false << QByteArray();
-        QTest::newRow("lone continuation") << QByteArray("\x80") << false << QByteArray();
+    // Names compare without letter case over ASCII and Latin-1 letters, within their length.
+    void nameComparison() {
+        // clang-format off
+        static const struct { const char* a; const char* b; bool same; } rows[] = {
+            {"abc", "ABC", true}, {"az", "AZ", true}, {"`", "@", false}, {"{", "[", false},
+            {"\xE0", "\xC0", true}, {"\xFE", "\xDE", true}, {"\xF7", "\xD7", false},
+            {"\xFF", "\xDF", false}, {"\xDF", "\xFF", false}, {"ab", "abc", false}, {"", "", true},
+            {"abd", "abc", false}, {"Xbc", "xbc", true}};
+        // clang-format on
+        std::string bufA, bufB;
+        for (const auto& r : rows) {
+            const QByteArray row = hexOf(r.a) + " vs " + hexOf(r.b);
+            QVERIFY2(SameTextCi(cutFrom(bufA, r.a, "X"), cutFrom(bufB, r.b, "Y")) == r.same,
+                     row.constData());
+            QVERIFY2(SameTextCi(cutFrom(bufB, r.b, "X"), cutFrom(bufA, r.a, "Y")) == r.same,
+                     row.constData());
+        }
     }
-    void utf8ToCp1252() {
-        QFETCH(QByteArray, utf8);
-        QFETCH(bool, valid);
-        QFETCH(QByteArray, cp1252);
-        const std::string in = utf8.toStdString();
-        QCOMPARE(IsValidUtf8(in), valid);
-        const auto out = Utf8ToCp1252(in);
-        QCOMPARE(out.has_value(), !cp1252.isNull());
-        if (out) QCOMPARE(QByteArray::fromStdString(*out), cp1252);
+
+    // 0x80-0x9F map through their table (undefined bytes to their own code point), every other
+    // byte is its own code point; code points outside both have no byte.
+    void codePageBytes() {
+        // clang-format off
+        static const struct { int byte; char32_t cp; } rows[] = {
+            {0x01, 0x01}, {0x7F, 0x7F}, {0x80, 0x20AC}, {0x81, 0x81}, {0x82, 0x201A}, {0x8D, 0x8D},
+            {0x8F, 0x8F}, {0x90, 0x90}, {0x9C, 0x0153}, {0x9D, 0x9D}, {0x9E, 0x017E},
+            {0x9F, 0x0178}, {0xA0, 0xA0}, {0xE4, 0xE4}, {0xFF, 0xFF}};
+        // clang-format on
+        for (const auto& r : rows) {
+            const QByteArray row = QByteArray::number(r.byte, 16);
+            QVERIFY2(Cp1252ToUnicode(static_cast<unsigned char>(r.byte)) == r.cp, row.constData());
+            QVERIFY2(UnicodeToCp1252(r.cp) == r.byte, row.constData());
+        }
+        for (const char32_t cp : {0x80u, 0x9Eu, 0x9Fu, 0x100u, 0x2000u, 0xFFFDu, 0x1F600u})
+            QVERIFY2(!UnicodeToCp1252(cp), qPrintable(QString::number(cp, 16)));
     }
 
     void everyByteRoundTrips() {
@@ -150,42 +137,36 @@ private slots:
         for (int b = 1; b < 256; ++b)
             all.push_back(char(b));
         const std::string utf8 = Cp1252ToUtf8(all);
+        QCOMPARE(utf8.size(), size_t(127 + 96 * 2 + 15 * 2 + 17 * 3)); // 1, 2 and 3-byte forms
         QVERIFY(IsValidUtf8(utf8));
         QCOMPARE(Utf8ToCp1252(utf8).value_or("<refused>"), all);
     }
 
-    void writeInteger() {
-        TnkField value;
-        QVERIFY(!value.WriteInteger(0)); // already reads 0
-        QCOMPARE(int(value.ValueKind), 0);
-        QVERIFY(value.WriteInteger(42));
-        QCOMPARE(value.AsString(), std::string("42"));
-        QVERIFY(!value.WriteInteger(42));
-        QVERIFY(value.WriteInteger(0));
-        QCOMPARE(int(value.DataType()), int(dtNone));
-        QCOMPARE(int(value.ValueKind), 5);
-        value.WriteString("12abc"); // integer reading 0: writing 0 changes nothing
-        QVERIFY(!value.WriteInteger(0));
-        QCOMPARE(value.AsString(), std::string("12abc"));
-    }
-
-    void otherTypesRead() {
-        TnkField lines;
-        lines.SetDataType(dtStrings);
-        lines.Strings() = {"one", "two"};
-        QCOMPARE(lines.AsString(), std::string("one\r\ntwo\r\n"));
-        QCOMPARE(lines.AsInteger(), 0);
-        QCOMPARE(int(lines.ValueKind), 9);
-        TnkField stream;
-        stream.SetDataType(dtStream);
-        stream.Stream() = "123";
-        QCOMPARE(stream.AsString(), std::string());
-        QCOMPARE(stream.AsInteger(), 0);
-        QCOMPARE(int(stream.ValueKind), 10);
-        TnkField table;
-        table.SetDataType(dtTable);
-        QCOMPARE(int(table.ValueKind), 11);
-        QCOMPARE(table.AsString(), std::string());
+    void utf8Validity() {
+        // clang-format off
+        static const struct { const char* utf8; const char* cp1252; } mapped[] = {
+            {"a~", "a~"}, {"\xC2\x81", "\x81"}, {"\xC2\xA0", "\xA0"}, {"\xC3\xBF", "\xFF"},
+            {"\xE2\x82\xAC", "\x80"}, {"\xC5\xB8", "\x9F"}};
+        // clang-format on
+        std::string buffer;
+        for (const auto& r : mapped) {
+            const std::string_view in = cutFrom(buffer, r.utf8, "\xA4\xA4\xA4");
+            QVERIFY2(Utf8ToCp1252(in) == std::string(r.cp1252), hexOf(r.utf8).constData());
+        }
+        // Valid, at the edges of each sequence length, but without a Windows-1252 byte.
+        for (const char* utf8 : {"\xC2\x80", "\xC4\x80", "\xDF\xBF", "\xE0\xA0\x80", "\xED\x9F\xBF",
+                                 "\xEF\xBF\xBF", "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"}) {
+            const std::string_view in = cutFrom(buffer, utf8, "\xA4\xA4\xA4");
+            QVERIFY2(IsValidUtf8(in) && !Utf8ToCp1252(in), hexOf(utf8).constData());
+        }
+        // Overlong forms, surrogates, past U+10FFFF, bad or missing continuation bytes; the
+        // bytes after the cut would complete each short sequence.
+        for (const char* utf8 : {"\xC1\xA1", "\xC0\x80", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF",
+                                 "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xC3\xC3",
+                                 "\xE2\x82\x41", "a\xC3", "\xE2\x82", "\xF0\x90", "\x80", "\xFF"}) {
+            const std::string_view in = cutFrom(buffer, utf8, "\xA4\xA4\xA4");
+            QVERIFY2(!IsValidUtf8(in) && !Utf8ToCp1252(in), hexOf(utf8).constData());
+        }
     }
 };
 

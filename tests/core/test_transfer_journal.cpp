@@ -1,6 +1,5 @@
-// The transfer journal: awkward jobs round-trip without their passwords, damaged journals give
-// clear errors and are put aside, restored jobs keep order and state, and saves from many
-// threads leave the last state on disk.
+// Guards: the transfer journal: jobs round-trip byte for byte without passwords, damage is
+// refused and put aside, restores keep order and state, and saves from many threads meet safely.
 #include "core/config/ConfigSteps.h"
 #include "core/config/ConfigTables.h"
 #include "core/transfer/TransferJournal.h"
@@ -121,7 +120,8 @@ std::vector<DamageCase> DamageCases() {
     PutU32(fewer, header + 4, 1);
     return {
         {"empty", "", "empty"},
-        {"garbage", "\x89PNG\r\n\x1a\n and more bytes", "not a transfer journal"},
+        {"garbage", "\x89PNG\r\n\x1a\n and more bytes",
+         "not a transfer journal (it does not start with the line \"Pagewright transfer journal\")"},
         {"text", "jobs: a, b\n", "not a transfer journal"},
         {"later version", version, "version 3 is not supported"},
         {"version 0", zero, "version 0 is not supported"},

@@ -1,3 +1,4 @@
+// Guards: damaged configuration and table files end in an EStreamError, never a crash or over-read.
 // Feeds arbitrary bytes to the container reader the main window uses for the configuration
 // file, and to the bare table reader used for translation tables. Damage must end in an
 // EStreamError, never in a crash, a read past the end or a runaway allocation.

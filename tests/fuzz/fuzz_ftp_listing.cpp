@@ -1,3 +1,4 @@
+// Guards: hostile directory listings: parsers stay in bounds, names never leave the folder.
 // Directory listings as hostile servers might send them: every parser must stay inside the
 // input, never deliver a name that could address another folder, and never report a
 // negative size.

@@ -1,3 +1,4 @@
+// Guards: news page analysis on arbitrary bytes; any analysed page, rebuilt, analyses again.
 // News page analysis on arbitrary bytes. The first byte picks the options (section name,
 // own headers, between text); the rest is the page. A page that was analysed is generated
 // again, and that page must analyse too.

@@ -1,77 +1,47 @@
-// The close query and the close path: refused while busy, asked while connected, the bounds
-// written whatever "SaveWindowPos" says, a failed save keeps the window open, the later parts'
-// close steps run in order.
-#include "gui/app/TfmMain.h"
+// Guards: close refused while busy, asked while connected, the file saved or kept, close steps.
 #include "gui/ftp/FtpSession.h"
 #include "gui/ui/WorkerThread.h"
 #include "test_main_support.h"
 
-#include <QDir>
-#include <QSignalSpy>
-#include <QTest>
-
-#include <algorithm>
-#include <atomic>
-
 using namespace pw;
+
+namespace {
+// Keeps the transfer worker running until it is told to stop.
+void runTransferWorker(TfmMain& w) {
+    w.thTransfer->OnExecute = [](WorkerThread& t) {
+        while (!t.Terminated())
+            QThread::msleep(1);
+    };
+    w.thTransfer->Start();
+}
+} // namespace
 
 class TestMainClose : public QObject {
     Q_OBJECT
 private slots:
-    void refusedWhileBusy_data();
-    void refusedWhileBusy();
-    void connectedAsks_data();
-    void connectedAsks();
-    void writesBoundsWithoutSaveWindowPos();
-    void noFileNoSave();
+    void closeQuery_data();
+    void closeQuery();
     void closeStepsInOrder_data();
     void closeStepsInOrder();
     void failedSaveKeepsWindowOpen();
-    void stopsTransferWorker();
-    void workersEndBeforeTheWindowsTables();
-    void exitFromTrayWhileHidden();
 };
 
-void TestMainClose::refusedWhileBusy_data() {
-    QTest::addColumn<int>("which");
-    QTest::newRow("news") << 0;
-    QTest::newRow("links") << 1;
-    QTest::newRow("ftp") << 2;
-    QTest::newRow("transfer") << 3;
+void TestMainClose::closeQuery_data() {
+    QTest::addColumn<int>("busy"); // 0 news, 1 links, 2 ftp, 3 transfer busy; -1 none
+    QTest::addColumn<bool>("yes"); // the answer to the question
+    QTest::addColumn<bool>("closes");
+    const char* busy[] = {"news busy", "links busy", "ftp busy", "transfer busy"};
+    for (int i = 0; i < 4; ++i)
+        QTest::newRow(busy[i]) << i << true << false;
+    QTest::newRow("connected, No") << -1 << false << false;
+    QTest::newRow("connected, Yes") << -1 << true << true;
 }
 
-void TestMainClose::refusedWhileBusy() {
-    QFETCH(int, which);
-    TempHome home;
-    writeDialogFile(home.cfg(), 1);
-    const QByteArray before = home.bytes();
-    TestPrompts prompts;
-    TfmMain w(prompts);
-    w.show();
-    int asked = 0;
-    prompts.ask = [&](const QString&, const QString&) { return ++asked, true; };
-    const ActivityState busy = ActivityState::Busy;
-    if (which == 0) w.SetNewsState(busy);
-    if (which == 1) w.SetLinksState(busy);
-    if (which == 2) w.SetFTPState(busy);
-    if (which == 3) w.SetTransferState(busy);
-    w.SetNewsState(which == 0 ? busy : ActivityState::Connected); // busy beats connected
-    settle();
-    QVERIFY(!child(w, "miExit")->isEnabled());
-    QVERIFY(!w.close());
-    QVERIFY(w.isVisible());
-    QCOMPARE(asked, 0);
-    QCOMPARE(home.bytes(), before);
-}
-
-void TestMainClose::connectedAsks_data() {
-    QTest::addColumn<bool>("yes");
-    QTest::newRow("no") << false;
-    QTest::newRow("yes") << true;
-}
-
-void TestMainClose::connectedAsks() {
+// Busy refuses without a question; connected asks; only a close that goes through saves.
+void TestMainClose::closeQuery() {
+    QFETCH(int, busy);
     QFETCH(bool, yes);
+    QFETCH(bool, closes);
     TempHome home;
     writeDialogFile(home.cfg(), 1);
     const QByteArray before = home.bytes();
@@ -79,57 +49,27 @@ void TestMainClose::connectedAsks() {
     TfmMain w(prompts);
     w.show();
     w.resize(700, 500);
-    w.SetNewsState(ActivityState::Connected);
-    settle();
-    QVERIFY(child(w, "miExit")->isEnabled());
     QStringList asked;
     prompts.ask = [&](const QString& caption, const QString& text) {
         asked << caption << text;
         return yes;
     };
-    QCOMPARE(w.close(), yes);
-    QCOMPARE(asked, QStringList({"Exit Pagewright?", "You are connected. Do want to exit?"}));
-    if (!yes) {
-        QVERIFY(w.isVisible());
-        QCOMPARE(home.bytes(), before); // nothing saved
-    } else {
-        QCOMPARE(FileView(home.cfg()).setting("Width"), 700);
-    }
-}
-
-void TestMainClose::writesBoundsWithoutSaveWindowPos() {
-    TempHome home;
-    writeDialogFile(home.cfg(), 2, {{"SaveWindowPos", ""}, {"NewsConfiguration", "1"}});
-    {
-        TestPrompts prompts;
-        TfmMain w(prompts);
-        w.show();
-        w.setGeometry(QRect(33, 44, 640, 470));
-        QVERIFY(w.close());
-    }
-    FileView file(home.cfg());
-    QCOMPARE(file.setting("Left"), 33);
-    QCOMPARE(file.setting("Top"), 44);
-    QCOMPARE(file.setting("Width"), 640);
-    QCOMPARE(file.setting("Height"), 470);
-    QCOMPARE(file.setting("NewsConfiguration"), 1);
-    QCOMPARE(file.tables.ConfigSource.RecordCount(), 2);
-    QCOMPARE(file.tables.TranslationSource.RecordCount(), 7);
-    // Passwords stay scrambled.
-    QCOMPARE(file.tables.ConfigSource.GetString(0, "LoginPassword"),
-             std::string("\x8c\x9a\x9c\x8d\x9a\x8b"));
-}
-
-void TestMainClose::noFileNoSave() {
-    TempHome home;
-    {
-        TestPrompts prompts;
-        TfmMain w(prompts);
-        prompts.dialog = [](QDialog&) {};
-        w.show();
-        QVERIFY(w.close());
-    }
-    QVERIFY(!QFile::exists(QString::fromStdString(home.cfg())));
+    const ActivityState state = ActivityState::Busy;
+    if (busy == 1) w.SetLinksState(state);
+    if (busy == 2) w.SetFTPState(state);
+    if (busy == 3) w.SetTransferState(state);
+    w.SetNewsState(busy == 0 ? state : ActivityState::Connected); // busy beats connected
+    settle();
+    QCOMPARE(child(w, "miExit")->isEnabled(), busy < 0);
+    QCOMPARE(w.close(), closes);
+    QCOMPARE(w.isVisible(), !closes);
+    QCOMPARE(asked, busy >= 0
+                        ? QStringList()
+                        : QStringList({"Exit Pagewright?", "You are connected. Do want to exit?"}));
+    ConfigTables saved(ConfigRole::MainWindow);
+    saved.LoadIfExists(home.cfg());
+    QCOMPARE(home.bytes() == before, !closes); // nothing saved unless the window closes
+    if (closes) QCOMPARE(saved.SettingsSource.GetInteger(0, "Width"), 700);
 }
 
 void TestMainClose::closeStepsInOrder_data() {
@@ -150,13 +90,7 @@ void TestMainClose::closeStepsInOrder() {
     QFETCH(int, ftp);
     QFETCH(QString, expected);
     TempHome home;
-    writeDialogFile(home.cfg(), 1);
-    {
-        ConfigTables t(ConfigRole::Dialog);
-        OpenConfigurationForDialog(t, home.cfg());
-        t.ConfigSource.SetString(0, "NewsStayConnected", stayConnected.toStdString());
-        SaveConfigurationFromDialog(t, home.cfg());
-    }
+    writeDialogFile(home.cfg(), 1, {}, {{"NewsStayConnected", stayConnected.toStdString()}});
     TestPrompts prompts;
     TfmMain w(prompts);
     w.show();
@@ -166,18 +100,12 @@ void TestMainClose::closeStepsInOrder() {
     connect(child<FtpSession>(w, "RemoteSession"), &FtpSession::AbortDone,
             [&] { steps << "remote"; });
     connect(&w, &TfmMain::NewsConfigurationSelected, [&] { steps << "select"; });
-    w.thTransfer->OnExecute = [&](WorkerThread& t) {
-        while (!t.Terminated())
-            QThread::msleep(1);
-    };
-    w.thTransfer->Start();
+    runTransferWorker(w);
     w.SetNewsState(static_cast<ActivityState>(news));
     w.SetFTPState(static_cast<ActivityState>(ftp));
     // The news page's working files go too.
     w.DataFile = QDir(QString::fromStdString(ProgramFolder())).filePath("datafile.tmp");
-    QFile data(w.DataFile);
-    QVERIFY(data.open(QIODevice::WriteOnly));
-    data.close();
+    touch(w.DataFile);
     w.PageLines.push_back("<html>");
     QSignalSpy closed(&w, &TfmMain::Closed);
     QVERIFY(w.close());
@@ -198,11 +126,7 @@ void TestMainClose::failedSaveKeepsWindowOpen() {
     TestPrompts prompts;
     TfmMain w(prompts);
     w.show();
-    w.thTransfer->OnExecute = [&](WorkerThread& t) {
-        while (!t.Terminated())
-            QThread::msleep(1);
-    };
-    w.thTransfer->Start();
+    runTransferWorker(w);
     QString error;
     prompts.error = [&](const QString& message) { error = message; };
     // The file's place is taken by a folder that cannot be replaced.
@@ -218,62 +142,6 @@ void TestMainClose::failedSaveKeepsWindowOpen() {
     writeDialogFile(home.cfg(), 1);
     QVERIFY(w.close());
     QVERIFY(w.thTransfer->WaitFor(5000));
-}
-
-void TestMainClose::stopsTransferWorker() {
-    TempHome home;
-    TestPrompts prompts;
-    TfmMain w(prompts);
-    prompts.dialog = [](QDialog&) {};
-    std::atomic<bool> sawStop{false};
-    w.thTransfer->OnExecute = [&](WorkerThread& t) {
-        while (!t.Terminated())
-            QThread::msleep(1);
-        sawStop = true;
-    };
-    w.thTransfer->Start();
-    w.show();
-    QVERIFY(w.close()); // does not wait for the worker
-    QVERIFY(w.thTransfer->WaitFor(5000));
-    QVERIFY(sawStop);
-}
-
-void TestMainClose::workersEndBeforeTheWindowsTables() {
-    // A worker still running when the window goes away is stopped and may finish its step on
-    // the window's tables and lock: they must still exist then.
-    TempHome home;
-    writeDialogFile(home.cfg(), 1);
-    std::atomic<bool> running{false};
-    std::string seen;
-    {
-        TestPrompts prompts;
-        TfmMain w(prompts);
-        w.thTransfer->OnExecute = [&](WorkerThread& t) {
-            running = true;
-            while (!t.Terminated())
-                QThread::msleep(1);
-            QThread::msleep(20);
-            std::lock_guard lock(w.ftpMutex);
-            seen = w.ConfigSource.GetString(0, "Name");
-        };
-        w.thTransfer->Start();
-        QTRY_VERIFY(running);
-    }
-    QCOMPARE(seen, std::string("Server 1"));
-}
-
-void TestMainClose::exitFromTrayWhileHidden() {
-    TempHome home;
-    writeDialogFile(home.cfg(), 1);
-    TestPrompts prompts;
-    TfmMain w(prompts);
-    w.show();
-    w.resize(600, 450);
-    w.hide(); // as when it sits in the tray
-    QSignalSpy closed(&w, &TfmMain::Closed);
-    child(w, "mistExit")->trigger();
-    QCOMPARE(closed.size(), 1);
-    QCOMPARE(FileView(home.cfg()).setting("Width"), 600);
 }
 
 QTEST_MAIN(TestMainClose)

@@ -1,34 +1,14 @@
-// The pictures in the resources: every glyph loads, draws something at toolbar and larger sizes,
-// and looks different when its command is disabled.
+// Guards: every toolbar glyph draws at 16 and 32 pixels and looks clearly different when disabled.
 #include "gui/dialogs/DialogPictures.h"
 #include "gui/ui/MainPictures.h"
 
 #include <QtTest>
-
-namespace {
-// Share of the drawn pixels of a, in per cent, whose colour or coverage in b differs clearly.
-int changedShare(const QImage& a, const QImage& b) {
-    int drawn = 0, changed = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            if (qAlpha(p) < 128) continue;
-            ++drawn;
-            const int d =
-                std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                          std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
-            if (d > 40) ++changed;
-        }
-    return drawn == 0 ? 0 : changed * 100 / drawn;
-}
-} // namespace
 
 class TestPictures : public QObject {
     Q_OBJECT
 private slots:
     void glyph_data();
     void glyph();
-    void pictures();
 };
 
 void TestPictures::glyph_data() {
@@ -41,32 +21,22 @@ void TestPictures::glyph_data() {
 
 void TestPictures::glyph() {
     QFETCH(QIcon, icon);
-    QVERIFY(!icon.isNull());
     for (const int size : {16, 32}) {
-        const QImage normal =
-            icon.pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32);
-        const QImage disabled = icon.pixmap(QSize(size, size), QIcon::Disabled)
-                                    .toImage()
-                                    .convertToFormat(QImage::Format_ARGB32);
+        const QImage normal = icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage disabled =
+            icon.pixmap(size, QIcon::Disabled).toImage().convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(normal.size(), QSize(size, size));
-        QCOMPARE(disabled.size(), normal.size());
-        const int share = changedShare(normal, disabled);
-        QVERIFY2(share >= 20,
-                 qPrintable(QStringLiteral("%1 px: %2% changed").arg(size).arg(share)));
-    }
-}
-
-void TestPictures::pictures() {
-    using namespace DialogPictures;
-    const QList<QPixmap> pictures{Folder(40), Key(32), ProgramIcon(64), Screen({96, 72}),
-                                  WizardSide({120, 256})};
-    for (const QPixmap& picture : pictures) {
-        const QImage image = picture.toImage().convertToFormat(QImage::Format_ARGB32);
-        int drawn = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                drawn += qAlpha(image.pixel(x, y)) > 128;
-        QVERIFY(drawn > image.width() * image.height() / 10);
+        int drawn = 0, changed = 0; // drawn pixels, and those clearly changed when disabled
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                const QRgb p = normal.pixel(x, y), q = disabled.pixel(x, y);
+                drawn += qAlpha(p) >= 128;
+                const int d =
+                    std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                              std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+                changed += qAlpha(p) >= 128 && d > 40;
+            }
+        QVERIFY2(drawn > 0 && changed * 5 >= drawn, qPrintable(QString::number(size)));
     }
 }
 

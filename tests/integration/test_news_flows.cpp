@@ -1,7 +1,6 @@
-// The news retrieval and posting flows against the test server: the failure table, the
-// order of the states, the working-file paths, stay-connected, the safe publishing and the
-// local copy.
+// Guards: the news retrieval and posting flows, their failures, and a page kept when posting fails.
 #include "support/FtpServer.h"
+#include "support/LocalFiles.h"
 
 #include "core/config/ConfigTables.h"
 #include "core/config/Password.h"
@@ -61,7 +60,6 @@ struct Rig {
 class TestNewsFlows : public QObject {
     Q_OBJECT
 private slots:
-    void workingFiles_data();
     void workingFiles();
     void retrievalFailures_data();
     void retrievalFailures();
@@ -70,40 +68,27 @@ private slots:
     void killedServerKeepsThePage();
 };
 
-void TestNewsFlows::workingFiles_data() {
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("timeout");
-    QTest::addColumn<QString>("dataFile");
-    QTest::addColumn<int>("ms");
-    QTest::newRow("no separator") << "/tmp/w"
-                                  << "5"
-                                  << "/tmp/w/datafile.tmp" << 5000;
-    QTest::newRow("separator") << "/tmp/w/"
-                               << "0"
-                               << "/tmp/w/datafile.tmp" << 0;
-    QTest::newRow("empty: program folder") << ""
-                                           << "x"
-                                           << "/nowhere/datafile.tmp" << 60000;
-    QTest::newRow("negative time-out") << "/t"
-                                       << "-1"
-                                       << "/t/datafile.tmp" << 60000;
-}
-
+// The working files beside the temporary folder, and the time-out in milliseconds.
 void TestNewsFlows::workingFiles() {
-    QFETCH(QString, folder);
-    QFETCH(QString, timeout);
-    QFETCH(QString, dataFile);
-    QFETCH(int, ms);
-    ConfigTables t(ConfigRole::Dialog);
-    t.ConfigSource.Append();
-    t.ConfigSource.SetText(0, "TemporaryDirectory", folder.toStdString());
-    t.ConfigSource.SetText(0, "FTPTimeout", timeout.toStdString());
-    t.ConfigSource.SetText(0, "LoginPassword", ScramblePassword("pw"));
-    const NewsSelection s = SelectNewsConfiguration(t.ConfigSource, 0, "/nowhere");
-    QCOMPARE(QString::fromStdString(s.DataFile), dataFile);
-    QVERIFY(QString::fromStdString(s.DirFile).endsWith("/ftpdir.tmp"));
-    QCOMPARE(s.ConnectTimeoutMs, ms);
-    QCOMPARE(s.NewsPassword, std::string("pw"));
+    const struct {
+        const char *folder, *timeout, *dataFile;
+        int ms;
+    } rows[] = {{"/tmp/w", "5", "/tmp/w/datafile.tmp", 5000},
+                {"/tmp/w/", "0", "/tmp/w/datafile.tmp", 0},
+                {"", "x", "/nowhere/datafile.tmp", 60000},
+                {"/t", "-1", "/t/datafile.tmp", 60000}};
+    for (const auto& row : rows) {
+        ConfigTables t(ConfigRole::Dialog);
+        t.ConfigSource.Append();
+        t.ConfigSource.SetText(0, "TemporaryDirectory", row.folder);
+        t.ConfigSource.SetText(0, "FTPTimeout", row.timeout);
+        t.ConfigSource.SetText(0, "LoginPassword", ScramblePassword("pw"));
+        const NewsSelection s = SelectNewsConfiguration(t.ConfigSource, 0, "/nowhere");
+        QCOMPARE(s.DataFile, std::string(row.dataFile));
+        QVERIFY(QString::fromStdString(s.DirFile).endsWith("/ftpdir.tmp"));
+        QCOMPARE(s.ConnectTimeoutMs, row.ms);
+        QCOMPARE(s.NewsPassword, std::string("pw"));
+    }
 }
 
 void TestNewsFlows::retrievalFailures_data() {
@@ -111,10 +96,10 @@ void TestNewsFlows::retrievalFailures_data() {
     QTest::addColumn<bool>("reachable");
     QTest::addColumn<QString>("status");
     QTest::addColumn<QString>("port"); // the configuration's "Port"
-    QTest::newRow("no server") << kPage << false << "Error: Cannot connect" << "";
-    QTest::newRow("no file") << QByteArray() << true << "Error: File not found" << "";
+    QTest::newRow("no server") << kPage << false << "Error: Cannot connect" << QString();
+    QTest::newRow("no file") << QByteArray() << true << "Error: File not found" << QString();
     QTest::newRow("no section") << QByteArray("<html/>") << true << "Error: Analysing unsuccessful"
-                                << "";
+                                << QString();
     // Refused before anything is sent, rather than tried on some other port.
     QTest::newRow("port out of range")
         << kPage << true
@@ -146,12 +131,10 @@ void TestNewsFlows::retrieveThenPost_data() {
     QTest::addColumn<QString>("stay");
     QTest::addColumn<QString>("newsFile");
     QTest::addColumn<bool>("localCopy");
-    QTest::newRow("closed between") << ""
-                                    << "/index.html" << false;
+    QTest::newRow("closed between") << QString() << "/index.html" << false;
     QTest::newRow("stays connected") << "TRUE"
                                      << "/index.html" << true;
-    QTest::newRow("in a folder") << ""
-                                 << "site/index.html" << true;
+    QTest::newRow("in a folder") << QString() << "site/index.html" << true;
 }
 
 void TestNewsFlows::retrieveThenPost() {
@@ -186,14 +169,9 @@ void TestNewsFlows::retrieveThenPost() {
     const QString dir = QFileInfo(server.path(served)).path();
     QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList{"index.html"});
     QCOMPARE(QFile::exists(local), localCopy);
-    if (localCopy) {
-        QFile f(local);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), page);
-    }
+    if (localCopy) QCOMPARE(ReadLocal(local), page);
     // A kept connection is reused: one login for both flows.
-    const int logins = server.commands().filter(QRegularExpression("^USER ")).size();
-    QCOMPARE(logins, stay == "TRUE" ? 1 : 2);
+    QCOMPARE(server.commands().filter(QRegularExpression("^USER ")).size(), stay == "TRUE" ? 1 : 2);
 }
 
 void TestNewsFlows::killedServerKeepsThePage() {

@@ -1,6 +1,4 @@
-// Dropped folders and files expanded into upload jobs and sent through the queue to the real
-// test server: nested and empty folders made on the server, link loops, unreadable entries,
-// pipes and missing paths skipped and reported by name while the rest is uploaded.
+// Guards: dropped folders and files uploaded through the queue, bad entries skipped by name.
 #include "support/FtpServer.h"
 #include "support/LocalFiles.h"
 
@@ -80,71 +78,55 @@ private slots:
     void dropUploadsTree();
 };
 
+// Each column is a list of words split at blanks.
 void TestTransferDrop::dropUploadsTree_data() {
-    QTest::addColumn<QStringList>("entries"); // see Build
-    QTest::addColumn<QStringList>("dropped");
+    QTest::addColumn<QString>("entries"); // see Build
+    QTest::addColumn<QString>("dropped");
     // "folder|name" per job in order; "*" marks a job that may not make its folder.
-    QTest::addColumn<QStringList>("jobs");
-    QTest::addColumn<QStringList>("problems"); // "path: kind"
-    QTest::addColumn<QStringList>("server");   // the tree below /up afterwards
-    QTest::addColumn<bool>("needsUser");       // permissions do not stop root
+    QTest::addColumn<QString>("jobs");
+    QTest::addColumn<QString>("problems"); // "path:kind"
+    QTest::addColumn<QString>("server");   // the tree below /up afterwards
+    QTest::addColumn<bool>("needsUser");   // permissions do not stop root
     QTest::newRow("nested folders, empty folders and a plain file")
-        << QStringList{"d:tree/sub/deeper",    "f:tree/b.txt=bee",
-                       "f:tree/a.txt=a",       "r:tree/ro.txt=read only",
-                       "f:tree/sub/c.bin=ccc", "f:tree/sub/deeper/d.txt=dd",
-                       "d:tree/empty",         "d:tree/hollow/inner",
-                       "f:plain.txt=plain"}
-        << QStringList{"tree/", "plain.txt"} << QStringList{"/up/tree|a.txt",
-                                                            "/up/tree|b.txt",
-                                                            "/up/tree|ro.txt",
-                                                            "/up/tree/empty|",
-                                                            "/up/tree/hollow/inner|",
-                                                            "/up/tree/sub|c.bin",
-                                                            "/up/tree/sub/deeper|d.txt",
-                                                            "*/up|plain.txt"}
-        << QStringList{} << QStringList{"plain.txt=plain",    "tree/",
-                                        "tree/a.txt=a",       "tree/b.txt=bee",
-                                        "tree/empty/",        "tree/hollow/",
-                                        "tree/hollow/inner/", "tree/ro.txt=read only",
-                                        "tree/sub/",          "tree/sub/c.bin=ccc",
-                                        "tree/sub/deeper/",   "tree/sub/deeper/d.txt=dd"}
+        << "d:tree/sub/deeper f:tree/b.txt=bee f:tree/a.txt=a r:tree/ro.txt=read-only "
+           "f:tree/sub/c.bin=ccc f:tree/sub/deeper/d.txt=dd d:tree/empty d:tree/hollow/inner "
+           "f:plain.txt=plain"
+        << "tree/ plain.txt"
+        << "/up/tree|a.txt /up/tree|b.txt /up/tree|ro.txt /up/tree/empty| /up/tree/hollow/inner| "
+           "/up/tree/sub|c.bin /up/tree/sub/deeper|d.txt */up|plain.txt"
+        << ""
+        << "plain.txt=plain tree/ tree/a.txt=a tree/b.txt=bee tree/empty/ tree/hollow/ "
+           "tree/hollow/inner/ tree/ro.txt=read-only tree/sub/ tree/sub/c.bin=ccc "
+           "tree/sub/deeper/ tree/sub/deeper/d.txt=dd"
         << false;
     QTest::newRow("link loops, links, a pipe and a missing path")
-        << QStringList{"d:top/in",
-                       "f:top/x.txt=x",
-                       "l:top/loop>.",
-                       "l:top/in/up>..",
-                       "l:top/link.txt>x.txt",
-                       "l:top/dangling>nowhere",
-                       "p:top/pipe",
-                       "d:other",
-                       "f:other/o.txt=o",
-                       "l:top/away>../other"}
-        << QStringList{"top", "gone"}
-        << QStringList{"/up/top|link.txt", "/up/top|x.txt", "/up/top/away|o.txt", "/up/top/in|"}
-        << QStringList{"top/dangling: Unreadable", "top/pipe: NotFileOrFolder",
-                       "top/in/up: LinkLoop", "top/loop: LinkLoop", "gone: Unreadable"}
-        << QStringList{"top/",    "top/away/",      "top/away/o.txt=o",
-                       "top/in/", "top/link.txt=x", "top/x.txt=x"}
-        << false;
+        << "d:top/in f:top/x.txt=x l:top/loop>. l:top/in/up>.. l:top/link.txt>x.txt "
+           "l:top/dangling>nowhere p:top/pipe d:other f:other/o.txt=o l:top/away>../other"
+        << "top gone"
+        << "/up/top|link.txt /up/top|x.txt /up/top/away|o.txt /up/top/in|"
+        << "top/dangling:Unreadable top/pipe:NotFileOrFolder top/in/up:LinkLoop "
+           "top/loop:LinkLoop gone:Unreadable"
+        << "top/ top/away/ top/away/o.txt=o top/in/ top/link.txt=x top/x.txt=x" << false;
     QTest::newRow("unreadable file and folder")
-        << QStringList{"d:box", "f:box/ok.txt=ok", "u:box/secret.txt=s", "U:box/closed"}
-        << QStringList{"box"} << QStringList{"/up/box|ok.txt"}
-        << QStringList{"box/secret.txt: Unreadable", "box/closed: Unreadable"}
-        << QStringList{"box/", "box/ok.txt=ok"} << true;
+        << "d:box f:box/ok.txt=ok u:box/secret.txt=s U:box/closed"
+        << "box"
+        << "/up/box|ok.txt"
+        << "box/secret.txt:Unreadable box/closed:Unreadable"
+        << "box/ box/ok.txt=ok" << true;
 }
 
 void TestTransferDrop::dropUploadsTree() {
-    QFETCH(QStringList, entries);
-    QFETCH(QStringList, dropped);
-    QFETCH(QStringList, jobs);
-    QFETCH(QStringList, problems);
-    QFETCH(QStringList, server);
+    QFETCH(QString, entries);
+    QFETCH(QString, dropped);
+    QFETCH(QString, jobs);
+    QFETCH(QString, problems);
+    QFETCH(QString, server);
+    const auto words = [](const QString& text) { return text.split(' ', Qt::SkipEmptyParts); };
     QFETCH(bool, needsUser);
     if (needsUser && ::geteuid() == 0) QSKIP("permissions do not keep root out");
     QTemporaryDir local;
     QStringList locked;
-    const bool built = Build(local.path(), entries, locked);
+    const bool built = Build(local.path(), words(entries), locked);
     auto unlock = qScopeGuard([&] {
         for (const QString& path : locked)
             ::chmod(QFile::encodeName(path), 0700);
@@ -155,7 +137,7 @@ void TestTransferDrop::dropUploadsTree() {
     QVERIFY2(ftpServer.isRunning(), qPrintable(ftpServer.errorString()));
     QVERIFY(ftpServer.makeDir("up"));
     std::vector<std::string> paths;
-    for (const QString& path : dropped)
+    for (const QString& path : words(dropped))
         paths.push_back((local.path() + "/" + path).toStdString());
     TnkFTPRecord target;
     target.ServerHost = ftpServer.hostName();
@@ -173,12 +155,12 @@ void TestTransferDrop::dropUploadsTree() {
     }
     static const char* const kKinds[] = {"LinkLoop", "Unreadable", "NotFileOrFolder", "BadName"};
     for (const DropProblem& problem : expansion.Problems) {
-        gotProblems << QDir(local.path()).relativeFilePath(Q(problem.Path)) + ": " +
+        gotProblems << QDir(local.path()).relativeFilePath(Q(problem.Path)) + ":" +
                            kKinds[int(problem.Kind)];
         QVERIFY(!problem.Reason.empty());
     }
-    QCOMPARE(gotJobs, jobs);
-    QCOMPARE(gotProblems, problems);
+    QCOMPARE(gotJobs, words(jobs));
+    QCOMPARE(gotProblems, words(problems));
 
     TransferQueue queue;
     TSimpleFTP ftp;
@@ -207,7 +189,7 @@ void TestTransferDrop::dropUploadsTree() {
         QCOMPARE(failed, QStringList());
     }
     QVERIFY(queue.Jobs().empty());
-    QCOMPARE(ServerTree(ftpServer.path("up")), server);
+    QCOMPARE(ServerTree(ftpServer.path("up")), words(server));
 }
 
 QTEST_GUILESS_MAIN(TestTransferDrop)

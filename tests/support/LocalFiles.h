@@ -1,6 +1,8 @@
 #pragma once
 // Files in the tests' temporary folders: recognisable contents, reading and writing whole.
 #include <QByteArray>
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QString>
 
@@ -21,4 +23,18 @@ inline QByteArray ReadLocal(const QString& path) {
 inline bool WriteLocal(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// What lies below `dir`, sorted: "a/,a/b:3,c:0" (a folder ends in "/", a file gives its size).
+inline QString Tree(const QString& dir) {
+    QStringList entries;
+    QDirIterator it(dir, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        entries << QDir(dir).relativeFilePath(info.filePath()) +
+                       (info.isDir() ? QStringLiteral("/") : ':' + QString::number(info.size()));
+    }
+    entries.sort();
+    return entries.join(QLatin1Char(','));
 }

@@ -51,11 +51,6 @@ QByteArray TcpRelay::fromClients() const {
     return m_fromClients;
 }
 
-QByteArray TcpRelay::fromTarget() const {
-    std::lock_guard lock(m_mutex);
-    return m_fromTarget;
-}
-
 void TcpRelay::run() {
     std::vector<Pair> pairs;
     for (;;) {
@@ -93,8 +88,10 @@ void TcpRelay::run() {
                     closed = true;
                     break;
                 }
-                std::lock_guard lock(m_mutex);
-                (side == 0 ? m_fromClients : m_fromTarget).append(buffer, n);
+                if (side == 0) {
+                    std::lock_guard lock(m_mutex);
+                    m_fromClients.append(buffer, n);
+                }
             }
             if (closed) {
                 ::close(pairs[i].client);

@@ -1,10 +1,9 @@
 #pragma once
 // A TCP relay for tests: listens on a free port of 127.0.0.1 and forwards every connection it
-// accepts to a target port of 127.0.0.1, recording the bytes each way. It runs on a thread of
+// accepts to a target port of 127.0.0.1, recording what the clients send. It runs on a thread of
 // its own, so the client under test may block the test's thread.
 #include <QByteArray>
 
-#include <atomic>
 #include <mutex>
 #include <thread>
 
@@ -17,9 +16,8 @@ public:
 
     bool isRunning() const { return m_port != 0; }
     quint16 port() const { return m_port; }
-    // Everything the clients sent, and everything the target answered, so far.
+    // Everything the clients sent so far.
     QByteArray fromClients() const;
-    QByteArray fromTarget() const;
 
 private:
     void run();
@@ -31,5 +29,4 @@ private:
     std::thread m_thread;
     mutable std::mutex m_mutex;
     QByteArray m_fromClients; // guarded by m_mutex
-    QByteArray m_fromTarget;  // guarded by m_mutex
 };

@@ -7,43 +7,26 @@
 //
 // vsftpd run this way does not change root into the served folder: it names folders by their
 // full local path (PWD answers the root's path), so remote paths are root() + "/name".
-#include <QByteArray>
-#include <QProcess>
-#include <QString>
+#include "LocalServer.h"
+
 #include <QStringList>
-#include <QTemporaryDir>
 
-#include <string>
-
-class TlsFtpServer {
+class TlsFtpServer : public LocalServer {
 public:
     enum class Mode { Explicit, Implicit };
 
     explicit TlsFtpServer(Mode mode);
-    ~TlsFtpServer();
-    TlsFtpServer(const TlsFtpServer&) = delete;
-    TlsFtpServer& operator=(const TlsFtpServer&) = delete;
 
     // Where vsftpd is expected; tests skip when it is not there.
     static QString program() { return QStringLiteral("/usr/sbin/vsftpd"); }
-    static bool available();
+    static bool available() { return QFileInfo(program()).isExecutable(); }
 
-    bool isRunning() const { return m_port != 0; }
-    QString errorString() const { return m_error; }
-
-    quint16 port() const { return m_port; }
-    // "127.0.0.1:PORT", the form an FTP component's HostName takes.
-    std::string hostName() const;
-    QString root() const { return m_root.path(); }
     // The remote path of a file below the root (see above).
-    std::string remotePath(const QString& relative) const;
-    QString path(const QString& relative) const;
-    bool writeFile(const QString& relative, const QByteArray& bytes) const;
-    QByteArray readFile(const QString& relative) const;
+    std::string remotePath(const QString& relative) const { return path(relative).toStdString(); }
 
     // The certificate's file and its SHA-256 fingerprint as `openssl x509 -fingerprint`
     // prints it ("AB:CD:...").
-    QString certificateFile() const;
+    QString certificateFile() const { return m_work.filePath(QStringLiteral("cert.pem")); }
     QString fingerprint() const { return m_fingerprint; }
 
     // The commands received so far on all connections, in order ("USER anonymous").
@@ -54,10 +37,5 @@ public:
     static QString fingerprintOf(const QString& certificateFile);
 
 private:
-    QTemporaryDir m_root;
-    QTemporaryDir m_work; // outside the served tree: configuration, certificate, log
-    QProcess m_process;
-    quint16 m_port = 0;
     QString m_fingerprint;
-    QString m_error;
 };
