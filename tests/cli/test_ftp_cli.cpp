@@ -162,7 +162,7 @@ void TestFtpCli::failures() {
         {{"--passive"},
          "usage: pagewright-cli ftp ls URL | get URL LOCAL | put LOCAL URL | mkdir URL | "
          "rmdir URL | rm URL | pwd URL | rename URL NEWNAME [--passive|--active] "
-         "[--timeout SECONDS] [--accept-fingerprint SHA256]"},
+         "[--timeout SECONDS] [--accept-fingerprint SHA256] [--key-file PATH]"},
     };
     for (const Case& c : cases) {
         const Result r = RunFtp(c.args);

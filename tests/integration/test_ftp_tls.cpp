@@ -284,21 +284,6 @@ private slots:
         ftp.SetProtocol(FtpProtocol::FtpImplicitTls);
         QCOMPARE(int(ftp.Port), 2121);
     }
-
-    void sftpIsRefused() {
-        TSimpleFTP ftp;
-        ftp.SilentExceptions = false;
-        ftp.SetProtocol(FtpProtocol::Sftp);
-        ftp.HostName = "127.0.0.1:1";
-        QVERIFY_THROWS_EXCEPTION(EWinInetError, ftp.Connect());
-        try {
-            ftp.Connect();
-        } catch (const EWinInetError& e) {
-            QVERIFY2(QString::fromUtf8(e.what()).contains(QLatin1String("SFTP is not available")),
-                     e.what());
-        }
-        QVERIFY(!ftp.IsConnected());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestFtpTls)
