@@ -95,4 +95,15 @@ std::string ParsePwdReply(std::string_view reply) {
     return {};
 }
 
+std::vector<std::string> FolderChain(const std::string& path) {
+    std::vector<std::string> chain;
+    for (size_t at = 1; at <= path.size();) {
+        size_t end = path.find('/', at);
+        if (end == std::string::npos) end = path.size();
+        if (end > at) chain.push_back(path.substr(0, end));
+        at = end + 1;
+    }
+    return chain;
+}
+
 } // namespace pw

@@ -38,14 +38,7 @@ std::string Sha256Hex(const unsigned char* data, size_t size) {
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
     if (!EVP_Digest(data, size, digest, &length, EVP_sha256(), nullptr)) return {};
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string text;
-    for (unsigned i = 0; i < length; ++i) {
-        if (i) text += ':';
-        text += kHex[digest[i] >> 4];
-        text += kHex[digest[i] & 15];
-    }
-    return text;
+    return ColonHex(digest, length);
 }
 
 bool DecideHostKey(HostKeyCheck& check, const unsigned char* blob, size_t size,

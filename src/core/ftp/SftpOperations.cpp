@@ -88,20 +88,14 @@ bool TSimpleFTP::SftpForceDir(const std::string& dir) {
     if (HasCommandBreak(dir)) return Fail(FormatMessage(FtpText::ErrorCreatingDir, dir));
     const std::string path = SftpAbsolute(dir);
     bool missing = false; // below a missing folder everything is missing
-    for (size_t at = 1; at <= path.size();) {
-        size_t end = path.find('/', at);
-        if (end == std::string::npos) end = path.size();
-        if (end > at) {
-            const std::string folder = path.substr(0, end);
-            if (missing || !SftpFolderExists(folder)) {
-                missing = true;
-                // Another client may have made it meanwhile: then it exists now.
-                if (!IsConnected() ||
-                    (!SftpQuote({"mkdir " + SftpArgument(folder)}) && !SftpFolderExists(folder)))
-                    return Fail(SftpFailure(FormatMessage(FtpText::ErrorCreatingDir, folder)));
-            }
+    for (const std::string& folder : FolderChain(path)) {
+        if (missing || !SftpFolderExists(folder)) {
+            missing = true;
+            // Another client may have made it meanwhile: then it exists now.
+            if (!IsConnected() ||
+                (!SftpQuote({"mkdir " + SftpArgument(folder)}) && !SftpFolderExists(folder)))
+                return Fail(SftpFailure(FormatMessage(FtpText::ErrorCreatingDir, folder)));
         }
-        at = end + 1;
     }
     return ChangeDir(path);
 }

@@ -841,19 +841,13 @@ bool TSimpleFTP::ForceDir(const std::string& dir) {
     // The probes move the server's current folder: it is named again at the end.
     SetConfirmedDir("");
     bool missing = false; // below a missing folder everything is missing
-    for (size_t at = 1; at <= path.size();) {
-        size_t end = path.find('/', at);
-        if (end == std::string::npos) end = path.size();
-        if (end > at) {
-            const std::string folder = path.substr(0, end);
-            if (missing || !Quote({"CWD " + folder})) {
-                missing = true;
-                // Another client may have made it meanwhile: then it can be entered.
-                if (!IsConnected() || (!Quote({"MKD " + folder}) && !Quote({"CWD " + folder})))
-                    return Fail(FormatMessage(FtpText::ErrorCreatingDir, folder));
-            }
+    for (const std::string& folder : FolderChain(path)) {
+        if (missing || !Quote({"CWD " + folder})) {
+            missing = true;
+            // Another client may have made it meanwhile: then it can be entered.
+            if (!IsConnected() || (!Quote({"MKD " + folder}) && !Quote({"CWD " + folder})))
+                return Fail(FormatMessage(FtpText::ErrorCreatingDir, folder));
         }
-        at = end + 1;
     }
     return ChangeDir(path);
 }
