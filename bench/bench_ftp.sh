@@ -130,18 +130,19 @@ same() { cmp -s "$1" "$2" || { echo "$3 differs" >&2; exit 1; }; }
 printf 'file %d MB, %d runs each, median seconds (ratio = pagewright-cli / curl)\n' "$size_mb" "$runs"
 for protocol in $protocols; do
     "start_$protocol"
-    # curl takes the scheme ftp:// for explicit TLS.
+    # curl takes the scheme ftp:// for explicit TLS, and "%2F" for a path from the top.
     curl_url="${url/#ftpes:/ftp:}"
+    [ "$protocol" = ftps ] && curl_url="${curl_url/$work//%2F${work#/}}"
     declare -a pw_new=() curl_new=() pw_rep=() curl_rep=() pw_put=() curl_put=()
     got="$work/local/got.bin"
     for ((i = 0; i < runs; i++)); do
         new_pw() { rm -f "$got"; pw_new+=("$(timed "$cli" ftp get "$url/big.bin" "$got" "${pw_opts[@]}")"); same "$work/root/big.bin" "$got" download; }
-        new_curl() { rm -f "$got"; curl_new+=("$(timed curl -sS --fail "${curl_opts[@]}" -o "$got" "$curl_url/big.bin")"); }
+        new_curl() { rm -f "$got"; curl_new+=("$(timed curl -sS --fail "${curl_opts[@]}" -o "$got" "$curl_url/big.bin")"); same "$work/root/big.bin" "$got" "curl download"; }
         # A download over the file the last one left.
         rep_pw() { pw_rep+=("$(timed "$cli" ftp get "$url/big.bin" "$got" "${pw_opts[@]}")"); same "$work/root/big.bin" "$got" "replacing download"; }
-        rep_curl() { curl_rep+=("$(timed curl -sS --fail "${curl_opts[@]}" -o "$got" "$curl_url/big.bin")"); }
+        rep_curl() { curl_rep+=("$(timed curl -sS --fail "${curl_opts[@]}" -o "$got" "$curl_url/big.bin")"); same "$work/root/big.bin" "$got" "curl download"; }
         put_pw() { rm -f "$work/root/up.bin"; pw_put+=("$(timed "$cli" ftp put "$work/local/big.bin" "$url/up.bin" "${pw_opts[@]}")"); same "$work/local/big.bin" "$work/root/up.bin" upload; }
-        put_curl() { rm -f "$work/root/up.bin"; curl_put+=("$(timed curl -sS --fail "${curl_opts[@]}" -T "$work/local/big.bin" "$curl_url/up.bin")"); }
+        put_curl() { rm -f "$work/root/up.bin"; curl_put+=("$(timed curl -sS --fail "${curl_opts[@]}" -T "$work/local/big.bin" "$curl_url/up.bin")"); same "$work/local/big.bin" "$work/root/up.bin" "curl upload"; }
         # Alternate which tool goes first, so that warm caches favour neither.
         if ((i % 2 == 0)); then
             new_pw; new_curl; rep_pw; rep_curl; put_pw; put_curl

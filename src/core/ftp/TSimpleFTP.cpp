@@ -584,6 +584,7 @@ bool TSimpleFTP::FindForGet(const std::string& remotePath, TFtpFindData& entry) 
     const std::string folder = slash == std::string::npos ? "" : remotePath.substr(0, slash + 1);
     const std::string name = remotePath.substr(slash == std::string::npos ? 0 : slash + 1);
     if (name.empty()) return false;
+    if (FindBySize(remotePath, name, entry)) return true;
     std::vector<TFtpFindData> entries;
     if (!ListRemote(folder, entries)) return false;
     const TFtpFindData* found = nullptr;
@@ -596,6 +597,27 @@ bool TSimpleFTP::FindForGet(const std::string& remotePath, TFtpFindData& entry) 
     }
     if (!found) return false;
     entry = *found;
+    return true;
+}
+
+bool TSimpleFTP::FindBySize(const std::string& remotePath, const std::string& name,
+                            TFtpFindData& entry) {
+    const FtpProtocol protocol = ConnectedProtocol();
+    if (protocol != FtpProtocol::FtpExplicitTls && protocol != FtpProtocol::FtpImplicitTls)
+        return false;
+    const int64_t size = RemoteSize(remotePath);
+    if (size < 0 || !IsConnected()) return false;
+    entry = TFtpFindData();
+    entry.FileName = name;
+    entry.Attributes = FILE_ATTRIBUTE_NORMAL;
+    entry.FileSize = size;
+    // "213 YYYYMMDDhhmmss[.fff]", in UTC; no time is no time, not a failure.
+    std::vector<Reply> answers;
+    m_quietNotify = true;
+    const bool ok = Quote({"MDTM " + remotePath}, &answers);
+    m_quietNotify = false;
+    if (ok && !answers.empty() && answers.back().Code == 213)
+        entry.LastWriteTime = ParseMdtmReply(answers.back().Text);
     return true;
 }
 

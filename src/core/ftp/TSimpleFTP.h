@@ -150,6 +150,10 @@ private:
     bool ListRemote(const std::string& path, std::vector<TFtpFindData>& entries);
     bool ListWith(const char* command, const std::string& path, std::string& data);
     bool FindForGet(const std::string& remotePath, TFtpFindData& entry);
+    // Over TLS each data connection costs a handshake: a file the server sizes by its exact
+    // name (SIZE, then MDTM for its time) is found without a listing. False (nothing asked
+    // over plain FTP and SFTP) leaves the listing to decide: a folder, a name in another case.
+    bool FindBySize(const std::string& remotePath, const std::string& name, TFtpFindData& entry);
     // FindForGet for a download to `localPath`; fails, saying why, when the path cannot be
     // sent or the server lists no such file (or the connection went while it looked).
     bool LookupForGet(const std::string& remotePath, const std::string& localPath,

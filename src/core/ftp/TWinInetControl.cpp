@@ -405,6 +405,17 @@ void TWinInetControl::PrepareRequest(const std::string& url) {
         // handshake, before the login), the pin alone when one is.
         curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
         curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, m_trust.Pinned.empty() ? 2L : 0L);
+        // The store is read once per connection and kept between requests only when it is
+        // one bundle file (no folder); with a pin it is not needed at all. Each TLS data
+        // connection would otherwise parse the whole bundle again.
+        curl_easy_setopt(h, CURLOPT_CAPATH, nullptr);
+        if (!m_trust.Pinned.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, nullptr);
+        // libcurl 7.88 makes a data connection's TLS handshake before it goes on with the
+        // control connection, and meanwhile watches the data socket alone. A server answers
+        // that handshake only after the transfer's command, which libcurl sends once its poll
+        // ends: at the happy-eyeballs timer (there is one address, nothing to race) or after a
+        // second. The short timer makes that wait a few milliseconds.
+        if (ControlConnectionAlive()) curl_easy_setopt(h, CURLOPT_HAPPY_EYEBALLS_TIMEOUT_MS, 5L);
         curl_easy_setopt(h, CURLOPT_SSL_CTX_FUNCTION, &CurlCallbacks::SslContext);
         curl_easy_setopt(h, CURLOPT_SSL_CTX_DATA, this);
     }
