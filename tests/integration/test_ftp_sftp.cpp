@@ -124,6 +124,8 @@ private slots:
         QVERIFY(!ftp.Rename("/home/tester/absent.txt", "/home/tester/kept.txt"));
         QCOMPARE(server->readFile("home/tester/kept.txt"), QByteArray("kept"));
         QVERIFY(!ftp.GetResumable("/missing.bin", part.toStdString() + ".2", listed));
+        QCOMPARE(ftp.ReadDirectory("/nowhere", &list, false), 0);
+        QVERIFY(!ftp.LastListingSucceeded());
         QVERIFY(!ftp.DeleteFile("/home/tester/old.txt"));
         QVERIFY(!ftp.RemoveDir("/home/tester/a")); // not empty
         QVERIFY(ftp.IsConnected());
