@@ -18,7 +18,8 @@ using namespace pw;
 namespace {
 constexpr const char* kUsage =
     "ftp ls URL | get URL LOCAL | put LOCAL URL | mkdir URL | rmdir URL | rm URL | pwd URL | "
-    "rename URL NEWNAME [--passive|--active] [--timeout SECONDS] [--accept-fingerprint SHA256]";
+    "rename URL NEWNAME [--passive|--active] [--timeout SECONDS] [--accept-fingerprint SHA256] "
+    "[--key-file PATH]";
 
 // Server names are bytes: UTF-8 stays as it is, anything else is read as Windows-1252.
 std::string NameToUtf8(const std::string& name) {
@@ -55,7 +56,7 @@ struct Session {
 } // namespace
 
 int RunFtpCommand(const Args& args) {
-    const Options options(args, {"--timeout", "--accept-fingerprint"},
+    const Options options(args, {"--timeout", "--accept-fingerprint", "--key-file"},
                           {"--passive", "--active", "--rows"});
     const auto& pos = options.positional();
     if (pos.empty()) throw CliError(std::string("usage: pagewright-cli ") + kUsage);

@@ -26,6 +26,10 @@ FtpConnectOptions ReadFtpConnectOptions(const Options& options) {
         if (out.acceptFingerprint.empty())
             throw CliError("--accept-fingerprint needs a SHA-256 fingerprint (AB:CD:...)");
     }
+    if (auto keyFile = options.value("--key-file")) {
+        if (keyFile->empty()) throw CliError("--key-file needs the path of a private key file");
+        out.keyFile = *keyFile;
+    }
     return out;
 }
 
@@ -33,4 +37,5 @@ void ApplyFtpConnectOptions(const FtpConnectOptions& options, pw::TSimpleFTP& ft
     ftp.SetPassive(options.passive);
     if (options.timeoutMs) ftp.SetConnectTimeout(*options.timeoutMs);
     ftp.SetTrustedFingerprint(options.acceptFingerprint);
+    ftp.SetKeyFile(options.keyFile);
 }

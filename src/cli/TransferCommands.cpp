@@ -30,10 +30,11 @@ namespace {
 constexpr const char* kUsage =
     "usage: pagewright-cli ftp put-many URLDIR FILE... | ftp get-many URLDIR NAME... --to DIR\n"
     "       [--journal PATH [--resume]] [--passive|--active] [--timeout SECONDS]\n"
-    "       [--accept-fingerprint SHA256]";
+    "       [--accept-fingerprint SHA256] [--key-file PATH]";
 constexpr int kUsageStatus = 2;
 constexpr const char* kPasswordVariable = "PAGEWRIGHT_PASSWORD";
-const std::vector<std::string> kValued = {"--timeout", "--journal", "--to", "--accept-fingerprint"};
+const std::vector<std::string> kValued = {"--timeout", "--journal", "--to", "--accept-fingerprint",
+                                          "--key-file"};
 const std::vector<std::string> kFlags = {"--passive", "--active", "--resume"};
 
 void PrintError(const std::string& text) {
@@ -116,6 +117,7 @@ void SetRunConnection(TnkFTPRecord& r, const Plan& plan) {
     r.Protocol = plan.url.protocol;
     r.Passive = plan.connect.passive;
     r.TrustedFingerprint = plan.connect.acceptFingerprint;
+    r.KeyFile = plan.connect.keyFile;
 }
 
 std::vector<TransferJob> NewJobs(const Plan& plan, const std::string& password) {

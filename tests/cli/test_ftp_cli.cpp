@@ -11,7 +11,7 @@ namespace {
 const QString kUsage =
     "usage: pagewright-cli ftp ls URL | get URL LOCAL | put LOCAL URL | mkdir URL | rmdir URL | "
     "rm URL | pwd URL | rename URL NEWNAME [--passive|--active] [--timeout SECONDS] "
-    "[--accept-fingerprint SHA256]";
+    "[--accept-fingerprint SHA256] [--key-file PATH]";
 
 // A run's places: in arguments and messages "~" stands for the URL, "^" for the host and port,
 // "#" for the local folder.

@@ -3,6 +3,7 @@
 // nobody vouches for or one that is not the pinned one.
 #include "core/ftp/FtpErrors.h"
 
+#include <cstddef>
 #include <string>
 
 namespace pw {
@@ -41,6 +42,9 @@ private:
 // The message of the exception above for a server `host`.
 std::string CertificateUntrustedMessage(const std::string& host, const TlsCertificate& certificate,
                                         const std::string& reason, const std::string& pinned);
+
+// `size` bytes as upper-case hexadecimal pairs joined by ':' ("AB:CD:...").
+std::string ColonHex(const unsigned char* bytes, size_t size);
 
 // "ab:cd" / "ABCD" / "sha256 Fingerprint=AB:CD" all give "AB:CD"; text that holds anything
 // other than hexadecimal digit pairs (and the separators) gives "".

@@ -14,6 +14,7 @@ void ApplyServerEndpoint(TSimpleFTP& ftp, const ServerEndpoint& endpoint) {
     ftp.SetProtocol(endpoint.protocol);
     ftp.SetPassive(endpoint.passive);
     ftp.SetTrustedFingerprint(endpoint.trustedFingerprint);
+    ftp.SetKeyFile(endpoint.keyFile);
 }
 
 } // namespace pw

@@ -1,4 +1,5 @@
 #include "core/ftp/FtpPaths.h"
+#include "core/ftp/FtpFindData.h"
 
 #include <cstdio>
 
@@ -93,6 +94,33 @@ std::string ParsePwdReply(std::string_view reply) {
         dir += reply[i];
     }
     return {};
+}
+
+std::vector<std::string> FolderChain(const std::string& path) {
+    std::vector<std::string> chain;
+    for (size_t at = 1; at <= path.size();) {
+        size_t end = path.find('/', at);
+        if (end == std::string::npos) end = path.size();
+        if (end > at) chain.push_back(path.substr(0, end));
+        at = end + 1;
+    }
+    return chain;
+}
+
+int64_t ParseMdtmReply(std::string_view reply) {
+    if (reply.size() < 18 || reply.substr(0, 4) != "213 ") return kUnknownFileTime;
+    const std::string_view digits = reply.substr(4, 14);
+    for (char c : digits)
+        if (c < '0' || c > '9') return kUnknownFileTime;
+    if (reply.size() > 18 && reply[18] != '.' && reply[18] != ' ') return kUnknownFileTime;
+    const auto number = [&](size_t at, size_t length) {
+        int value = 0;
+        for (size_t i = at; i < at + length; ++i)
+            value = value * 10 + (digits[i] - '0');
+        return value;
+    };
+    return FileTimeFromCalendar(number(0, 4), number(4, 2), number(6, 2), number(8, 2),
+                                number(10, 2), number(12, 2));
 }
 
 } // namespace pw

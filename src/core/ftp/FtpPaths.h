@@ -1,7 +1,9 @@
 #pragma once
 // Remote and local path helpers of the FTP components.
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pw {
 
@@ -33,6 +35,13 @@ std::string LocalFileNamePart(const std::string& path);
 // A name that, joined to a local folder, stays inside it: not empty, not "." or "..",
 // without separator or NUL.
 bool IsSafeLocalName(std::string_view name);
+
+// The folders from the top down to the absolute `path`: "/a/b/" gives "/a", "/a/b".
+std::vector<std::string> FolderChain(const std::string& path);
+
+// The file time (FtpFindData.h) of an MDTM reply "213 YYYYMMDDhhmmss[.fff]" (UTC);
+// kUnknownFileTime for any other text.
+int64_t ParseMdtmReply(std::string_view reply);
 
 // Text inside the first pair of double quotes of a PWD reply ('257 "/a ""b""" is ...'),
 // with doubled quotes undone. Empty when there is none.

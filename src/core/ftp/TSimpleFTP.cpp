@@ -3,6 +3,7 @@
 #include "core/ftp/FtpErrors.h"
 #include "core/ftp/FtpListing.h"
 #include "core/ftp/FtpPaths.h"
+#include "core/ftp/SftpPaths.h"
 #include "core/local/ReplaceFile.h"
 
 #include <curl/curl.h>
@@ -25,6 +26,9 @@ namespace pw {
 namespace {
 // OpenConnection's code for a server that refused AUTH TLS (or PROT P) under explicit TLS.
 constexpr unsigned kTlsRefused = 1;
+// OpenConnection's codes for an SFTP key file that cannot be read, or that the server refused.
+constexpr unsigned kKeyFileUnreadable = 2;
+constexpr unsigned kKeyRefused = 3;
 
 // A listing larger than this is taken for a hostile or broken server.
 constexpr size_t kMaxListingBytes = 256u * 1024 * 1024;
@@ -216,13 +220,6 @@ bool TSimpleFTP::Connect() {
         Password = std::move(password);
     }
     OperationScope scope(*this);
-    if (!m_connected && Protocol() == FtpProtocol::Sftp) {
-        // Never quietly plain FTP instead.
-        CloseSession();
-        SetState(wisClosed);
-        if (!SilentExceptions) throw EWinInetError("SFTP is not available in this version");
-        return false;
-    }
     bool result = TWinInetControl::Connect();
     if (!m_connected) {
         unsigned errorCode = ERROR_INTERNET_INTERNAL_ERROR; // no session could be made
@@ -235,12 +232,18 @@ bool TSimpleFTP::Connect() {
             // The login reply (the server's welcome) rather than the answer to PWD; that
             // answer (libcurl asks it after the login) names the folder the login starts in.
             std::string welcome = LastResponseText();
+            // Over SFTP, libcurl answers "pwd" with the server's path of the home folder.
             for (const Reply& reply : Replies()) {
-                if (reply.Code == 230) welcome = reply.Text;
-                if (reply.Code == 257) SetConfirmedDir(ParsePwdReply(reply.Text));
+                if (reply.Code == 230 || (IsSftp() && reply.Code == 257)) welcome = reply.Text;
+                if (reply.Code == 257)
+                    SetConfirmedDir(IsSftp() ? ResolveRemotePath("/", ParsePwdReply(reply.Text))
+                                             : ParsePwdReply(reply.Text));
             }
             LastResponse = std::move(welcome);
-            negotiateNameEncoding();
+            if (IsSftp())
+                m_utf8Names = true; // SFTP names are UTF-8 by definition
+            else
+                negotiateNameEncoding();
             if (const std::string stored = StoredDir(); !stored.empty()) ChangeDir(stored);
             if (OnConnected) OnConnected(*this);
         } else {
@@ -252,6 +255,22 @@ bool TSimpleFTP::Connect() {
                 if (!SilentExceptions)
                     throw EWinInetError(FormatMessage(
                         "%s does not offer FTP over TLS: the login was not sent", HostName));
+            } else if (errorCode == kKeyFileUnreadable || errorCode == kKeyRefused) {
+                SetState(wisClosed);
+                if (!SilentExceptions)
+                    throw EWinInetError(FormatMessage(
+                        errorCode == kKeyRefused
+                            ? "%s refused the login with the key file %s"
+                            : "Cannot read the key file %s: nothing was sent to the server",
+                        errorCode == kKeyRefused ? HostName.get() : ConnectKeyFile(),
+                        ConnectKeyFile()));
+            } else if (IsSftp() && !LastErrorText().empty() &&
+                       errorCode == ERROR_INTERNET_INTERNAL_ERROR + 1000) {
+                // libcurl's own words tell more than the general message.
+                SetState(wisClosed);
+                if (!SilentExceptions)
+                    throw EWinInetError(ConnectErrorMessage(errorCode, HostName, UserName) + ": " +
+                                        LastErrorText());
             } else {
                 RaiseConnectError(errorCode);
             }
@@ -286,12 +305,19 @@ void TSimpleFTP::negotiateNameEncoding() {
 }
 
 bool TSimpleFTP::OpenConnection(unsigned& errorCode) {
+    if (IsSftp() && !ConnectKeyFile().empty() && ::access(ConnectKeyFile().c_str(), R_OK) != 0) {
+        errorCode = kKeyFileUnreadable;
+        return false;
+    }
     StatusNotify(INTERNET_STATUS_RESOLVING_NAME, 0);
     const unsigned attempts = std::max(1u, ConnectRetries());
     int rc = CURLE_OK;
+    // SFTP: the home folder ("~/"), whose server path "pwd" gives.
+    curl_slist pwd{const_cast<char*>("pwd"), nullptr};
     for (unsigned attempt = 0; attempt < attempts; ++attempt) {
-        PrepareRequest(BaseUrl());
+        PrepareRequest(IsSftp() ? BaseUrl() + "~/" : BaseUrl());
         curl_easy_setopt(Session(), CURLOPT_NOBODY, 1L);
+        if (IsSftp()) curl_easy_setopt(Session(), CURLOPT_QUOTE, &pwd);
         rc = Perform(true);
         if (rc == CURLE_OK) return true;
         if (rc != CURLE_COULDNT_CONNECT || AbortRequested()) break;
@@ -316,8 +342,12 @@ bool TSimpleFTP::OpenConnection(unsigned& errorCode) {
                         : ERROR_INTERNET_TIMEOUT;
         break;
     case CURLE_LOGIN_DENIED:
-        errorCode = passwordAsked || UserName.empty() ? ERROR_INTERNET_INCORRECT_PASSWORD
-                                                      : ERROR_INTERNET_INCORRECT_USER_NAME;
+        // SSH does not say whether the user or the password was wrong.
+        if (IsSftp())
+            errorCode = ConnectKeyFile().empty() ? ERROR_INTERNET_INCORRECT_PASSWORD : kKeyRefused;
+        else
+            errorCode = passwordAsked || UserName.empty() ? ERROR_INTERNET_INCORRECT_PASSWORD
+                                                          : ERROR_INTERNET_INCORRECT_USER_NAME;
         break;
     case CURLE_REMOTE_ACCESS_DENIED:
         errorCode = ERROR_INTERNET_LOGIN_FAILURE;
@@ -411,6 +441,7 @@ std::string TSimpleFTP::RemoteDir() {
         std::lock_guard lock(m_dirMutex);
         if (!m_confirmedDir.empty()) return m_confirmedDir; // asked while this one waited
     }
+    if (IsSftp()) return StoredDir(); // the folder is always named over SFTP
     std::vector<Reply> answers;
     m_quietNotify = true;
     const bool ok = Quote({"PWD"}, &answers);
@@ -431,6 +462,7 @@ bool TSimpleFTP::ChangeDir(const std::string& dir) {
         SetStoredDir(dir);
         return true;
     }
+    if (IsSftp()) return SftpChangeDir(dir);
     // PWD in the same request: the server's own name of the folder ("sub/.." is "/"), which
     // RemoteDir then answers without asking again.
     std::vector<Reply> answers;
@@ -449,13 +481,15 @@ bool TSimpleFTP::ChangeDir(const std::string& dir) {
 bool TSimpleFTP::ListWith(const char* command, const std::string& path, std::string& data) {
     data.clear();
     std::string url = BaseUrl();
-    if (!path.empty()) {
+    if (IsSftp()) {
+        url = SftpUrl(url, path.empty() ? RemoteDir() : SftpAbsolute(path), true);
+    } else if (!path.empty()) {
         url = RemotePathUrl(url, path);
         if (path.back() != '/') url += '/';
     }
     FtpTransferCallbacks::Sink sink{this, &data};
     PrepareRequest(url);
-    curl_easy_setopt(Session(), CURLOPT_CUSTOMREQUEST, command);
+    if (command) curl_easy_setopt(Session(), CURLOPT_CUSTOMREQUEST, command);
     curl_easy_setopt(Session(), CURLOPT_WRITEFUNCTION, &FtpTransferCallbacks::Write);
     curl_easy_setopt(Session(), CURLOPT_WRITEDATA, &sink);
     if (Perform(false) != CURLE_OK || sink.failed) {
@@ -470,6 +504,15 @@ bool TSimpleFTP::ListRemote(const std::string& path, std::vector<TFtpFindData>& 
     if (!IsConnected() || HasCommandBreak(path)) return false;
     std::string data;
     const TListingDate today = TListingDate::Today();
+    if (IsSftp()) {
+        // libcurl gives the server's long names, "ls -l" lines.
+        if (!ListWith(nullptr, path, data)) {
+            m_sftpReason = LastErrorText();
+            return false;
+        }
+        entries = ParseListing(data, TListingFormat::List, today);
+        return true;
+    }
     if (!m_mlsdRefused) {
         if (ListWith("MLSD", path, data)) {
             entries = ParseListing(data, TListingFormat::Mlsd, today);
@@ -541,6 +584,7 @@ bool TSimpleFTP::FindForGet(const std::string& remotePath, TFtpFindData& entry) 
     const std::string folder = slash == std::string::npos ? "" : remotePath.substr(0, slash + 1);
     const std::string name = remotePath.substr(slash == std::string::npos ? 0 : slash + 1);
     if (name.empty()) return false;
+    if (FindBySize(remotePath, name, entry)) return true;
     std::vector<TFtpFindData> entries;
     if (!ListRemote(folder, entries)) return false;
     const TFtpFindData* found = nullptr;
@@ -556,6 +600,27 @@ bool TSimpleFTP::FindForGet(const std::string& remotePath, TFtpFindData& entry) 
     return true;
 }
 
+bool TSimpleFTP::FindBySize(const std::string& remotePath, const std::string& name,
+                            TFtpFindData& entry) {
+    const FtpProtocol protocol = ConnectedProtocol();
+    if (protocol != FtpProtocol::FtpExplicitTls && protocol != FtpProtocol::FtpImplicitTls)
+        return false;
+    const int64_t size = RemoteSize(remotePath);
+    if (size < 0 || !IsConnected()) return false;
+    entry = TFtpFindData();
+    entry.FileName = name;
+    entry.Attributes = FILE_ATTRIBUTE_NORMAL;
+    entry.FileSize = size;
+    // "213 YYYYMMDDhhmmss[.fff]", in UTC; no time is no time, not a failure.
+    std::vector<Reply> answers;
+    m_quietNotify = true;
+    const bool ok = Quote({"MDTM " + remotePath}, &answers);
+    m_quietNotify = false;
+    if (ok && !answers.empty() && answers.back().Code == 213)
+        entry.LastWriteTime = ParseMdtmReply(answers.back().Text);
+    return true;
+}
+
 bool TSimpleFTP::LookupForGet(const std::string& remotePath, const std::string& localPath,
                               TFtpFindData& entry) {
     if (!HasCommandBreak(remotePath) && FindForGet(remotePath, entry)) return true;
@@ -564,6 +629,11 @@ bool TSimpleFTP::LookupForGet(const std::string& remotePath, const std::string& 
 }
 
 // --- transfers ---
+
+std::string TSimpleFTP::FileUrl(const std::string& remotePath) {
+    if (IsSftp()) return SftpUrl(BaseUrl(), SftpAbsolute(remotePath), false);
+    return RemotePathUrl(BaseUrl(), remotePath);
+}
 
 bool TSimpleFTP::Put(const std::string& localPath, const std::string& remotePath) {
     OperationScope scope(*this);
@@ -589,7 +659,7 @@ bool TSimpleFTP::Upload(int fd, const std::string& remotePath) {
     struct stat info {};
     ::fstat(fd, &info);
     FtpTransferCallbacks::Sink source{this, nullptr, fd};
-    PrepareRequest(RemotePathUrl(BaseUrl(), remotePath));
+    PrepareRequest(FileUrl(remotePath));
     curl_easy_setopt(Session(), CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(Session(), CURLOPT_READFUNCTION, &FtpTransferCallbacks::Read);
     curl_easy_setopt(Session(), CURLOPT_READDATA, &source);
@@ -623,7 +693,7 @@ bool TSimpleFTP::Download(const std::string& remotePath, const std::string& loca
     const int fd = CreateTempBeside(localPath, temp);
     if (fd < 0) return false;
     FtpTransferCallbacks::Sink sink{this, nullptr, fd};
-    PrepareRequest(RemotePathUrl(BaseUrl(), remotePath));
+    PrepareRequest(FileUrl(remotePath));
     curl_easy_setopt(Session(), CURLOPT_WRITEFUNCTION, &FtpTransferCallbacks::Write);
     curl_easy_setopt(Session(), CURLOPT_WRITEDATA, &sink);
     curl_easy_setopt(Session(), CURLOPT_TRANSFERTEXT, m_transferType == ttAscii ? 1L : 0L);
@@ -679,7 +749,7 @@ bool TSimpleFTP::GetResumable(const std::string& remotePath, const std::string& 
             std::lock_guard lock(m_progressMutex);
             m_progress.BytesDone = std::min(offset, m_progress.BytesTotal);
         }
-        PrepareRequest(RemotePathUrl(BaseUrl(), remotePath));
+        PrepareRequest(FileUrl(remotePath));
         curl_easy_setopt(Session(), CURLOPT_WRITEFUNCTION, &FtpTransferCallbacks::Write);
         curl_easy_setopt(Session(), CURLOPT_WRITEDATA, &sink);
         curl_easy_setopt(Session(), CURLOPT_TRANSFERTEXT, binary ? 0L : 1L);
@@ -712,6 +782,7 @@ bool TSimpleFTP::GetResumable(const std::string& remotePath, const std::string& 
 }
 
 int64_t TSimpleFTP::RemoteSize(const std::string& remotePath) {
+    if (IsSftp()) return -1; // the listing is the only source of sizes
     std::vector<Reply> answers;
     m_quietNotify = true;
     const bool ok = Quote({"SIZE " + remotePath}, &answers);
@@ -760,6 +831,10 @@ bool TSimpleFTP::Delete(const std::string& nameOrPath) {
 
 bool TSimpleFTP::DeleteFile(const std::string& remotePath) {
     OperationScope scope(*this);
+    if (IsConnected() && IsSftp()) {
+        if (SftpQuote({"rm " + SftpArgument(SftpAbsolute(remotePath))})) return true;
+        return Fail(SftpFailure(FormatMessage(FtpText::ErrorDeleting, remotePath)));
+    }
     if (IsConnected() && Quote({"DELE " + remotePath})) return true;
     return Fail(FormatMessage(FtpText::ErrorDeleting, remotePath));
 }
@@ -767,6 +842,10 @@ bool TSimpleFTP::DeleteFile(const std::string& remotePath) {
 bool TSimpleFTP::MakeDir(const std::string& remotePath) {
     OperationScope scope(*this);
     if (!IsConnected()) return Fail(FtpText::NotConnected);
+    if (IsSftp()) {
+        if (SftpQuote({"mkdir " + SftpArgument(SftpAbsolute(remotePath))})) return true;
+        return Fail(SftpFailure(FormatMessage(FtpText::ErrorCreatingDir, remotePath)));
+    }
     std::string dir = StripOneTrailingSeparator(remotePath);
     const size_t cut = dir.find_last_of("\\:");
     if (cut != std::string::npos) dir = dir.substr(cut + 1);
@@ -778,24 +857,19 @@ bool TSimpleFTP::ForceDir(const std::string& dir) {
     OperationScope scope(*this);
     if (!IsConnected()) return Fail(FtpText::NotConnected);
     if (HasCommandBreak(dir)) return Fail(FormatMessage(FtpText::ErrorCreatingDir, dir));
+    if (IsSftp()) return SftpForceDir(dir);
     std::string path = StripOneTrailingSeparator(dir);
     if (path.empty() || path[0] != '/') path = AddSlash(RemoteDir()) + path;
     // The probes move the server's current folder: it is named again at the end.
     SetConfirmedDir("");
     bool missing = false; // below a missing folder everything is missing
-    for (size_t at = 1; at <= path.size();) {
-        size_t end = path.find('/', at);
-        if (end == std::string::npos) end = path.size();
-        if (end > at) {
-            const std::string folder = path.substr(0, end);
-            if (missing || !Quote({"CWD " + folder})) {
-                missing = true;
-                // Another client may have made it meanwhile: then it can be entered.
-                if (!IsConnected() || (!Quote({"MKD " + folder}) && !Quote({"CWD " + folder})))
-                    return Fail(FormatMessage(FtpText::ErrorCreatingDir, folder));
-            }
+    for (const std::string& folder : FolderChain(path)) {
+        if (missing || !Quote({"CWD " + folder})) {
+            missing = true;
+            // Another client may have made it meanwhile: then it can be entered.
+            if (!IsConnected() || (!Quote({"MKD " + folder}) && !Quote({"CWD " + folder})))
+                return Fail(FormatMessage(FtpText::ErrorCreatingDir, folder));
         }
-        at = end + 1;
     }
     return ChangeDir(path);
 }
@@ -803,6 +877,10 @@ bool TSimpleFTP::ForceDir(const std::string& dir) {
 bool TSimpleFTP::RemoveDir(const std::string& remotePath) {
     OperationScope scope(*this);
     if (!IsConnected()) return Fail(FtpText::NotConnected);
+    if (IsSftp()) {
+        if (SftpQuote({"rmdir " + SftpArgument(SftpAbsolute(remotePath))})) return true;
+        return Fail(SftpFailure(FormatMessage(FtpText::ErrorRemovingDir, remotePath)));
+    }
     if (Quote({"RMD " + StripOneTrailingSeparator(remotePath)})) return true;
     return Fail(FormatMessage(FtpText::ErrorRemovingDir, remotePath));
 }
@@ -810,6 +888,10 @@ bool TSimpleFTP::RemoveDir(const std::string& remotePath) {
 bool TSimpleFTP::Rename(const std::string& oldPath, const std::string& newPath) {
     OperationScope scope(*this);
     if (!IsConnected()) return Fail(FtpText::NotConnected);
+    if (IsSftp()) {
+        if (SftpRename(oldPath, newPath)) return true;
+        return Fail(SftpFailure(FormatMessage(FtpText::ErrorRenaming, oldPath, newPath)));
+    }
     if (Quote({"RNFR " + oldPath, "RNTO " + newPath})) return true;
     return Fail(FormatMessage(FtpText::ErrorRenaming, oldPath, newPath));
 }

@@ -13,6 +13,12 @@
 // Names and paths are bytes as the server uses them; downloads go to a temporary file beside
 // the target that replaces it only when the transfer is complete. A lost control connection
 // leaves the component disconnected (a new login would start in another folder).
+//
+// With the protocol SFTP the same operations run over one SSH connection (libcurl's sftp://):
+// the login starts in the user's home folder as the server names it, the current folder is
+// the component's own (every path sent is absolute, see SftpPaths.h), listings are the
+// server's "ls -l" long names, and names are UTF-8. Rename replaces an existing file as FTP
+// servers do (SftpOperations.cpp says how).
 #include "core/ftp/FtpFindData.h"
 #include "core/ftp/TWinInetControl.h"
 
@@ -122,6 +128,8 @@ public:
     // each missing one, from the top down; a relative `dir` is below the current folder).
     bool ForceDir(const std::string& dir);
     bool RemoveDir(const std::string& remotePath);
+    // Renames or moves a file or folder. A file already at `newPath` is replaced, as FTP
+    // servers do on RNTO; a folder there is not.
     bool Rename(const std::string& oldPath, const std::string& newPath);
 
     std::string AddSlash(const std::string& path) const;
@@ -142,6 +150,10 @@ private:
     bool ListRemote(const std::string& path, std::vector<TFtpFindData>& entries);
     bool ListWith(const char* command, const std::string& path, std::string& data);
     bool FindForGet(const std::string& remotePath, TFtpFindData& entry);
+    // Over TLS each data connection costs a handshake: a file the server sizes by its exact
+    // name (SIZE, then MDTM for its time) is found without a listing. False (nothing asked
+    // over plain FTP and SFTP) leaves the listing to decide: a folder, a name in another case.
+    bool FindBySize(const std::string& remotePath, const std::string& name, TFtpFindData& entry);
     // FindForGet for a download to `localPath`; fails, saying why, when the path cannot be
     // sent or the server lists no such file (or the connection went while it looked).
     bool LookupForGet(const std::string& remotePath, const std::string& localPath,
@@ -157,6 +169,23 @@ private:
     void DropConnection();
     // A new transfer of `total` bytes (0: unknown) of the local file `fileName`.
     void StartProgress(int64_t total, const std::string& fileName);
+    // The URL of a remote file for a transfer.
+    std::string FileUrl(const std::string& remotePath);
+
+    // --- SFTP (SftpOperations.cpp) ---
+    // `path` made absolute against the current folder.
+    std::string SftpAbsolute(const std::string& path);
+    // Runs quote commands ("rm \"/a b\"", ...) in one request; true when all succeeded.
+    // A failure keeps libcurl's reason for SftpFailure.
+    bool SftpQuote(const std::vector<std::string>& commands);
+    // Whether the absolute `path` names a folder the server can open.
+    bool SftpFolderExists(const std::string& path);
+    bool SftpChangeDir(const std::string& dir);
+    bool SftpForceDir(const std::string& dir);
+    bool SftpRename(const std::string& oldPath, const std::string& newPath);
+    // `message` with the reason of the last failed SFTP request, when there is one.
+    std::string SftpFailure(const std::string& message) const;
+
     // The folder the server named, "" when it has to be asked.
     void SetConfirmedDir(const std::string& dir);
     void SetStoredDir(const std::string& dir);
@@ -169,6 +198,7 @@ private:
     std::atomic<bool> m_quietNotify{false};
     bool m_mlsdRefused = false; // guarded by the operation lock
     std::atomic<bool> m_utf8Names{false};
+    std::string m_sftpReason; // guarded by the operation lock
 
     mutable std::mutex m_progressMutex;
     TFTPProgressInfo m_progress; // guarded by m_progressMutex

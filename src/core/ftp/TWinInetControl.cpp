@@ -103,6 +103,25 @@ struct CurlCallbacks {
         return CURLE_OK;
     }
 
+    // The SSH host key, after the key exchange and before the login.
+    static int HostKey(CURL*, const curl_khkey* known, const curl_khkey* found, curl_khmatch match,
+                       void* user) {
+        auto* control = static_cast<TWinInetControl*>(user);
+        if (!found || !found->key || found->len == 0) return CURLKHSTAT_REJECT;
+        const KnownHostMatch listed = match == CURLKHMATCH_OK         ? KnownHostMatch::Listed
+                                      : match == CURLKHMATCH_MISMATCH ? KnownHostMatch::Mismatch
+                                                                      : KnownHostMatch::Missing;
+        // libcurl gives the known key as base64 text (len 0).
+        const std::string knownText =
+            known && known->key
+                ? std::string(known->key, known->len ? known->len : std::strlen(known->key))
+                : std::string();
+        return DecideHostKey(control->m_hostKey, reinterpret_cast<const unsigned char*>(found->key),
+                             found->len, listed, knownText)
+                   ? CURLKHSTAT_FINE
+                   : CURLKHSTAT_REJECT;
+    }
+
     static int CloseSocket(void* user, curl_socket_t fd) {
         auto* control = static_cast<TWinInetControl*>(user);
         control->m_dataFlowing = false; // the data connection has ended (or never began)
@@ -194,6 +213,10 @@ void TWinInetControl::RaiseCertificateError() {
     SetState(wisClosed);
     if (SilentExceptions) return;
     const TlsCertificate certificate = PeerCertificate();
+    if (m_connectProtocol == FtpProtocol::Sftp)
+        throw ECertificateUntrusted(
+            HostKeyUntrustedMessage(HostName, certificate, m_hostKey.Expected, m_hostKey.Reason),
+            certificate, m_hostKey.Reason, m_hostKey.Expected);
     throw ECertificateUntrusted(
         CertificateUntrustedMessage(HostName, certificate, m_trust.Reason, m_trust.Pinned),
         certificate, m_trust.Reason, m_trust.Pinned);
@@ -204,8 +227,13 @@ bool TWinInetControl::Connect() {
     if (!m_session) {
         // A new connection: it speaks the protocol and trusts the pin set by now.
         m_connectProtocol = m_protocol.load();
-        m_scheme = m_connectProtocol == FtpProtocol::FtpImplicitTls ? "ftps" : "ftp";
+        m_scheme = m_connectProtocol == FtpProtocol::FtpImplicitTls ? "ftps"
+                   : m_connectProtocol == FtpProtocol::Sftp         ? "sftp"
+                                                                    : "ftp";
         m_trust.Reset(m_trustedFingerprint);
+        m_connectKeyFile = m_keyFile;
+        if (m_connectProtocol == FtpProtocol::Sftp)
+            m_hostKey.Reset(NormalizeFingerprint(m_trustedFingerprint), UserKnownHostsFile());
         m_certificateRefused = false;
         std::lock_guard lock(m_certificateMutex);
         m_peerCertificate = TlsCertificate();
@@ -317,8 +345,10 @@ void TWinInetControl::CloseSession() {
     // never answers must not hold the caller, possibly the GUI thread, for minutes: QUIT is
     // said here with a short wait, then the sockets are shut so that the cleanup's own QUIT
     // fails at once.
+    // An SSH connection has no QUIT: shutting its socket ends it.
     curl_socket_t control = CURL_SOCKET_BAD;
-    if (curl_easy_getinfo(session, CURLINFO_ACTIVESOCKET, &control) == CURLE_OK &&
+    if (m_connectProtocol != FtpProtocol::Sftp &&
+        curl_easy_getinfo(session, CURLINFO_ACTIVESOCKET, &control) == CURLE_OK &&
         control != CURL_SOCKET_BAD)
         SayQuit(control);
     ShutdownSockets();
@@ -351,12 +381,16 @@ void TWinInetControl::PrepareRequest(const std::string& url) {
     curl_easy_setopt(h, CURLOPT_PATH_AS_IS, 1L);
     // PW_FTP_TRACE=1 in the environment shows the conversation with the server on stderr.
     if (std::getenv("PW_FTP_TRACE")) curl_easy_setopt(h, CURLOPT_VERBOSE, 1L);
+    m_errorBuffer[0] = '\0';
+    m_lastError.clear();
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, m_errorBuffer);
     // libcurl copies the texts it is given.
     if (const std::string user = UserName; !user.empty()) {
         curl_easy_setopt(h, CURLOPT_USERNAME, user.c_str());
         curl_easy_setopt(h, CURLOPT_PASSWORD, Password.get().c_str());
     }
     curl_easy_setopt(h, CURLOPT_FTP_FILEMETHOD, (long)CURLFTPMETHOD_NOCWD);
+    if (m_connectProtocol == FtpProtocol::Sftp) PrepareSftp(h);
 
     const bool tls = m_connectProtocol == FtpProtocol::FtpExplicitTls ||
                      m_connectProtocol == FtpProtocol::FtpImplicitTls;
@@ -371,6 +405,17 @@ void TWinInetControl::PrepareRequest(const std::string& url) {
         // handshake, before the login), the pin alone when one is.
         curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
         curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, m_trust.Pinned.empty() ? 2L : 0L);
+        // The store is read once per connection and kept between requests only when it is
+        // one bundle file (no folder); with a pin it is not needed at all. Each TLS data
+        // connection would otherwise parse the whole bundle again.
+        curl_easy_setopt(h, CURLOPT_CAPATH, nullptr);
+        if (!m_trust.Pinned.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, nullptr);
+        // libcurl 7.88 makes a data connection's TLS handshake before it goes on with the
+        // control connection, and meanwhile watches the data socket alone. A server answers
+        // that handshake only after the transfer's command, which libcurl sends once its poll
+        // ends: at the happy-eyeballs timer (there is one address, nothing to race) or after a
+        // second. The short timer makes that wait a few milliseconds.
+        if (ControlConnectionAlive()) curl_easy_setopt(h, CURLOPT_HAPPY_EYEBALLS_TIMEOUT_MS, 5L);
         curl_easy_setopt(h, CURLOPT_SSL_CTX_FUNCTION, &CurlCallbacks::SslContext);
         curl_easy_setopt(h, CURLOPT_SSL_CTX_DATA, this);
     }
@@ -424,6 +469,25 @@ void TWinInetControl::PrepareRequest(const std::string& url) {
     curl_easy_setopt(h, CURLOPT_CLOSESOCKETDATA, this);
 }
 
+void TWinInetControl::PrepareSftp(CURL* h) {
+    // A key file logs in with that key alone: its passphrase must never reach the server as
+    // a password. Without one, password or keyboard-interactive login (never the default
+    // keys of ~/.ssh or an agent: the user did not choose them).
+    if (!m_connectKeyFile.empty()) {
+        curl_easy_setopt(h, CURLOPT_SSH_AUTH_TYPES, long(CURLSSH_AUTH_PUBLICKEY));
+        curl_easy_setopt(h, CURLOPT_SSH_PRIVATE_KEYFILE, m_connectKeyFile.c_str());
+        curl_easy_setopt(h, CURLOPT_KEYPASSWD, Password.get().c_str());
+    } else {
+        curl_easy_setopt(h, CURLOPT_SSH_AUTH_TYPES,
+                         long(CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD));
+    }
+    // The callback decides on every key (see SftpHostKey.h); libcurl calls it only when it
+    // has a known hosts file, and writes to that file only when the callback asks it to.
+    curl_easy_setopt(h, CURLOPT_SSH_KNOWNHOSTS, m_hostKey.KnownHosts.c_str());
+    curl_easy_setopt(h, CURLOPT_SSH_KEYFUNCTION, &CurlCallbacks::HostKey);
+    curl_easy_setopt(h, CURLOPT_SSH_KEYDATA, this);
+}
+
 int TWinInetControl::Perform(bool allowNewConnection) {
     int code = PerformOnce(allowNewConnection);
     // A server that refuses EPSV and PASV (libcurl then gives up on the reply to PASV, and
@@ -451,17 +515,29 @@ int TWinInetControl::PerformOnce(bool allowNewConnection) {
     m_bytesSeen = 0;
     m_inPerform = true;
     m_trust.Seen = m_trust.Refused = false; // this request's handshakes
+    m_hostKey.Seen = m_hostKey.Refused = false;
     const CURLcode code = curl_easy_perform(m_session);
     m_inPerform = false;
-    if (m_trust.Seen) {
+    m_lastError = code == CURLE_OK ? std::string() : std::string(m_errorBuffer);
+    if (m_hostKey.Seen) {
+        // A new SSH connection (a reused one shows no key again).
         std::lock_guard lock(m_certificateMutex);
-        m_peerCertificate = m_trust.Leaf;
+        m_peerCertificate = m_hostKey.Key;
+        m_certificateRefused = code != CURLE_OK && m_hostKey.Refused;
+    } else if (m_connectProtocol != FtpProtocol::Sftp) {
+        if (m_trust.Seen) {
+            std::lock_guard lock(m_certificateMutex);
+            m_peerCertificate = m_trust.Leaf;
+        }
+        // Refused inside the handshake, or (no pin) the host name did not match after it.
+        m_certificateRefused =
+            code != CURLE_OK && m_trust.Seen &&
+            (m_trust.Refused || (code == CURLE_PEER_FAILED_VERIFICATION && m_trust.Pinned.empty()));
+        if (m_certificateRefused && !m_trust.Refused)
+            m_trust.Reason = "the host name does not match";
+    } else {
+        m_certificateRefused = false;
     }
-    // Refused inside the handshake, or (no pin) the host name did not match after it.
-    m_certificateRefused =
-        code != CURLE_OK && m_trust.Seen &&
-        (m_trust.Refused || (code == CURLE_PEER_FAILED_VERIFICATION && m_trust.Pinned.empty()));
-    if (m_certificateRefused && !m_trust.Refused) m_trust.Reason = "the host name does not match";
     m_allowNewConnection = false;
     // An abort asked during the request's last callback must not be lost to its success.
     if (code == CURLE_OK && m_abort.load()) return CURLE_ABORTED_BY_CALLBACK;

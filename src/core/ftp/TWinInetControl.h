@@ -5,6 +5,7 @@
 // control connection stays open between operations.
 #include "core/ftp/QuickProgress.h"
 #include "core/ftp/ServerEndpoint.h"
+#include "core/ftp/SftpHostKey.h"
 #include "core/ftp/TlsTrust.h"
 
 #include <atomic>
@@ -139,24 +140,32 @@ public:
     // operation it stops that operation, which then returns false, and disconnects too.
     void Abort();
 
-    // The scheme spoken on the wire: "ftp" (also for explicit TLS) or "ftps" (implicit TLS).
+    // The scheme spoken on the wire: "ftp" (also for explicit TLS), "ftps" (implicit TLS) or
+    // "sftp".
     const std::string& Scheme() const { return m_scheme; }
 
     // The protocol of the next connect. Explicit TLS secures the control connection with
     // AUTH TLS before the login and every data connection (PROT P); implicit TLS speaks TLS
     // from the first byte. A Port that holds the old protocol's default port (or none) moves
-    // to the new one's. SFTP is refused at connect.
+    // to the new one's. SFTP speaks SSH to the server (see SftpHostKey.h for its host key).
     FtpProtocol Protocol() const { return m_protocol.load(); }
     void SetProtocol(FtpProtocol protocol);
-    // The SHA-256 fingerprint ("AB:CD:...", any case) the server's certificate must have,
-    // for the next connect; empty: the system's certificate store must vouch for it.
+    // The SHA-256 fingerprint ("AB:CD:...", any case) the server's certificate (SFTP: host
+    // key) must have, for the next connect; empty: the system's certificate store (SFTP:
+    // ~/.ssh/known_hosts) must vouch for it.
     std::string TrustedFingerprint() const { return m_trustedFingerprint; }
     void SetTrustedFingerprint(std::string fingerprint);
-    // The certificate the server presented at the last TLS handshake (empty fields when
-    // none was seen since the last connect began).
+    // SFTP: the private key file to log in with, for the next connect; the password is then
+    // only its passphrase (for an encrypted key) and is never sent to the server. Empty:
+    // password login.
+    std::string KeyFile() const { return m_keyFile; }
+    void SetKeyFile(std::string path) { m_keyFile = std::move(path); }
+    // The certificate the server presented at the last TLS handshake, or its SSH host key
+    // described the same way (empty fields when none was seen since the last connect began).
     TlsCertificate PeerCertificate() const;
-    // True when the last request failed because the server's certificate was refused (see
-    // TlsTrust.h): with SilentExceptions, how a failed connect tells this from the others.
+    // True when the last request failed because the server's certificate or host key was
+    // refused (see TlsTrust.h, SftpHostKey.h): with SilentExceptions, how a failed connect
+    // tells this from the others.
     bool CertificateRefused() const { return m_certificateRefused.load(); }
 
 protected:
@@ -166,6 +175,11 @@ protected:
     virtual void RaiseConnectError(unsigned code);
     virtual void StatusNotify(unsigned status, int64_t info);
     std::string LastResponseText() const;
+    // libcurl's description of why the last request failed ("" when it gave none).
+    const std::string& LastErrorText() const { return m_lastError; }
+    bool IsSftp() const { return m_connectProtocol == FtpProtocol::Sftp; }
+    // The key file the current connection logs in with (see SetKeyFile).
+    const std::string& ConnectKeyFile() const { return m_connectKeyFile; }
 
     // --- the transport, for the FTP operations ---
     struct Reply {
@@ -198,14 +212,14 @@ protected:
     bool AbortRequested() const { return m_abort.load(); }
     bool ControlConnectionAlive() const;
     const std::vector<Reply>& Replies() const { return m_replies; }
-    // "ftp://host:port/" with the host and port to use.
+    // "ftp://host:port/" (or "ftps://", "sftp://") with the host and port to use.
     std::string BaseUrl() const;
     // Port when it is a valid port number, else the protocol's default (a port in HostName
     // wins over both).
     int DefaultPort() const;
     bool InPerformOnThisThread() const;
     // Sets the state to closed; throws the ECertificateUntrusted of the last refused
-    // certificate unless SilentExceptions.
+    // certificate or host key unless SilentExceptions.
     void RaiseCertificateError();
     // The protocol the current connection was opened with.
     FtpProtocol ConnectedProtocol() const { return m_connectProtocol; }
@@ -220,6 +234,7 @@ private:
     int PerformOnce(bool allowNewConnection);
     void HeaderLine(const char* data, size_t size);
     void WakeAfterPassiveReply();
+    void PrepareSftp(CURL* h);
     // From the progress callback, with the bytes moved so far and whether they are all: true
     // when data had begun to flow and nothing more came for the time-out (the server stopped
     // sending, or reading, in the middle of a transfer).
@@ -234,9 +249,12 @@ private:
     std::string m_scheme = "ftp";
     std::atomic<FtpProtocol> m_protocol{FtpProtocol::Ftp};
     TSharedString m_trustedFingerprint;
-    // Taken from the two above when a connect begins.
+    TSharedString m_keyFile;
+    // Taken from the three above when a connect begins.
     FtpProtocol m_connectProtocol = FtpProtocol::Ftp;
+    std::string m_connectKeyFile;
     TlsTrustCheck m_trust;
+    HostKeyCheck m_hostKey;
     std::atomic<bool> m_certificateRefused{false};
     mutable std::mutex m_certificateMutex;
     TlsCertificate m_peerCertificate; // guarded by m_certificateMutex
@@ -268,6 +286,8 @@ private:
     std::vector<Reply> m_replies;
     std::string m_partialReply;
     std::string m_lastResponse;
+    std::string m_lastError;
+    char m_errorBuffer[256] = {}; // CURL_ERROR_SIZE
 };
 
 } // namespace pw

@@ -41,14 +41,7 @@ std::string Sha256Fingerprint(const X509* certificate) {
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int size = 0;
     if (!X509_digest(certificate, EVP_sha256(), digest, &size)) return {};
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string text;
-    for (unsigned i = 0; i < size; ++i) {
-        if (i) text += ':';
-        text += kHex[digest[i] >> 4];
-        text += kHex[digest[i] & 15];
-    }
-    return text;
+    return ColonHex(digest, size);
 }
 
 TlsCertificate Describe(const X509* certificate) {
@@ -90,6 +83,17 @@ void InstallTlsTrustCheck(void* sslCtx, TlsTrustCheck* check) {
     auto* context = static_cast<SSL_CTX*>(sslCtx);
     SSL_CTX_set_verify(context, SSL_VERIFY_PEER, nullptr);
     SSL_CTX_set_cert_verify_callback(context, &VerifyCertificate, check);
+}
+
+std::string ColonHex(const unsigned char* bytes, size_t size) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string text;
+    for (size_t i = 0; i < size; ++i) {
+        if (i) text += ':';
+        text += kHex[bytes[i] >> 4];
+        text += kHex[bytes[i] & 15];
+    }
+    return text;
 }
 
 std::string NormalizeFingerprint(const std::string& text) {

@@ -14,6 +14,7 @@ void SetJobServer(TnkFTPRecord& record, const TSimpleFTP& ftp, bool uploadViaTem
     record.Protocol = ftp.Protocol();
     record.Passive = ftp.Passive();
     record.TrustedFingerprint = ftp.TrustedFingerprint();
+    record.KeyFile = ftp.KeyFile();
     record.UploadViaTemporary = uploadViaTemporary;
 }
 
@@ -38,6 +39,7 @@ void ApplyJobServer(TSimpleFTP& ftp, const TnkFTPRecord& record) {
     ftp.SetProtocol(record.Protocol);
     ftp.SetPassive(record.Passive);
     ftp.SetTrustedFingerprint(record.TrustedFingerprint);
+    ftp.SetKeyFile(record.KeyFile);
 }
 
 bool ServesJob(const TSimpleFTP& ftp, const TnkFTPRecord& record) {
@@ -46,7 +48,8 @@ bool ServesJob(const TSimpleFTP& ftp, const TnkFTPRecord& record) {
     return ftp.HostName == wanted.HostName.get() && ftp.UserName == record.ServerUser &&
            ftp.Password == record.ServerPassword && ftp.Protocol() == record.Protocol &&
            ftp.Passive() == wanted.Passive() &&
-           ftp.TrustedFingerprint() == wanted.TrustedFingerprint();
+           ftp.TrustedFingerprint() == wanted.TrustedFingerprint() &&
+           ftp.KeyFile() == record.KeyFile;
 }
 
 } // namespace pw
