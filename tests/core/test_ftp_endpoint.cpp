@@ -4,22 +4,14 @@
 #include "core/storage/TnkDBData.h"
 #include "core/storage/TnkDBSource.h"
 
+#include "support/TableRows.h"
+
 #include <QtTest>
 
 using namespace pw;
 
 namespace {
 using Problem = EServerAddress::Problem;
-
-template <class T, size_t N> void addRows(const T (&table)[N]) {
-    QTest::addColumn<int>("row");
-    for (size_t i = 0; i < N; ++i)
-        QTest::newRow(table[i].name) << int(i);
-}
-int fetchedRow() {
-    QFETCH(int, row);
-    return row;
-}
 
 // Expected: "protocol|scheme given|user|password|host|port|effective port|path|host:port".
 // clang-format off

@@ -10,6 +10,8 @@
 #include "core/storage/TnkDBData.h"
 #include "core/storage/TnkDBSource.h"
 
+#include "support/TableRows.h"
+
 #include <QtTest>
 
 #include <ctime>
@@ -21,16 +23,6 @@ using namespace std::string_literals;
 namespace {
 constexpr size_t npos = std::string_view::npos;
 
-// Each _data function names the rows of a file-scope table; the test reads its row by index.
-template <class T, size_t N> void addRows(const T (&table)[N]) {
-    QTest::addColumn<int>("row");
-    for (size_t i = 0; i < N; ++i)
-        QTest::newRow(table[i].name) << int(i);
-}
-int fetchedRow() {
-    QFETCH(int, row);
-    return row;
-}
 std::string repeated(const std::string& s, int n) {
     std::string out;
     while (n-- > 0)
@@ -189,8 +181,6 @@ private slots:
     void systemStandardBias();
     void systemNow();
 };
-
-
 
 void TestNewsText::systemStandardBias() {
     const auto& c = kZones[fetchedRow()];

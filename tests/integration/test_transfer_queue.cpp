@@ -1,4 +1,4 @@
-// Guards: the transfer queue's order, refusals, resumed downloads, pause/stop/retry and its lock.
+// Guards: the transfer queue's order, refusals, resumed and cut downloads, pause/stop/retry races.
 #include "support/FtpServer.h"
 #include "support/LocalFiles.h"
 
