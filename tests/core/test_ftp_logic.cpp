@@ -44,11 +44,42 @@ struct StatusBar : TQuickStatusBar {
 class TestFtpLogic : public QObject {
     Q_OBJECT
 private slots:
+    void stateChanges();
     void connectErrors();
     void progressCounting();
+    void quickProgress();
     void pathRules();
 };
 
+void TestFtpLogic::stateChanges() {
+    ProbeFTP ftp;
+    ftp.HostName = "example.test";
+    StatusBar bar;
+    ftp.QuickStatus = &bar;
+    std::vector<TWinInetState> seen;
+    ftp.OnStateChange = [&](TWinInetControl&, TWinInetState s) { seen.push_back(s); };
+    int disconnects = 0;
+    ftp.OnDisconnected = [&](TWinInetControl&) { ++disconnects; };
+    ftp.StatusNotify(INTERNET_STATUS_RESOLVING_NAME, 0);
+    ftp.StatusNotify(INTERNET_STATUS_RESOLVING_NAME, 0); // no change, no event
+    ftp.StatusNotify(INTERNET_STATUS_NAME_RESOLVED, 0);
+    QCOMPARE(bar.panel0, std::string()); // QuickProgress is off
+    ftp.QuickProgress = true;
+    ftp.StatusNotify(INTERNET_STATUS_CONNECTING_TO_SERVER, 0);
+    QCOMPARE(bar.panel0, std::string("Connecting to example.test"));
+    bar.simple = true;
+    ftp.StatusNotify(INTERNET_STATUS_CONNECTED_TO_SERVER, 0);
+    QCOMPARE(bar.simpleText, std::string("Connected to example.test"));
+    ftp.StatusNotify(999, 0); // unknown codes change nothing
+    QCOMPARE(seen,
+             (std::vector<TWinInetState>{wisResolving, wisResolved, wisConnecting, wisConnected}));
+    QVERIFY(ftp.Disconnect() && ftp.Disconnect());
+    QCOMPARE(disconnects, 1);
+    QCOMPARE(bar.simpleText, std::string("No connection"));
+    QCOMPARE(ftp.StateText(wisClosing), std::string("Disconnecting from example.test"));
+    QCOMPARE(ftp.StateText(wisResolved), std::string("Resolved name example.test"));
+    QCOMPARE(ftp.StateText(TWinInetState(9)), std::string("Unknown state!  Contact support ..."));
+}
 
 // Silent: the state falls back to closed and nothing is thrown; otherwise the message.
 void TestFtpLogic::connectErrors() {
@@ -108,6 +139,35 @@ void TestFtpLogic::progressCounting() {
     }
 }
 
+void TestFtpLogic::quickProgress() {
+    // clang-format off
+    const struct { qint64 done, total; int position; } cases[] = {
+        {1, 2, 50}, {1, 8, 12}, {3, 8, 38}, {0, 0, 0}, {1, 1, 100}, {3000000000, 6000000000, 50},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        ProbeFTP ftp;
+        Bar major, minor;
+        Label labelMajor, labelMinor;
+        ftp.QuickProgressMajor = &major;
+        ftp.QuickProgressMinor = &minor;
+        ftp.QuickLabelMajor = &labelMajor;
+        ftp.QuickLabelMinor = &labelMinor;
+        ftp.QuickProgress = true;
+        ftp.SetProgress(c.done, c.total, "x.bin");
+        ftp.StatusNotify(INTERNET_STATUS_CONNECTED_TO_SERVER, 0); // not a count: no update
+        QCOMPARE(minor.position, -1);
+        ftp.SetProgress(c.done - 1, c.total, "x.bin");
+        ftp.StatusNotify(INTERNET_STATUS_RESPONSE_RECEIVED, c.total == 0 ? 0 : 1);
+        QCOMPARE(QList<int>({minor.max, minor.position, major.max}),
+                 QList<int>({100, c.position, 0}));
+        QCOMPARE(labelMajor.caption + "|" + labelMinor.caption, std::string("-|x.bin"));
+        ftp.SetBatchPosition(1, 1);
+        ftp.StatusNotify(INTERNET_STATUS_REQUEST_SENT, 0);
+        QCOMPARE(labelMajor.caption, std::string("1 of 1"));
+        QCOMPARE(major.position, 1);
+    }
+}
 
 void TestFtpLogic::pathRules() {
     TSimpleFTP ftp;

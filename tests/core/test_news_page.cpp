@@ -72,7 +72,9 @@ private slots:
     void failureChangesNothing_data();
     void failureChangesNothing();
     void insertsInFrontOfTheCurrentRecord();
+    void emptyTableBuild();
     void pageLines();
+    void optionsFromConfiguration();
 };
 
 static const QByteArray kWorkedExample = crlf("<html>\n"
@@ -268,6 +270,14 @@ void TestNewsPage::insertsInFrontOfTheCurrentRecord() {
     QCOMPARE(t.source.CurrentIndex(), 4);
 }
 
+void TestNewsPage::emptyTableBuild() {
+    NewsTable t;
+    const NewsPageContext context{"P\r\n", "S"};
+    QCOMPARE(qb(BuildNewsPage(t.source, context, options(""), {})),
+             QByteArray("P\r\n<!-- DATA -->\r\n<!-- /DATA -->\r\nS"));
+    QCOMPARE(qb(BuildNewsPage(t.source, context, options("x y", true, "<hr>"), {})),
+             QByteArray("P\r\n<!-- NEWS:x y -->\r\n<!-- /NEWS -->\r\nS"));
+}
 
 // Every byte sequence becomes CR LF lines; lines already in that form stay as they are.
 void TestNewsPage::pageLines() {
@@ -291,6 +301,25 @@ void TestNewsPage::pageLines() {
     }
 }
 
+// Only the exact text TRUE turns the own header on; a record out of range gives defaults.
+void TestNewsPage::optionsFromConfiguration() {
+    TnkDBData data;
+    TnkDBSource config(&data, {{"NewsSection"}, {"NewsHeader"}, {"NewsBetweenNews"}});
+    config.Loaded();
+    for (const char* header : {"TRUE", "true"}) {
+        const int r = config.Append();
+        for (const char* f : {"NewsSection", "NewsBetweenNews"})
+            config.SetString(r, f, f);
+        config.SetString(r, "NewsHeader", header);
+    }
+    const NewsPageOptions first = ReadNewsPageOptions(config, 0),
+                          second = ReadNewsPageOptions(config, 1);
+    QCOMPARE(qb(first.Section + "|" + first.BetweenNews),
+             QByteArray("NewsSection|NewsBetweenNews"));
+    QVERIFY(first.OwnHeader && !second.OwnHeader && !second.Section.empty());
+    QVERIFY(ReadNewsPageOptions(config, 2).Section.empty() &&
+            ReadNewsPageOptions(config, -1).Section.empty());
+}
 
 QTEST_GUILESS_MAIN(TestNewsPage)
 #include "test_news_page.moc"

@@ -159,6 +159,7 @@ private slots:
             c.toHtml ? AsciiToHtml(c.input, c.rows) : HtmlToAscii(c.input, c.rows);
         QCOMPARE(qb(out), QByteArray(c.expected));
     }
+    void defaultTableRoundTrip();
     void formatDateTime_data() { addRows(kDates); }
     void formatDateTime() {
         const auto& c = kDates[fetchedRow()];
@@ -177,10 +178,47 @@ private slots:
         QCOMPARE(qb(ExpandPlaceholders(c.text, {c.date, "09:05", c.poster}, clock)),
                  QByteArray(c.expected));
     }
+    void placeholderValuesFromTables();
     void systemStandardBias_data() { addRows(kZones); }
     void systemStandardBias();
     void systemNow();
 };
+
+void TestNewsText::defaultTableRoundTrip() {
+    TnkDBData data;
+    TnkDBSource source(&data, TranslationFields(ConfigRole::Dialog));
+    data.SetBinData(DefaultTranslationBinData());
+    source.Loaded();
+    const TranslationRows rows = ReadTranslationRows(source);
+    QCOMPARE(rows.size(), size_t(7));
+    const std::string plain = "Gr\xFC\xDF"
+                              "e an \xC4, \xD6, \xDC, \xE4, \xF6!";
+    const std::string html = AsciiToHtml(plain, rows);
+    QCOMPARE(qb(html), QByteArray("Gr&uuml;&szlig;e an &Auml;, &Ouml;, &Uuml;, &auml;, &ouml;!"));
+    QCOMPARE(qb(HtmlToAscii(html, rows)), qb(plain));
+}
+
+void TestNewsText::placeholderValuesFromTables() {
+    TnkDBData newsData, configData;
+    TnkDBSource news(&newsData, {{"Date"}, {"Time"}});
+    TnkDBSource config(&configData, {{"Poster"}});
+    news.Loaded();
+    config.Loaded();
+    const PlaceholderValues none = ReadPlaceholderValues(news, config, 0);
+    QVERIFY(none.Date.empty() && none.Time.empty() && none.Poster.empty());
+    for (const char* date : {"2000/01/14", "2000/01/15"}) {
+        const int r = news.Append();
+        news.SetString(r, "Date", date);
+        news.SetString(r, "Time", "08:00");
+    }
+    for (const char* poster : {"Ann", "Bob"})
+        config.SetString(config.Append(), "Poster", poster);
+    news.SetRecNo(0);
+    const PlaceholderValues v = ReadPlaceholderValues(news, config, 1);
+    QCOMPARE(qb(v.Date + " " + v.Time + " " + v.Poster), QByteArray("2000/01/14 08:00 Bob"));
+    QVERIFY(ReadPlaceholderValues(news, config, 2).Poster.empty());
+    QVERIFY(ReadPlaceholderValues(news, config, -1).Poster.empty());
+}
 
 void TestNewsText::systemStandardBias() {
     const auto& c = kZones[fetchedRow()];

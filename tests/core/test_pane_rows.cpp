@@ -64,6 +64,7 @@ private slots:
     void localOrders();
     void localPaths();
     void realFolder();
+    void unreadable();
     void remoteRows();
     void remotePaths();
     void volumes();
@@ -152,6 +153,27 @@ void TestPaneRows::realFolder() {
     }
 }
 
+void TestPaneRows::unreadable() {
+    if (::geteuid() == 0) QSKIP("root reads every folder");
+    QTemporaryDir dir;
+    const QByteArray p = QFile::encodeName(dir.path());
+    QVERIFY(QDir(dir.path()).mkpath("locked") && QDir(dir.path()).mkpath("listonly/inner"));
+    QCOMPARE(::chmod(p + "/locked", 0), 0);
+    QCOMPARE(::chmod(p + "/listonly", 0400), 0); // names readable, details not
+
+    QCOMPARE(Describe(ListLocalPane(p.toStdString(), LocalSortMode::Name).Rows),
+             "..:2,listonly:0,locked:0");
+    const auto locked = ListLocalFolder((p + "/locked").toStdString());
+    QVERIFY(!locked.Ok && locked.Rows.empty() && locked.Error.ends_with(": Permission denied"));
+    const auto listOnly = ListLocalFolder((p + "/listonly").toStdString());
+    QVERIFY(listOnly.Ok && listOnly.Rows.empty());
+    auto skipped = listOnly.Skipped;
+    std::sort(skipped.begin(), skipped.end());
+    QVERIFY(skipped ==
+            std::vector<std::string>({"..: Permission denied", "inner: Permission denied"}));
+    ::chmod(p + "/locked", 0700);
+    ::chmod(p + "/listonly", 0700);
+}
 
 void TestPaneRows::remoteRows() {
     // A parent row tops every folder but the root; the server's ".." takes its place only
