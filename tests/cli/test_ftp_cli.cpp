@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+#include <fstream>
+
 namespace {
 // What `ftp` alone prints: its commands and options.
 const QString kUsage =
@@ -38,15 +40,23 @@ QString Normalized(const QByteArray& out) {
 }
 
 const char* const kFailures[][2] = {
+    {"ls ~/no%20folder", "Couldn't change to directory /no folder"},
     {"get ~/nosuch.txt #/keep.txt",
      "Error getting /nosuch.txt to #/keep.txt: remote file not found"},
+    {"put #/absent ~/x", "Error putting #/absent to /x: local file not found"},
     {"mkdir ~/full", "Error creating directory /full"},
+    {"rmdir ~/full", "Error removing directory /full"},
+    {"rm ~/nosuch.txt", "Error deleting /nosuch.txt"},
+    {"pwd ~/full/x", "Couldn't change to directory /full/x"},
     {"rename ~/nosuch x", "Error renaming file from /nosuch to /x"},
+    {"ls ftp://editor:wrong@^/", "Bad password connecting to ^"},
     {"ls http://^/", "not an ftp:// URL: http://^/"},
+    {"ls ^/", "not an ftp:// URL: ^/"},
     {"get ~/%zz #/keep.txt", "bad %-escape in URL ~/%zz"},
     {"ls ftp:///x", "no host in URL ftp:///x"},
     {"ls ~/ --timeout", "option --timeout needs a value"},
     {"ls ~/ --timeout 5x", "--timeout needs a number of seconds"},
+    {"ls ~/ --timeout -1", "--timeout needs a number of seconds"},
     {"ls ~/ --timeout 4000001", "--timeout is too large"},
     {"ls ~/ --passive --active", "--passive and --active exclude each other"},
     {"ls ~/ --accept-fingerprint zz",
@@ -76,6 +86,7 @@ private slots:
         FtpServer server({"--user", "editor", "--password", "p@ss word"});
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         QVERIFY(server.makeDir("site"));
+        std::ofstream(server.path("site").toStdString() + "/caf\xe9.txt") << ""; // Windows-1252
         QTemporaryDir local;
         QVERIFY(WriteLocal(local.filePath("page.html"), Pattern(200000)));
         const Places at{"ftp://editor:p%40ss%20word@" + QString(server.hostName().c_str()),
@@ -84,8 +95,9 @@ private slots:
         const std::pair<QString, QString> steps[] = {
             {"MODE put #/page.html ~/site/", ""}, // options may come first
             {"put #/page.html ~/site/copy%20a.html", ""},
-            {"ls ~/site --timeout 4000000",
-             "\n" + file.arg("copy a.html").arg(200000) + "\n" + file.arg("page.html").arg(200000)},
+            {"ls ~/site --timeout 4000000", "\n" + file.arg("caf\u00e9.txt").arg(0) + "\n" +
+                                                file.arg("copy a.html").arg(200000) + "\n" +
+                                                file.arg("page.html").arg(200000)},
             {"mkdir ~/site/new%20dir", ""},
             {"get ~/site/page.html #/got", ""},
             {"get ~/site/copy%20a.html #", ""},
@@ -93,6 +105,7 @@ private slots:
             {"rename ~/site/copy%20a.html b.html", ""},
             {"rename ~/site/b.html /top.html", ""},
             {"rm ~/site/page.html", ""},
+            {"rm ~/site/caf%E9.txt", ""},
             {"rmdir ~/site/new%20dir", ""},
         };
         for (const auto& [args, out] : steps) {
@@ -102,6 +115,8 @@ private slots:
         }
         QCOMPARE(Tree(server.root()), "site/,top.html:200000");
         QCOMPARE(Tree(local.path()), "copy a.html:200000,got:200000,page.html:200000");
+        QCOMPARE(server.readFile("top.html"), Pattern(200000));
+        QCOMPARE(ReadLocal(local.filePath("got")), Pattern(200000));
     }
 
     void failures_data() {
@@ -128,6 +143,20 @@ private slots:
         QVERIFY(r.out.isEmpty());
         QCOMPARE(ReadLocal(local.filePath("keep.txt")), QByteArray("keep me"));
         QCOMPARE(server.readFile("full/x"), QByteArray("x"));
+    }
+
+    // A server that is gone, and one that never answers.
+    void unreachable() {
+        for (const bool silent : {false, true}) {
+            FtpServer server(silent ? QStringList{"--silent"} : QStringList{});
+            QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+            if (!silent) server.kill();
+            const Places at{server.url()};
+            const CliRun r = at.ftp("ls ~/ --timeout 2");
+            QCOMPARE(r.exitCode, 1);
+            QCOMPARE(QString(r.err),
+                     at(silent ? "Connection to ^ timed out\n" : "Unable to connect to ^\n"));
+        }
     }
 
     void tlsFingerprint_data() {
@@ -164,6 +193,10 @@ private slots:
         QVERIFY2(pinned.out.startsWith("{\"name\": \"page.html\""), pinned.out.constData());
         QVERIFY(server.commands().contains("USER anonymous"));
 
+        const CliRun unpinned = at.ftp("put-many ~ #/page.html");
+        QVERIFY2(unpinned.out.startsWith("failed page.html: The certificate of"),
+                 unpinned.out.data());
+        QCOMPARE(server.readFile("page.html"), QByteArray("old page"));
         const CliRun queued = at.ftp("put-many ~ #/page.html --accept-fingerprint " + fingerprint);
         QCOMPARE(queued.out, QByteArray("ok page.html\n"));
         QCOMPARE(server.readFile("page.html"), QByteArray("new page"));

@@ -22,6 +22,7 @@ struct Case {
     QStringList args;          // "@cfg": the configuration file, "@items": a file holding `items`
     QString stored = "secret"; // the configuration's password
     const char* variable = nullptr; // PAGEWRIGHT_PASSWORD, unset when null
+    QString server = {};            // an option of the server, or "down"
     QByteArray page = kPage;
     QByteArray items = kItems;
     QStringList errors = {}; // each on stderr; none: the command succeeds
@@ -33,21 +34,26 @@ const QStringList kOld{"T0", "T1"};
 // A case a line or two reads better than a field a line.
 // clang-format off
 const Case kCases[] = {
-    {.name = "fetch, configuration 0 (the last)", .args = {"fetch", "@cfg", "--config", "0"},
-     .printed = kOld, .served = kOld},
+    {.name = "fetch", .args = {"fetch", "@cfg"}, .printed = kOld, .served = kOld},
+    {.name = "fetch, password from the variable", .args = {"fetch", "@cfg", "--config", "0"},
+     .stored = "", .variable = "secret", .printed = kOld, .served = kOld},
     {.name = "add", .args = {"add", "@cfg", "--text", "neu ö"}, .printed = {"neu ö"},
      .served = kOld + QStringList{"neu ö"}},
     {.name = "add, own header and footer, passive, password from the variable",
      .args = {"add", "@cfg", "--text", "x", "--header", "Kopf", "--footer", "Fuß", "--passive"},
      .stored = "", .variable = "secret", .printed = {"x"}, .served = kOld + QStringList{"x"}},
     {.name = "post", .args = {"post", "@cfg", "@items"}, .served = {"A", "Bä"}},
-    {.name = "wrong password", .args = {"post", "@cfg", "@items"}, .stored = "wrong",
+    {.name = "wrong password", .args = {"add", "@cfg", "--text", "x"}, .stored = "wrong",
      .errors = {"Error: Cannot connect"}},
     {.name = "no password, no terminal", .args = {"fetch", "@cfg"}, .stored = "",
      .errors = {"PAGEWRIGHT_PASSWORD is not set", "Error: Cannot connect"}},
+    {.name = "server not running", .args = {"post", "@cfg", "@items"}, .server = "down",
+     .errors = {"Error: Cannot connect"}, .connects = false},
     {.name = "page without news section, verbose", .args = {"add", "@cfg", "--text", "x",
      "--verbose"}, .page = "<html>no news</html>",
      .errors = {"Downloading...", "Error: Analysing unsuccessful"}},
+    {.name = "upload refused", .args = {"add", "@cfg", "--text", "x"}, .server = "--read-only",
+     .errors = {"Error: Cannot post newsfile"}},
     {.name = "damaged ITEMS.json", .args = {"post", "@cfg", "@items"},
      .items = "{\"items\": [{\"Text\": \"A\"}", .errors = {"is not valid JSON"}, .connects = false},
     {.name = "time one short", .args = {"post", "@cfg", "@items"},
@@ -86,7 +92,8 @@ private slots:
     void flows() {
         QFETCH(int, index);
         const Case& c = kCases[index];
-        FtpServer server({"--user", "ann", "--password", "secret"});
+        FtpServer server(QStringList{"--user", "ann", "--password", "secret"} +
+                         (c.server.startsWith("--") ? QStringList{c.server} : QStringList{}));
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         QVERIFY(server.writeFile("index.html", c.page));
         TempHome home;
@@ -95,6 +102,7 @@ private slots:
                                     c.stored, "--temp-dir", home.dir.path()});
         QVERIFY2(made.exitCode == 0, made.err.constData());
         QVERIFY(WriteLocal(home.path("items.json"), c.items));
+        if (c.server == "down") server.kill();
         QStringList args = c.args;
         args.replaceInStrings("@cfg", home.path())
             .replaceInStrings("@items", home.path("items.json"));
@@ -103,7 +111,7 @@ private slots:
         const auto count = [&](const char* verb) {
             return server.commands().filter(QRegularExpression(QString("^") + verb + "\\b")).size();
         };
-        QCOMPARE(count("USER") > 0, c.connects);
+        QCOMPARE(count("USER") > 0, c.connects && c.server != "down");
         QVERIFY(!QFile::exists(home.path("datafile.tmp")));
         if (!c.errors.isEmpty()) {
             QCOMPARE(run.exitCode, 1);
@@ -111,7 +119,7 @@ private slots:
                 QVERIFY2(run.err.contains(error.toUtf8()), run.err.constData());
             QVERIFY2(run.out.isEmpty(), run.out.constData());
             QCOMPARE(server.readFile("index.html"), c.page);
-            QCOMPARE(count("STOR"), 0);
+            QCOMPARE(count("STOR"), c.server == "--read-only" ? 1 : 0);
             return;
         }
         QVERIFY2(run.exitCode == 0 && run.err.isEmpty(), run.err.constData());

@@ -41,6 +41,7 @@ private slots:
         QCOMPARE(lines[0] + "|" + lines[2] + "|" + lines[3] + "|" + lines[4],
                  "ok a.txt|ok caf\u00e9 b|ok empty|");
         QCOMPARE(Tree(server.path("in box")), "a.txt:70000,caf\u00e9 b:1,empty:0");
+        QCOMPARE(server.readFile("in box/a.txt"), Pattern(70000));
         QCOMPARE(Logins(server), 1);
 
         const CliRun again = put({"empty"});
@@ -54,20 +55,24 @@ private slots:
         QCOMPARE(Logins(server), 2);
     }
 
-    // A file already there fails its job and is kept.
+    // A name that would leave --to fails, and a file already there is kept.
     void getMany() {
         FtpServer server;
         QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
         QVERIFY(server.writeFile("d/one", Pattern(100000)) && server.writeFile("d/three", "3"));
         QTemporaryDir target;
         QVERIFY(WriteLocal(target.filePath("two"), "kept"));
-        const CliRun r = RunCli({"ftp", "get-many", server.url() + "/d", "one", "two", "three",
-                                 "--to", target.path() + "/", "--passive"});
+        const CliRun r = RunCli({"ftp", "get-many", server.url() + "/d", "one", "two", "../escape",
+                                 "three", "--to", target.path() + "/", "--passive"});
         QCOMPARE(r.exitCode, 1);
         const QStringList lines = QString::fromUtf8(r.out).split('\n');
-        QVERIFY2(lines.size() == 4 && lines[1].startsWith("failed two: "), r.out.data());
-        QCOMPARE(lines[0] + "|" + lines[2] + "|" + lines[3], "ok one|ok three|");
+        QVERIFY2(lines.size() == 5, r.out.data());
+        QCOMPARE(lines[0] + "|" + lines[3] + "|" + lines[4], "ok one|ok three|");
+        QVERIFY2(lines[1].startsWith("failed two: "), r.out.data());
+        QVERIFY2(lines[2].startsWith("failed ../escape: Refused the name"), r.out.data());
         QCOMPARE(Tree(target.path()), "one:100000,three:1,two:4");
+        QCOMPARE(ReadLocal(target.filePath("one")), Pattern(100000));
+        QCOMPARE(ReadLocal(target.filePath("two")), "kept");
         QCOMPARE(Logins(server), 1);
     }
 
@@ -76,6 +81,8 @@ private slots:
         QTest::addColumn<QString>("message");
         const char* const rows[][2] = {
             {"put-many ftp://h/d", "needs a server folder and at least one name"},
+            {"get-many", "needs a server folder and at least one name"},
+            {"put-many http://x/ f", "not an ftp:// URL: http://x/"},
             {"get-many ftp://h/d a", "get-many needs --to DIR"},
             {"get-many ftp://h/d a --to /nonexistent/x", "--to /nonexistent/x is not a folder"},
             {"put-many ftp://h/d a --to /tmp", "--to belongs to get-many"},

@@ -74,6 +74,8 @@ private slots:
     void serverVanishesDuringDownload();
     void lostConnectionIsNotReplaced_data();
     void lostConnectionIsNotReplaced();
+    void readsWhileWorking();
+    void refusedLogins_data();
     void refusedLogins();
     void readOnlyAndProxy();
     void unansweredQuit();
@@ -88,12 +90,14 @@ void TestFtpFailures::timeouts_data() {
     QTest::addColumn<bool>("passive");
     QTest::addColumn<int>("timeout");
     const QStringList stall{"--stall-after", "100000"};
+    QTest::newRow("silent server, 1 s") << "connect" << QStringList{"--silent"} << true << 1000;
     QTest::newRow("silent server, 1.5 s") << "connect" << QStringList{"--silent"} << true << 1500;
     QTest::newRow("passive download") << "get" << stall << true << 2000;
     QTest::newRow("active download") << "get" << stall << false << 2500;
     // The listing that looks the file up sends nothing at all.
     QTest::newRow("stops before the first byte")
         << "get" << QStringList{"--stall-after", "0"} << true << 2000;
+    QTest::newRow("passive upload") << "put" << stall << true << 2000;
     QTest::newRow("active upload") << "put" << stall << false << 2000;
 }
 
@@ -140,7 +144,9 @@ void TestFtpFailures::abortFromAnotherThread_data() {
     QTest::addColumn<bool>("passive");
     QTest::newRow("connect to a silent server") << "connect" << true;
     QTest::newRow("active listing") << "list" << false;
+    QTest::newRow("passive download") << "get" << true;
     QTest::newRow("active download") << "get" << false;
+    QTest::newRow("passive upload") << "put" << true;
     QTest::newRow("active upload") << "put" << false;
 }
 
@@ -266,6 +272,7 @@ void TestFtpFailures::serverVanishesDuringDownload_data() {
     QTest::addColumn<bool>("passive");
     QTest::addColumn<bool>("hadFile");
     QTest::newRow("passive, replaces a file") << true << true;
+    QTest::newRow("active, replaces a file") << false << true;
     QTest::newRow("passive, new file") << true << false;
 }
 
@@ -328,39 +335,104 @@ void TestFtpFailures::lostConnectionIsNotReplaced() {
     QCOMPARE(names, std::vector<std::string>{"inner.txt"});
 }
 
-// Each refusal fails the connect with its message; the component stays closed.
-void TestFtpFailures::refusedLogins() {
-    const struct {
-        const char *server, *user, *password, *message; // server: "login", "busy" or "none"
-    } rows[] = {{"login", "editor", "s3cret pass", ""},
-                {"login", "editor", "guess", "Bad password connecting to %1"},
-                {"login", "nobody", "s3cret pass", "Bad password connecting to %1"},
-                {"login", "", "", "Bad password connecting to %1"},
-                {"busy", "", "", "Unable to connect to %1"},
-                {"none", "", "", "Unable to connect to %1"}};
-    for (const auto& row : rows) {
-        const QString server = row.server, message = row.message;
-        auto running = std::make_unique<FtpServer>(
-            server == "busy" ? QStringList{"--busy"}
-                             : QStringList{"--user", "editor", "--password", "s3cret pass"});
-        QVERIFY2(running->isRunning(), qPrintable(running->errorString()));
-        TSimpleFTP ftp;
-        Setup(ftp, *running);
-        if (server == "none") running.reset(); // the port is free now
-        ftp.UserName = row.user;
-        ftp.Password = row.password;
-        QCOMPARE(ftp.Connect(), message.isEmpty());
-        QCOMPARE(ftp.State(), message.isEmpty() ? wisConnected : wisClosed);
-        if (message.isEmpty()) continue;
-        ftp.SilentExceptions = false;
-        try {
-            ftp.Connect();
-            QFAIL("no exception");
-        } catch (const EWinInetError& e) {
-            QCOMPARE(QString(e.what()), message.arg(QString::fromStdString(ftp.HostName)));
+// The window reads the component while a worker thread logs in, changes folder and
+// downloads: every read sees a whole value (under ThreadSanitizer a race shows up here).
+void TestFtpFailures::readsWhileWorking() {
+    FtpServer server({"--throttle", "200000"});
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    QVERIFY(server.writeFile("sub/big.bin", Pattern(300000)));
+    QTemporaryDir local;
+    TSimpleFTP ftp;
+    Setup(ftp, server);
+    ftp.LocalDir = local.path().toStdString();
+    ftp.OnLogin = [](TSimpleFTP&, std::string& user, std::string& password) {
+        user = "anonymous";
+        password = "reader@";
+    };
+    std::atomic<bool> ok{false}, done{false};
+    std::thread worker([&] {
+        ok = ftp.Connect() && ftp.ChangeDir("/sub") && ftp.GetFile("big.bin");
+        done = true;
+    });
+    QSet<QString> dirs, users;
+    int64_t lastDone = 0;
+    bool orderly = true;
+    while (!done) {
+        const TFTPProgressInfo p = ftp.ProgressInfo();
+        orderly &= p.BytesDone <= p.BytesTotal;
+        if (p.FileName == "big.bin") {
+            orderly &= p.BytesDone >= lastDone;
+            lastDone = p.BytesDone;
         }
-        QCOMPARE(ftp.State(), wisClosed);
+        dirs << QString::fromStdString(ftp.RemoteDir());
+        users << QString::fromStdString(ftp.UserName);
+        (void)ftp.IsConnected();
+        (void)ftp.LastResponse.get();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+    worker.join();
+    QVERIFY(ok && orderly);
+    QCOMPARE(ftp.ProgressInfo().BytesDone, int64_t(300000));
+    QVERIFY2((dirs - QSet<QString>{"", "/", "/sub"}).isEmpty(),
+             qPrintable(dirs.values().join(",")));
+    QVERIFY((users - QSet<QString>{"", "anonymous"}).isEmpty());
+    QCOMPARE(ReadLocal(local.filePath("big.bin")), Pattern(300000));
+}
+
+void TestFtpFailures::refusedLogins_data() {
+    QTest::addColumn<QString>("server"); // "login", "busy" (421) or "none" (nobody listening)
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("message"); // empty: the login succeeds
+    const QString bad = "Bad password connecting to %1";
+    QTest::newRow("right") << "login"
+                           << "editor"
+                           << "s3cret pass"
+                           << "";
+    QTest::newRow("wrong password") << "login"
+                                    << "editor"
+                                    << "guess" << bad;
+    QTest::newRow("unknown user") << "login"
+                                  << "nobody"
+                                  << "s3cret pass" << bad;
+    QTest::newRow("anonymous refused") << "login"
+                                       << ""
+                                       << "" << bad;
+    QTest::newRow("server too busy") << "busy"
+                                     << ""
+                                     << ""
+                                     << "Unable to connect to %1";
+    QTest::newRow("nobody listening") << "none"
+                                      << ""
+                                      << ""
+                                      << "Unable to connect to %1";
+}
+
+void TestFtpFailures::refusedLogins() {
+    QFETCH(QString, server);
+    QFETCH(QString, user);
+    QFETCH(QString, password);
+    QFETCH(QString, message);
+    auto running = std::make_unique<FtpServer>(
+        server == "busy" ? QStringList{"--busy"}
+                         : QStringList{"--user", "editor", "--password", "s3cret pass"});
+    QVERIFY2(running->isRunning(), qPrintable(running->errorString()));
+    TSimpleFTP ftp;
+    Setup(ftp, *running);
+    if (server == "none") running.reset(); // the port is free now
+    ftp.UserName = user.toStdString();
+    ftp.Password = password.toStdString();
+    QCOMPARE(ftp.Connect(), message.isEmpty());
+    QCOMPARE(ftp.State(), message.isEmpty() ? wisConnected : wisClosed);
+    if (message.isEmpty()) return;
+    ftp.SilentExceptions = false;
+    try {
+        ftp.Connect();
+        QFAIL("no exception");
+    } catch (const EWinInetError& e) {
+        QCOMPARE(QString(e.what()), message.arg(QString::fromStdString(ftp.HostName)));
+    }
+    QCOMPARE(ftp.State(), wisClosed);
 }
 
 // A server that refuses every change keeps the connection; a proxy counts only with rnProxy.

@@ -1,4 +1,4 @@
-// Guards: the transfer queue's order, refusals, resumed and cut downloads, pause/stop/retry races.
+// Guards: the transfer queue's order, refusals, resumed downloads, pause/stop/retry and its lock.
 #include "support/FtpServer.h"
 #include "support/LocalFiles.h"
 
@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <sys/stat.h>
 #include <thread>
 
@@ -113,33 +114,48 @@ class TestTransferQueue : public QObject {
     Q_OBJECT
 
 private slots:
+    void percentText_data();
     void percentText();
+    void runsInOrderOverOneConnection_data();
     void runsInOrderOverOneConnection();
     void changeOfServerConnectsAgain();
     void refusedJobsFailWithReason_data();
     void refusedJobsFailWithReason();
     void vanishedServerDuringDownload_data();
     void vanishedServerDuringDownload();
+    void cutDataConnection_data();
     void cutDataConnection();
     void pauseStopDeleteRetry();
+    void manyThreadsLoseNoJob();
 };
 
-// Rounded down, never past 100%, and no overflow near the 64-bit end.
+void TestTransferQueue::percentText_data() {
+    QTest::addColumn<qint64>("done");
+    QTest::addColumn<qint64>("total");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty file") << 0ll << 0ll << "0 / 0 - 0%";
+    QTest::newRow("rounded down") << 999ll << 1000ll << "999 / 1000 - 99%";
+    QTest::newRow("unknown total") << 5ll << 0ll << "5 / 0 - 0%";
+    QTest::newRow("near the 64-bit end") << 9000000000000000000ll << 9100000000000000000ll
+                                         << "9000000000000000000 / 9100000000000000000 - 98%";
+}
+
 void TestTransferQueue::percentText() {
-    const struct {
-        qint64 done, total;
-        const char* text;
-    } rows[] = {{0, 0, "0 / 0 - 0%"},
-                {999, 1000, "999 / 1000 - 99%"},
-                {5, 0, "5 / 0 - 0%"},
-                {9000000000000000000, 9100000000000000000,
-                 "9000000000000000000 / 9100000000000000000 - 98%"}};
-    for (const auto& row : rows)
-        QCOMPARE(TransferPercentText(row.done, row.total), std::string(row.text));
+    QFETCH(qint64, done);
+    QFETCH(qint64, total);
+    QFETCH(QString, text);
+    QCOMPARE(QString::fromStdString(TransferPercentText(done, total)), text);
+}
+
+void TestTransferQueue::runsInOrderOverOneConnection_data() {
+    QTest::addColumn<QString>("directions"); // U upload, D download, per job
+    QTest::newRow("uploads") << "UUU";
+    QTest::newRow("downloads") << "DDD";
+    QTest::newRow("mixed") << "DUD";
 }
 
 void TestTransferQueue::runsInOrderOverOneConnection() {
-    const QString directions = "DUD"; // download, upload (of an empty file), download
+    QFETCH(QString, directions);
     FtpServer server;
     QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
     QVERIFY(server.makeDir("sub dir"));
@@ -217,6 +233,8 @@ void TestTransferQueue::refusedJobsFailWithReason_data() {
     const QByteArray f("f.txt");
     QTest::newRow("upload, folder missing") << true << "/missing" << f << QString() << "pw"
                                             << "Couldn't change to directory /missing" << 1;
+    QTest::newRow("download, folder missing") << false << "/missing" << f << QString() << "pw"
+                                              << "Couldn't change to directory" << 1;
     QTest::newRow("download, file missing")
         << false << "/" << QByteArray("none.txt") << QString() << "pw"
         << "remote file not found" << 1;
@@ -225,6 +243,12 @@ void TestTransferQueue::refusedJobsFailWithReason_data() {
         << "dir: Is a directory" << 1;
     QTest::newRow("download, ../x") << false << "/" << QByteArray("../x") << QString() << "pw"
                                     << "Refused" << 0;
+    QTest::newRow("download, a/b") << false << "/" << QByteArray("sub/f.txt") << QString() << "pw"
+                                   << "Refused" << 0;
+    QTest::newRow("download, NUL") << false << "/" << QByteArray("a\0b", 3) << QString() << "pw"
+                                   << "Refused" << 0;
+    QTest::newRow("upload, ../x") << true << "/" << QByteArray("../x") << QString() << "pw"
+                                  << "Refused" << 0;
     QTest::newRow("download into ../f.txt") << false << "/" << f << "../f.txt"
                                             << "pw"
                                             << "Refused" << 0;
@@ -347,17 +371,32 @@ void TestTransferQueue::vanishedServerDuringDownload() {
     QCOMPARE(QDir(local.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"big.bin"}));
     QCOMPARE(second.commands().filter(QRegularExpression("^REST ")),
              changed ? QStringList() : QStringList({"REST " + QString::number(part.size())}));
+    // Progress of the whole file: a continued download starts at the bytes already there.
     const QStringList after = log.mid(int(log.indexOf("reconnecting 1")));
+    qint64 lowest = content.size();
+    for (const QString& line : after.filter(QRegularExpression("^percent \\d+ / 600000 ")))
+        lowest = std::min(lowest, line.section(' ', 1, 1).toLongLong());
+    QVERIFY2(changed ? lowest < part.size() : lowest >= part.size(), qPrintable(after.join('|')));
     QVERIFY(!after.filter(QRegularExpression("^rate (?!0 B/s)\\d.*B/s")).isEmpty());
     QCOMPARE(log.filter("rate ").constLast(), QString("rate ")); // cleared after the job
 }
 
-// Every data connection ends after 100000 bytes: each try continues where the last stopped,
-// and a file still short after the last one fails naming both sizes, never a silent short file.
+// Every data connection ends after 100000 bytes; the rig tries three times more.
+void TestTransferQueue::cutDataConnection_data() {
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("reason"); // empty: the download completes
+    QTest::newRow("continued to the end") << 300000 << "";
+    QTest::newRow("still short after the last try")
+        << 600000 << ": 400000 bytes arrived, the server lists 600000";
+}
+
 void TestTransferQueue::cutDataConnection() {
+    QFETCH(int, size);
+    QFETCH(QString, reason);
     FtpServer server({"--cut-data-after", "100000"});
     QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
-    QVERIFY(server.writeFile("big.bin", Pattern(600000)));
+    const QByteArray content = Pattern(size);
+    QVERIFY(server.writeFile("big.bin", content));
     QTemporaryDir local;
     const QString target = local.filePath("big.bin");
     QVERIFY(WriteLocal(target, "the old file"));
@@ -365,15 +404,22 @@ void TestTransferQueue::cutDataConnection() {
     rig.queue.EnqueueTransfer({Job(false, server, target, "/", "big.bin")});
     rig.Start();
     QVERIFY(rig.WaitForLine("label Disconnected"));
-    QCOMPARE(server.commands().filter(QRegularExpression("^REST ")),
-             QStringList({"REST 100000", "REST 200000", "REST 300000"}));
+
+    QStringList rests;
+    for (int at = 100000; at < std::min(size, 400000); at += 100000)
+        rests << "REST " + QString::number(at);
+    QCOMPARE(server.commands().filter(QRegularExpression("^REST ")), rests);
     QCOMPARE(QDir(local.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"big.bin"}));
+    if (reason.isEmpty()) {
+        QCOMPARE(rig.Log().filter(kEnded), QStringList({"done big.bin"}));
+        QVERIFY(ReadLocal(target) == content);
+        return;
+    }
+    // Never a silent short file: the job fails saying both sizes, the old file stays.
     const std::vector<TransferJob> kept = rig.queue.Jobs();
     QCOMPARE(kept.size(), size_t(1));
     const QString why = QString::fromStdString(kept[0].Reason);
-    QVERIFY2(why.endsWith(": 400000 bytes arrived, the server lists 600000") &&
-                 why.contains(target),
-             qPrintable(why));
+    QVERIFY2(why.endsWith(reason) && why.contains(target), qPrintable(why));
     QCOMPARE(ReadLocal(target), QByteArray("the old file"));
 }
 
@@ -420,6 +466,60 @@ void TestTransferQueue::pauseStopDeleteRetry() {
     QVERIFY(rig.queue.Jobs().empty());
     QCOMPARE(server.readFile("b.bin"), Pattern(600000));
     QVERIFY(!QFile::exists(server.path("c.bin")));
+}
+
+// Producers, a deleter and two takers at once: every job is taken once or deleted once.
+void TestTransferQueue::manyThreadsLoseNoJob() {
+    TransferQueue queue;
+    std::atomic<int> changes{0};
+    queue.OnChange = [&] { ++changes; };
+    constexpr int kProducers = 4, kPerProducer = 300;
+    std::mutex mutex;
+    std::vector<TransferJobId> seen, enqueued;
+    std::atomic<int> producersLeft{kProducers}, deleted{0};
+    std::vector<std::thread> threads;
+    for (int p = 0; p < kProducers; ++p)
+        threads.emplace_back([&] {
+            for (int i = 0; i < kPerProducer; ++i) {
+                const auto ids = queue.EnqueueTransfer({TransferJob{}});
+                std::lock_guard lock(mutex);
+                enqueued.insert(enqueued.end(), ids.begin(), ids.end());
+            }
+            --producersLeft;
+        });
+    auto drain = [&](bool deleter) {
+        for (;;) {
+            const bool last = producersLeft == 0;
+            if (deleter) {
+                for (const TransferJob& job : queue.Jobs()) {
+                    if (job.Id % 3 != 0 || queue.DeleteJobs({job.Id}) != 1) continue;
+                    std::lock_guard lock(mutex);
+                    seen.push_back(job.Id);
+                    ++deleted;
+                }
+            } else if (auto job = queue.TakeHead()) {
+                queue.Finish(job->Id);
+                std::lock_guard lock(mutex);
+                seen.push_back(job->Id);
+                continue;
+            }
+            if (last && queue.WaitingCount() == 0) return;
+            std::this_thread::yield();
+        }
+    };
+    threads.emplace_back(drain, true);
+    threads.emplace_back(drain, false);
+    threads.emplace_back(drain, false);
+    for (auto& t : threads)
+        t.join();
+
+    const std::set<TransferJobId> all(enqueued.begin(), enqueued.end());
+    QCOMPARE(all.size(), size_t(kProducers * kPerProducer));
+    QCOMPARE(seen.size(), all.size()); // no job twice
+    QVERIFY(std::set<TransferJobId>(seen.begin(), seen.end()) == all);
+    QVERIFY(deleted > 0 && deleted < int(all.size()));
+    QVERIFY(queue.Jobs().empty());
+    QVERIFY(changes > 0);
 }
 
 QTEST_GUILESS_MAIN(TestTransferQueue)
