@@ -257,13 +257,13 @@ bool TSimpleFTP::Connect() {
                         "%s does not offer FTP over TLS: the login was not sent", HostName));
             } else if (errorCode == kKeyFileUnreadable || errorCode == kKeyRefused) {
                 SetState(wisClosed);
+                if (!SilentExceptions && errorCode == kKeyRefused)
+                    throw EWinInetError(FormatMessage("%s refused the login with the key file %s",
+                                                      HostName.get(), ConnectKeyFile()));
                 if (!SilentExceptions)
-                    throw EWinInetError(FormatMessage(
-                        errorCode == kKeyRefused
-                            ? "%s refused the login with the key file %s"
-                            : "Cannot read the key file %s: nothing was sent to the server",
-                        errorCode == kKeyRefused ? HostName.get() : ConnectKeyFile(),
-                        ConnectKeyFile()));
+                    throw EWinInetError(
+                        FormatMessage("Cannot read the key file %s: nothing was sent to the server",
+                                      ConnectKeyFile()));
             } else if (IsSftp() && !LastErrorText().empty() &&
                        errorCode == ERROR_INTERNET_INTERNAL_ERROR + 1000) {
                 // libcurl's own words tell more than the general message.
@@ -612,12 +612,7 @@ bool TSimpleFTP::FindBySize(const std::string& remotePath, const std::string& na
     entry.Attributes = FILE_ATTRIBUTE_NORMAL;
     entry.FileSize = size;
     // "213 YYYYMMDDhhmmss[.fff]", in UTC; no time is no time, not a failure.
-    std::vector<Reply> answers;
-    m_quietNotify = true;
-    const bool ok = Quote({"MDTM " + remotePath}, &answers);
-    m_quietNotify = false;
-    if (ok && !answers.empty() && answers.back().Code == 213)
-        entry.LastWriteTime = ParseMdtmReply(answers.back().Text);
+    entry.LastWriteTime = ParseMdtmReply(AskFileStatus("MDTM " + remotePath));
     return true;
 }
 
@@ -781,14 +776,18 @@ bool TSimpleFTP::GetResumable(const std::string& remotePath, const std::string& 
     return rc == CURLE_OK || Fail(failed);
 }
 
-int64_t TSimpleFTP::RemoteSize(const std::string& remotePath) {
-    if (IsSftp()) return -1; // the listing is the only source of sizes
+std::string TSimpleFTP::AskFileStatus(const std::string& command) {
     std::vector<Reply> answers;
     m_quietNotify = true;
-    const bool ok = Quote({"SIZE " + remotePath}, &answers);
+    const bool ok = Quote({command}, &answers);
     m_quietNotify = false;
-    if (!ok || answers.empty() || answers.back().Code != 213) return -1;
-    const std::string& text = answers.back().Text;
+    return ok && !answers.empty() && answers.back().Code == 213 ? answers.back().Text
+                                                                : std::string();
+}
+
+int64_t TSimpleFTP::RemoteSize(const std::string& remotePath) {
+    if (IsSftp()) return -1; // the listing is the only source of sizes
+    const std::string text = AskFileStatus("SIZE " + remotePath);
     int64_t size = 0;
     size_t at = 4;
     if (at >= text.size()) return -1;

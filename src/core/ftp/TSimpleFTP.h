@@ -161,6 +161,8 @@ private:
     bool Download(const std::string& remotePath, const std::string& localPath,
                   const TFtpFindData& entry);
     bool Upload(int fd, const std::string& remotePath);
+    // The text of the server's 213 reply to `command` (SIZE, MDTM), "" for any other reply.
+    std::string AskFileStatus(const std::string& command);
     // The size the server gives with SIZE; -1 when it gives none.
     int64_t RemoteSize(const std::string& remotePath);
     // After a failed request: a lost or aborted connection leaves the component disconnected.
