@@ -6,100 +6,60 @@
 
 #include <QTest>
 
-#include <optional>
+#include <algorithm>
 
 using namespace pw;
-
-namespace {
-using Opt = std::optional<int>;
-
-struct Settings {
-    TnkDBData data;
-    TnkDBSource source{&data};
-    Settings(const char* save, int left, int top, int width, int height) {
-        for (const char* f : {"SaveWindowPos", "Left", "Top", "Width", "Height"})
-            data.AddField(f);
-        source.Append();
-        source.SetString("SaveWindowPos", save);
-        source.SetInteger("Left", left);
-        source.SetInteger("Top", top);
-        source.SetInteger("Width", width);
-        source.SetInteger("Height", height);
-    }
-};
-} // namespace
 
 class TestAppPlacement : public QObject {
     Q_OBJECT
 private slots:
-    // Stored bounds apply only under SaveWindowPos "TRUE"; a negative bound stays as designed.
-    void storedBounds() {
+    // Bounds written to a bare table, a second time over the first, then read back: they apply
+    // only under SaveWindowPos "TRUE", and a negative bound stays as designed.
+    void boundsRoundTrip() {
         // clang-format off
         static const struct { const char* save; int stored[4]; int expected[4]; } rows[] = {
-            {"TRUE", {10, 20, 600, 500}, {10, 20, 600, 500}}, {"TRUE", {0, 0, 0, 0}, {0, 0, 0, 0}},
-            {"TRUE", {-1, 20, -2, 500}, {-1, 20, -1, 500}},
-            {"TRUE", {5, -1, 7, -1}, {5, -1, 7, -1}},
-            {"", {10, 20, 600, 500}, {-1, -1, -1, -1}},
-            {"true", {10, 20, 600, 500}, {-1, -1, -1, -1}}};
+            {"TRUE", {10, 20, 600, 500}, {10, 20, 600, 500}}, {"TRUE", {0, -1, 7, -2}, {0, -1, 7, -1}},
+            {"TRUE", {-1, 0, -2, 0}, {-1, 0, -1, 0}}, {"", {1, 2, 3, 4}, {-1, -1, -1, -1}},
+            {"true", {1, 2, 3, 4}, {-1, -1, -1, -1}}};
         // clang-format on
         for (const auto& r : rows) {
-            Settings s(r.save, r.stored[0], r.stored[1], r.stored[2], r.stored[3]);
-            const StoredBounds b = ReadStoredBounds(s.source);
-            const Opt got[] = {b.Left, b.Top, b.Width, b.Height};
-            for (int i = 0; i < 4; ++i)
-                QCOMPARE(got[i].value_or(-1), r.expected[i]);
+            TnkDBData data;
+            TnkDBSource s(&data);
+            WriteBounds(s, 9, 9, 9, 9);
+            WriteBounds(s, r.stored[0], r.stored[1], r.stored[2], r.stored[3]);
+            data.AddField("SaveWindowPos");
+            s.SetString(0, "SaveWindowPos", r.save);
+            QCOMPARE(s.RecordCount(), 1);
+            const StoredBounds b = ReadStoredBounds(s);
+            const int got[] = {b.Left.value_or(-1), b.Top.value_or(-1), b.Width.value_or(-1),
+                               b.Height.value_or(-1)};
+            QVERIFY(std::equal(got, got + 4, r.expected));
         }
-    }
-
-    void writeBounds() {
-        Settings s("", -1, -1, -1, -1);
-        WriteBounds(s.source, 11, 22, 633, 444);
-        QCOMPARE(s.source.GetString("SaveWindowPos"), std::string());
-        for (const auto& [field, value] :
-             {std::pair{"Left", 11}, {"Top", 22}, {"Width", 633}, {"Height", 444}})
-            QCOMPARE(s.source.GetInteger(field), value);
-        // A settings table without a record or the fields must not swallow the bounds.
-        TnkDBData data;
-        TnkDBSource bare(&data);
-        WriteBounds(bare, 5, 6, 700, 0);
-        QCOMPARE(bare.RecordCount(), 1);
-        QCOMPARE(bare.GetInteger(0, "Left"), 5);
-        QCOMPARE(bare.GetInteger(0, "Top"), 6);
-        QCOMPARE(bare.GetInteger(0, "Width"), 700);
     }
 
     void dropTarget() {
         TnkDBData data;
         TnkDBSource configs(&data);
-        for (const char* f : {"Host", "LoginName", "LoginPassword", "FTPDefaultFolder"})
+        for (const char* f : {"Host", "LoginName", "LoginPassword", "FTPDefaultFolder", "Port"})
             data.AddField(f);
+        configs.SetString(configs.Append(), "Host", "first.example");
         configs.Append();
-        configs.SetString(0, "Host", "first.example");
-        configs.Append();
-        configs.SetString(1, "Host", "127.0.0.1:2121");
-        configs.SetString(1, "LoginName", "demo");
-        configs.SetString(1, "LoginPassword", "\x9e\x9d\x9c"); // "abc" scrambled
-        configs.SetString(1, "FTPDefaultFolder", "/www");
-
-        SetDropTargetFromConfiguration(configs, 1);
-        QCOMPARE(DropTarget.ServerHost, std::string("127.0.0.1:2121"));
-        QCOMPARE(DropTarget.ServerUser, std::string("demo"));
-        QCOMPARE(DropTarget.ServerPassword, std::string("abc"));
-        QCOMPARE(DropTarget.RemoteFolder, std::string("/www"));
-        QVERIFY(DropTarget.Passive);
-
-        SetDropTargetFromConfiguration(configs, 7); // beyond the end: the last record
-        QCOMPARE(DropTarget.ServerHost, std::string("127.0.0.1:2121"));
-        SetDropTargetFromConfiguration(configs, 0); // empty folder reads "/"
-        QCOMPARE(DropTarget.ServerHost, std::string("first.example"));
-        QCOMPARE(DropTarget.RemoteFolder, std::string("/"));
-        QCOMPARE(DropTarget.ServerPassword, std::string());
-
+        configs.SetString("Host", "127.0.0.1:2121");
+        configs.SetString("LoginName", "demo");
+        configs.SetString("LoginPassword", "\x9e\x9d\x9c"); // "abc" scrambled
+        configs.SetString("FTPDefaultFolder", "/www");
+        const auto target = [&](int index) {
+            SetDropTargetFromConfiguration(configs, index);
+            const TnkFTPRecord& t = DropTarget;
+            return t.ServerHost + "|" + t.ServerUser + "|" + t.ServerPassword + "|" +
+                   t.RemoteFolder + "|" + std::to_string(t.Passive);
+        };
+        // One past the end: the last record; an empty folder reads "/".
+        QCOMPARE(target(2), std::string("127.0.0.1:2121|demo|abc|/www|1"));
+        QCOMPARE(target(0), std::string("first.example|||/|1"));
         // A port that cannot be used gives no target rather than one on another port.
-        data.AddField("Port");
         configs.SetString(1, "Port", "70000");
-        SetDropTargetFromConfiguration(configs, 1);
-        QVERIFY(DropTarget.ServerHost.empty());
+        QCOMPARE(target(1), std::string("||||1"));
     }
 };
 

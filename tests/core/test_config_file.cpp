@@ -1,4 +1,4 @@
-// Guards: the configuration file as each window writes and reads it, passwords, reload, saves.
+// Guards: the configuration file as each window writes and reads it; passwords, pins, damage.
 #include "core/config/ConfigLocation.h"
 #include "core/config/ConfigSchema.h"
 #include "core/config/ConfigSteps.h"
@@ -18,41 +18,54 @@
 using namespace pw;
 
 namespace {
+// The fields of the "Configuration" table: the older ones, then the connection settings.
+const QString kHead = "Name Host LoginName LoginPassword FTPTimeout Poster LocalFTPDirectory "
+                      "TemporaryDirectory TimeFormat DateFormat SyntaxHighlight NewsFile "
+                      "NewsLocalFile NewsSection NewsHeaderDefaults NewsFooterDefaults ";
+const QString kTail = " NewsNewsFileEnabled NewsNewsFile NewsHeader NewsStayConnected LinksFile "
+                      "LinksSaveLocal LinksStayConnected FTPDefaultFolder FTPAutomaticLocalRefresh";
+const QString kOlder = kHead + "NewsBeforeNews NewsBetweenNews NewsAfterNews" + kTail;
+const QString kConnection =
+    " Protocol Port PassiveMode TrustedFingerprint UploadViaTemporary KeyFile";
+using V = VisibilitySettings;
+// clang-format off
+const std::pair<const char*, bool V::*> kShownBy[] = {{"PagesNews", &V::pageNews},
+    {"PagesFTP", &V::pageFTP}, {"PagesTransfers", &V::pageTransfers},
+    {"VisibleSpeedbar", &V::speedbar}, {"VisibleMinimizeToTray", &V::minimizeToTray},
+    {"VisibleMenuNews", &V::menuNews}, {"VisibleMenuFTP", &V::menuFTP},
+    {"VisibleMenuTransfer", &V::menuTransfer}};
+// clang-format on
+
 NewServerInput input(const std::string& name, const std::string& password) {
     return {name, "Poster", "ftp.example.org", "login", password, "/home/x/site", "/tmp"};
 }
 
-// The "Configuration" fields of a file written before the connection settings, in order.
-// clang-format off
-const char* const kOlderFields[] = {
-    "Name", "Host", "LoginName", "LoginPassword", "FTPTimeout", "Poster", "LocalFTPDirectory",
-    "TemporaryDirectory", "TimeFormat", "DateFormat", "SyntaxHighlight", "NewsFile",
-    "NewsLocalFile", "NewsSection", "NewsHeaderDefaults", "NewsFooterDefaults", "NewsBeforeNews",
-    "NewsBetweenNews", "NewsAfterNews", "NewsNewsFileEnabled", "NewsNewsFile", "NewsHeader",
-    "NewsStayConnected", "LinksFile", "LinksSaveLocal", "LinksStayConnected", "FTPDefaultFolder",
-    "FTPAutomaticLocalRefresh"};
-// clang-format on
-const char* const kConnectionFields[] = {
-    "Protocol", "Port", "PassiveMode", "TrustedFingerprint", "UploadViaTemporary", "KeyFile"};
-
-void writeOlderFile(const std::string& path) {
+void writeOlderFile(const std::string& path, const char* name = "Old", int records = 1) {
     ConfigTables older(ConfigRole::MainWindow);
-    older.SettingsData.Table().AddField("SaveWindowPos");
-    older.SettingsSource.Append();
-    for (const char* field : kOlderFields)
-        older.ConfigData.Table().AddField(field);
-    older.ConfigSource.Append();
-    older.ConfigSource.SetString(0, "Name", "Old");
-    older.ConfigSource.SetString(0, "Host", "ftp.example.org:2121");
-    older.ConfigSource.SetText(0, "LoginPassword", ScramblePassword("pw"));
+    for (const QString& field : kOlder.split(' '))
+        older.ConfigData.Table().AddField(field.toStdString());
+    for (TnkDBSource& c = older.ConfigSource; c.RecordCount() < records;) {
+        c.SetString(c.Append(), "Name", name);
+        c.SetString(c.RecordCount() - 1, "Host", "ftp.example.org:2121");
+    }
     older.Save(path);
 }
 
-QStringList fieldNames(const TnkDBData& data) {
-    QStringList names;
-    for (int i = 0; i < data.Table().FieldCount(); ++i)
-        names << QString::fromStdString(data.Table().FieldName(i));
-    return names;
+template <class Name> QString joined(int count, Name name) {
+    QStringList out;
+    for (int i = 0; i < count; ++i)
+        out << QString::fromStdString(name(i));
+    return out.join(' ');
+}
+QString fieldNames(const TnkDBFieldCollection& f) {
+    return joined(f.Count(), [&](int i) { return f[i].Name; });
+}
+
+std::string thrown(const std::function<void()>& step) try {
+    step();
+    return "nothing thrown";
+} catch (const std::exception& e) {
+    return e.what();
 }
 } // namespace
 
@@ -60,362 +73,215 @@ class TestConfigFile : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     std::string path() const { return (m_dir.path() + "/Pagewright2.cfg").toStdString(); }
+    void addServer(const NewServerInput& in) {
+        ConfigTables wizard(ConfigRole::Wizard);
+        OpenConfigurationForWizard(wizard, path());
+        FinishNewServer(wizard, in, path());
+    }
 
 private slots:
     void init() { QFile::remove(QString::fromStdString(path())); }
 
-    void wizardCreatesFile() {
-        ConfigTables wizard(ConfigRole::Wizard);
-        OpenConfigurationForWizard(wizard, path());
-        FinishNewServer(wizard, input("First", "abc"), path());
-
-        ConfigTables main(ConfigRole::MainWindow);
-        QVERIFY(main.LoadIfExists(path()));
-        TnkDBSource& s = main.SettingsSource;
-        QCOMPARE(s.RecordCount(), 1);
-        QCOMPARE(s.GetString(0, "AutoSave"), std::string());
-        QCOMPARE(s.GetInteger(0, "AutoSave"), 0);
-        QCOMPARE(s.GetInteger(0, "Left"), -1);
-        TnkDBSource& c = main.ConfigSource;
-        QCOMPARE(c.RecordCount(), 1);
-        QCOMPARE(c.GetString(0, "LoginPassword"), std::string("\x9E\x9D\x9C"));
-        QCOMPARE(c.GetString(0, "FTPAutomaticLocalRefresh"), std::string("TRUE"));
-        QCOMPARE(c.GetString(0, "FTPDefaultFolder"), std::string("/"));
-        QCOMPARE(c.GetString(0, "NewsFile"), std::string("/index.html"));
-        QCOMPARE(c.GetInteger(0, "FTPTimeout"), 60);
-        QCOMPARE(main.TranslationSource.RecordCount(), 7);
-
-        // Only the owner may read a file that holds passwords.
-        struct stat st {};
-        QCOMPARE(::stat(path().c_str(), &st), 0);
-        QCOMPARE(int(st.st_mode & 0777), 0600);
-
-        // A first file from the wizard shows every page and menu.
-        const VisibilitySettings v = ReadVisibility(s);
-        QVERIFY(v.pageNews && v.pageFTP && v.pageTransfers && v.speedbar && v.minimizeToTray);
-        QVERIFY(v.menuNews && v.menuFTP && v.menuTransfer);
-    }
-
-    // The fields each writer declares, in the order they are stored: a field lost from a
-    // writer would vanish from every file it writes.
-    void declaredFields_data() {
-        QTest::addColumn<int>("role");
-        QTest::addColumn<QString>("settings");
-        QTest::addColumn<QString>("configuration");
+    // The fields each writer declares, in order: a field lost would vanish from its files.
+    void declaredFields() {
         const QString settings = "SaveWindowPos Left Top Width Height AutoSave NewsConfiguration "
                                  "LinksConfiguration FTPConfiguration Language PagesNews "
                                  "PagesLinks PagesFTP PagesTransfers VisibleSpeedbar "
                                  "VisibleMinimizeToTray VisibleMenuNews VisibleMenuLinks "
                                  "VisibleMenuFTP VisibleMenuTransfer";
-        const QString head = "Name Host LoginName LoginPassword FTPTimeout Poster "
-                             "LocalFTPDirectory TemporaryDirectory TimeFormat DateFormat "
-                             "SyntaxHighlight NewsFile NewsLocalFile NewsSection "
-                             "NewsHeaderDefaults NewsFooterDefaults ";
-        const QString tail = "NewsNewsFileEnabled NewsNewsFile NewsHeader NewsStayConnected "
-                             "LinksFile LinksSaveLocal LinksStayConnected FTPDefaultFolder "
-                             "FTPAutomaticLocalRefresh Protocol Port PassiveMode "
-                             "TrustedFingerprint UploadViaTemporary KeyFile";
-        QTest::newRow("dialog") << int(ConfigRole::Dialog) << settings
-                                << head + "NewsBetweenNews " + tail;
-        QTest::newRow("wizard") << int(ConfigRole::Wizard) << settings
-                                << head + "NewsBeforeNews NewsBetweenNews NewsAfterNews " + tail;
-        QTest::newRow("main window") << int(ConfigRole::MainWindow) << ""
-                                     << "";
-    }
-    void declaredFields() {
-        QFETCH(int, role);
-        QFETCH(QString, settings);
-        QFETCH(QString, configuration);
-        const auto names = [](const TnkDBFieldCollection& fields) {
-            QStringList out;
-            for (int i = 0; i < fields.Count(); ++i)
-                out << QString::fromStdString(fields[i].Name);
-            return out.join(' ');
-        };
-        QCOMPARE(names(SettingsFields(ConfigRole(role))), settings);
-        QCOMPARE(names(ConfigurationFields(ConfigRole(role))), configuration);
-        QCOMPARE(names(TranslationFields(ConfigRole(role))),
-                 QString(role == int(ConfigRole::MainWindow) ? "" : "Ascii Html"));
-    }
-
-    void dialogEditsPasswordsInClear() {
-        {
-            ConfigTables wizard(ConfigRole::Wizard);
-            OpenConfigurationForWizard(wizard, path());
-            FinishNewServer(wizard, input("One", "secret"), path());
+        const struct {
+            ConfigRole role;
+            QString settings, configuration, translation;
+        } rows[] = {{ConfigRole::Dialog, settings, kHead + "NewsBetweenNews" + kTail + kConnection,
+                     "Ascii Html"},
+                    {ConfigRole::Wizard, settings, kOlder + kConnection, "Ascii Html"},
+                    {ConfigRole::MainWindow, "", "", ""}};
+        for (const auto& row : rows) {
+            QCOMPARE(fieldNames(SettingsFields(row.role)), row.settings);
+            QCOMPARE(fieldNames(ConfigurationFields(row.role)), row.configuration);
+            QCOMPARE(fieldNames(TranslationFields(row.role)), row.translation);
         }
-        ConfigTables dialog(ConfigRole::Dialog);
-        OpenConfigurationForDialog(dialog, path());
-        QCOMPARE(dialog.ConfigSource.GetString(0, "LoginPassword"), std::string("secret"));
-        // The dialog's definitions fill what the wizard did not write.
-        QCOMPARE(dialog.ConfigSource.GetString(0, "FTPDefaultFolder"), std::string("/"));
-        QCOMPARE(dialog.SettingsSource.GetString(0, "VisibleMenuFTP"), std::string("TRUE"));
-        dialog.ConfigSource.SetString(0, "LoginPassword", "changed");
-        SaveConfigurationFromDialog(dialog, path());
-
-        ConfigTables main(ConfigRole::MainWindow);
-        main.LoadIfExists(path());
-        QCOMPARE(main.ConfigSource.GetString(0, "LoginPassword"), ScramblePassword("changed"));
-        QVERIFY(ReadVisibility(main.SettingsSource).menuFTP);
     }
 
-    void dialogWithoutFile() {
-        ConfigTables dialog(ConfigRole::Dialog);
-        OpenConfigurationForDialog(dialog, path());
-        QCOMPARE(dialog.SettingsSource.RecordCount(), 1);
-        QCOMPARE(dialog.ConfigSource.RecordCount(), 0);
-        QCOMPARE(dialog.TranslationSource.RecordCount(), 7);
-        QVERIFY(!QFile::exists(QString::fromStdString(path())));
-    }
-
-    void passwordScrambling_data() {
-        QTest::addColumn<QByteArray>("plain");
-        QTest::addColumn<QByteArray>("stored");
-        QTest::newRow("abc") << QByteArray("abc") << QByteArray("\x9E\x9D\x9C");
-        QTest::newRow("empty") << QByteArray() << QByteArray();
-        // Byte 255 scrambles to NUL, where a stored text ends.
-        QTest::newRow("with 255") << QByteArray("ab\xFF"
-                                                "cd")
-                                  << QByteArray("\x9E\x9D");
-        QTest::newRow("umlaut") << QByteArray("\xE4") << QByteArray("\x1B");
-        // Scrambled forms that read as whole numbers stay the exact text.
-        QTest::newRow("scrambles to \" 1\"") << QByteArray("\xDF\xCE") << QByteArray(" 1");
-        QTest::newRow("scrambles to \"-12\"") << QByteArray("\xD2\xCE\xCD") << QByteArray("-12");
-        QTest::newRow("scrambles to \"7\"") << QByteArray("\xC8") << QByteArray("7");
-    }
+    // Stored scrambled; the dialog edits every record's password in clear and stores it back.
     void passwordScrambling() {
-        QFETCH(QByteArray, plain);
-        QFETCH(QByteArray, stored);
-        ConfigTables wizard(ConfigRole::Wizard);
-        OpenConfigurationForWizard(wizard, path());
-        FinishNewServer(wizard, input("P", plain.toStdString()), path());
-        ConfigTables main(ConfigRole::MainWindow);
-        main.LoadIfExists(path());
-        const std::string held = main.ConfigSource.GetString(0, "LoginPassword");
-        QCOMPARE(QByteArray::fromStdString(held), stored);
-        {
-            // The dialog shows the password in clear and stores it back unchanged.
-            ConfigTables dialog(ConfigRole::Dialog);
-            OpenConfigurationForDialog(dialog, path());
-            QCOMPARE(dialog.ConfigSource.GetString(0, "LoginPassword"),
-                     plain.left(plain.contains('\xFF') ? plain.indexOf('\xFF') : plain.size())
-                         .toStdString());
-            SaveConfigurationFromDialog(dialog, path());
+        const std::pair<QByteArray, QByteArray> rows[] = {
+            {"abc", "\x9E\x9D\x9C"},
+            {"", ""},
+            {QByteArray("ab\xFF", 3) + "cd", "\x9E\x9D"}, // 255 turns NUL, where a text ends
+            {"\xE4", "\x1B"},
+            {"\xDF\xCE", " 1"}}; // a stored form that reads as a number stays the exact text
+        const auto passwords = [](const TnkDBSource& c) {
+            return QByteArray::fromStdString(c.GetString(0, "LoginPassword") + "|" +
+                                             c.GetString(1, "LoginPassword"));
+        };
+        for (const auto& [plain, stored] : rows) {
+            init();
+            addServer(input("Other", "second"));
+            addServer(input("P", plain.toStdString()));
+            const QByteArray both = "\x8C\x9A\x9C\x90\x91\x9B|" + stored; // "second"
+            for (int pass = 0; pass < 2; ++pass) {
+                ConfigTables main(ConfigRole::MainWindow);
+                main.LoadIfExists(path());
+                QCOMPARE(passwords(main.ConfigSource), both);
+                ConfigTables dialog(ConfigRole::Dialog);
+                OpenConfigurationForDialog(dialog, path());
+                QCOMPARE(passwords(dialog.ConfigSource), "second|" + plain.split('\xFF').first());
+                SaveConfigurationFromDialog(dialog, path());
+            }
         }
-        ConfigTables again(ConfigRole::MainWindow);
-        again.LoadIfExists(path());
-        QCOMPARE(QByteArray::fromStdString(again.ConfigSource.GetString(0, "LoginPassword")),
-                 stored);
-        QCOMPARE(ScramblePassword(ScramblePassword(plain.toStdString())), plain.toStdString());
     }
 
-    void reloadKeepsChoices_data() {
-        QTest::addColumn<bool>("keep");
-        QTest::addColumn<int>("news");
-        QTest::addColumn<int>("ftp");
-        QTest::newRow("start-up takes the file's") << false << 0 << 0;
-        QTest::newRow("after a dialog the window's win") << true << 2 << 1;
-    }
+    // The news and FTP pages' chosen configuration records survive a reload after the dialog;
+    // at start-up the file's choices win. Without a file only the command refresh runs.
     void reloadKeepsChoices() {
-        QFETCH(bool, keep);
-        QFETCH(int, news);
-        QFETCH(int, ftp);
-        for (const char* name : {"One", "Two", "Three"}) { // each new one keeps the others
-            ConfigTables wizard(ConfigRole::Wizard);
-            OpenConfigurationForWizard(wizard, path());
-            FinishNewServer(wizard, input(name, std::string("pw-") + name), path());
-        }
+        for (const char* name : {"One", "Two", "Three"}) // each new one keeps the others
+            addServer(input(name, std::string("pw-") + name));
+        struct stat st {}; // only the owner may read a file that holds passwords
+        QVERIFY(::stat(path().c_str(), &st) == 0 && (st.st_mode & 0777) == 0600);
         ConfigTables main(ConfigRole::MainWindow);
         main.LoadIfExists(path());
         QCOMPARE(main.ConfigSource.RecordCount(), 3);
-        QCOMPARE(main.ConfigSource.GetString(0, "LoginPassword"), ScramblePassword("pw-One"));
-        QCOMPARE(main.ConfigSource.GetString(2, "Name"), std::string("Three"));
-        QCOMPARE(main.SettingsSource.RecordCount(), 1);
-        main.SettingsSource.SetInteger("NewsConfiguration", 2);
-        main.SettingsSource.SetInteger("FTPConfiguration", 1);
+        QCOMPARE(main.TranslationSource.RecordCount(), 7);
         std::string order;
         const ReloadSteps steps{[&] { order += "news,"; }, [&] { order += "visibility,"; },
                                 [&] { order += "ftp,"; }, [&] { order += "commands"; }};
-        QVERIFY(ReloadConfiguration(main, path(), keep, steps));
-        QCOMPARE(order, std::string("news,visibility,ftp,commands"));
-        QCOMPARE(main.SettingsSource.GetInteger("NewsConfiguration"), news);
-        QCOMPARE(main.SettingsSource.GetInteger("FTPConfiguration"), ftp);
-
-        // Without a file only the command refresh runs.
-        QFile::remove(QString::fromStdString(path()));
+        for (const bool keep : {false, true}) {
+            main.SettingsSource.SetInteger("NewsConfiguration", 2);
+            main.SettingsSource.SetInteger("FTPConfiguration", 1);
+            order.clear();
+            QVERIFY(ReloadConfiguration(main, path(), keep, steps));
+            QCOMPARE(order, std::string("news,visibility,ftp,commands"));
+            QCOMPARE(main.SettingsSource.GetInteger("NewsConfiguration"), keep ? 2 : 0);
+            QCOMPARE(main.SettingsSource.GetInteger("FTPConfiguration"), keep ? 1 : 0);
+        }
+        init();
         order.clear();
-        QVERIFY(!ReloadConfiguration(main, path(), keep, steps));
+        QVERIFY(!ReloadConfiguration(main, path(), true, steps));
         QCOMPARE(order, std::string("commands"));
     }
 
-    // A file written before the connection settings loads in every window unchanged and
-    // reads as before: plain FTP to the port in "Host". The dialog and the wizard add the
-    // settings with their defaults after the older fields, so the file keeps its layout.
-    void fileWithoutConnectionSettings_data() {
-        QTest::addColumn<int>("role");
-        QTest::newRow("main window") << int(ConfigRole::MainWindow);
-        QTest::newRow("dialog") << int(ConfigRole::Dialog);
-        QTest::newRow("wizard") << int(ConfigRole::Wizard);
-    }
+    // A file older than the connection settings reads as plain FTP to the port in "Host"; the
+    // dialog and the wizard add the settings after the older fields, keeping its layout.
     void fileWithoutConnectionSettings() {
-        QFETCH(int, role);
-        writeOlderFile(path());
-        ConfigTables tables(static_cast<ConfigRole>(role));
-        if (role == int(ConfigRole::Dialog))
-            OpenConfigurationForDialog(tables, path());
-        else
-            QVERIFY(tables.LoadIfExists(path()));
-        const TnkDBSource& c = tables.ConfigSource;
-        QCOMPARE(c.RecordCount(), 1);
-        QCOMPARE(c.GetString(0, "Host"), std::string("ftp.example.org:2121"));
-
-        const ServerEndpoint e = ReadServerEndpoint(c, 0);
-        QCOMPARE(int(e.protocol), int(FtpProtocol::Ftp));
-        QCOMPARE(e.host, std::string("ftp.example.org"));
-        QCOMPARE(e.port, 2121u);
-        QVERIFY(e.passive);
-        QVERIFY(e.uploadViaTemporary);
-        QCOMPARE(e.trustedFingerprint, std::string());
-        QCOMPARE(e.keyFile, std::string());
-
-        QStringList expected;
-        for (const char* field : kOlderFields)
-            expected << field;
-        if (role != int(ConfigRole::MainWindow)) {
-            for (const char* field : kConnectionFields)
-                expected << field;
-            QCOMPARE(c.GetString(0, "PassiveMode"), std::string("TRUE"));
-            QCOMPARE(c.GetString(0, "UploadViaTemporary"), std::string("TRUE"));
-            QCOMPARE(c.GetString(0, "Protocol"), std::string()); // 0 is held empty
+        for (const ConfigRole role :
+             {ConfigRole::MainWindow, ConfigRole::Dialog, ConfigRole::Wizard}) {
+            writeOlderFile(path());
+            ConfigTables tables(role);
+            if (role == ConfigRole::Dialog)
+                OpenConfigurationForDialog(tables, path());
+            else
+                QVERIFY(tables.LoadIfExists(path()));
+            const ServerEndpoint e = ReadServerEndpoint(tables.ConfigSource, 0);
+            QVERIFY(e.protocol == FtpProtocol::Ftp && e.port == 2121 && e.passive);
+            QVERIFY(e.uploadViaTemporary && e.trustedFingerprint.empty());
+            const QString expected = kOlder + (role == ConfigRole::MainWindow ? "" : kConnection);
+            const TnkTable& t = tables.ConfigData.Table();
+            QCOMPARE(joined(t.FieldCount(), [&](int i) { return t.FieldName(i); }), expected);
         }
-        QCOMPARE(fieldNames(tables.ConfigData), expected);
     }
 
-    // A new configuration gets the connection settings' defaults from either window and
-    // keeps what the wizard's pages chose.
-    void newConfigurationConnectionSettings() {
-        ConfigTables wizard(ConfigRole::Wizard);
-        OpenConfigurationForWizard(wizard, path());
-        NewServerInput sftp = input("Key", "");
-        sftp.Protocol = int(FtpProtocol::Sftp);
-        sftp.Port = "2222";
-        sftp.PassiveMode = false;
-        sftp.UploadViaTemporary = false;
-        sftp.KeyFile = "/home/x/.ssh/id_ed25519";
-        FinishNewServer(wizard, input("Plain", "x"), path());
-        FinishNewServer(wizard, sftp, path());
-        ConfigTables dialog(ConfigRole::Dialog);
-        OpenConfigurationForDialog(dialog, path());
-        dialog.ConfigSource.Append();
-
-        ConfigTables main(ConfigRole::MainWindow);
-        SaveConfigurationFromDialog(dialog, path());
-        main.LoadIfExists(path());
-        const ServerEndpoint plain = ReadServerEndpoint(main.ConfigSource, 0);
-        const ServerEndpoint key = ReadServerEndpoint(main.ConfigSource, 1);
-        const ServerEndpoint added = ReadServerEndpoint(main.ConfigSource, 2);
-        for (const ServerEndpoint& e : {plain, added}) {
-            QCOMPARE(int(e.protocol), int(FtpProtocol::Ftp));
-            QCOMPARE(e.port, 21u);
-            QVERIFY(e.passive && e.uploadViaTemporary);
-        }
-        QCOMPARE(int(key.protocol), int(FtpProtocol::Sftp));
-        QCOMPARE(key.port, 2222u);
-        QVERIFY(!key.passive && !key.uploadViaTemporary);
-        QCOMPARE(key.keyFile, std::string("/home/x/.ssh/id_ed25519"));
-    }
-
-    void visibilityFollowsEachSetting_data() {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<int>("element");
+    // A pinned fingerprint reaches only the record it was shown for, also in a file older than
+    // the field; the window keeps it for the session in any case.
+    void storeTrustedFingerprint() {
         // clang-format off
-        const char* fields[] = {"PagesNews", "PagesFTP", "PagesTransfers", "VisibleSpeedbar",
-            "VisibleMinimizeToTray", "VisibleMenuNews", "VisibleMenuFTP", "VisibleMenuTransfer"};
+        const struct {
+            int record;
+            bool renamedOnDisk, inFile; // another window renamed it, or dropped record 1
+        } rows[] = {{0, false, true}, {0, true, false}, {1, false, false}, {-1, false, false},
+                    {2, false, false}};
         // clang-format on
-        for (int i = 0; i < 8; ++i)
-            QTest::newRow(fields[i]) << QString(fields[i]) << i;
+        for (const auto& row : rows) {
+            writeOlderFile(path(), "Old", 2);
+            ConfigTables main(ConfigRole::MainWindow);
+            main.LoadIfExists(path());
+            writeOlderFile(path(), row.renamedOnDisk ? "Renamed" : "Old");
+            const std::string before = ReadWholeFile(path());
+            StoreTrustedFingerprint(main, row.record, "AB", path());
+            ConfigTables after(ConfigRole::MainWindow);
+            after.LoadIfExists(path());
+            QCOMPARE(after.ConfigSource.GetString(0, "TrustedFingerprint"), row.inFile ? "AB" : "");
+            QCOMPARE(ReadWholeFile(path()) == before, !row.inFile); // else not even rewritten
+            if (row.record == 0 || row.record == 1)
+                QCOMPARE(main.ConfigSource.GetString(row.record, "TrustedFingerprint"), "AB");
+        }
     }
+    // Each element shows exactly when its own setting reads "TRUE".
     void visibilityFollowsEachSetting() {
-        QFETCH(QString, field);
-        QFETCH(int, element);
         ConfigTables dialog(ConfigRole::Dialog);
         OpenConfigurationForDialog(dialog, path());
-        const auto flags = [](const VisibilitySettings& v) {
-            return std::vector<bool>{v.pageNews,       v.pageFTP,  v.pageTransfers, v.speedbar,
-                                     v.minimizeToTray, v.menuNews, v.menuFTP,       v.menuTransfer};
-        };
-        QCOMPARE(flags(ReadVisibility(dialog.SettingsSource)), std::vector<bool>(8, true));
-        for (const char* off : {"", "true", "TRUE "}) {
-            dialog.SettingsSource.SetString(field.toStdString(), off);
-            std::vector<bool> expected(8, true);
-            expected[size_t(element)] = false;
-            QCOMPARE(flags(ReadVisibility(dialog.SettingsSource)), expected);
+        TnkDBSource& s = dialog.SettingsSource;
+        for (const auto& [field, flag] : kShownBy) {
+            for (const char* off : {"", "true", "TRUE "}) {
+                s.SetString(field, off);
+                V expected{true, true, true, true, true, true, true, true};
+                expected.*flag = false;
+                QVERIFY2(ReadVisibility(s) == expected, field);
+            }
+            s.SetString(field, "TRUE");
         }
-        // "PagesLinks" and "VisibleMenuLinks" are never applied.
-        dialog.SettingsSource.SetString(field.toStdString(), "TRUE");
-        dialog.SettingsSource.SetString("PagesLinks", "");
-        dialog.SettingsSource.SetString("VisibleMenuLinks", "");
-        QCOMPARE(flags(ReadVisibility(dialog.SettingsSource)), std::vector<bool>(8, true));
     }
 
-    // A save that fails half-way (here: the file size limit, as on a full disk) leaves the
-    // old file intact, reports "Cannot create file", and leaves no temporary file behind.
+    // A save that fails half-way (the file size limit, as on a full disk) keeps the old file,
+    // reports "Cannot create file", and leaves no temporary file behind.
     void failedSaveKeepsOldFile() {
-        ConfigTables wizard(ConfigRole::Wizard);
-        OpenConfigurationForWizard(wizard, path());
-        FinishNewServer(wizard, input("One", "x"), path());
+        addServer(input("One", "x"));
         const std::string before = ReadWholeFile(path());
-
         ConfigTables dialog(ConfigRole::Dialog);
         OpenConfigurationForDialog(dialog, path());
         dialog.ConfigSource.SetString(0, "NewsBetweenNews", std::string(100000, 'x'));
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit old{};
         getrlimit(RLIMIT_FSIZE, &old);
-        rlimit small = old;
-        small.rlim_cur = 4096;
+        const rlimit small{4096, old.rlim_max};
         setrlimit(RLIMIT_FSIZE, &small);
-        bool failed = false;
-        try {
-            SaveConfigurationFromDialog(dialog, path());
-        } catch (const EFileError& e) {
-            failed = true;
-            QCOMPARE(std::string(e.what()), "Cannot create file " + path());
-            QVERIFY(!e.detail().empty());
-        }
+        const std::string error = thrown([&] { SaveConfigurationFromDialog(dialog, path()); });
         setrlimit(RLIMIT_FSIZE, &old);
-        QVERIFY(failed);
+        QCOMPARE(error, "Cannot create file " + path());
         QCOMPARE(ReadWholeFile(path()), before);
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
         // The dialog still holds the password in clear after the failure.
         QCOMPARE(dialog.ConfigSource.GetString(0, "LoginPassword"), std::string("x"));
     }
 
+    // A damaged file names itself and the damaged table; the tables before it stay loaded.
     void damagedFileIsReported() {
-        ConfigTables wizard(ConfigRole::Wizard);
-        OpenConfigurationForWizard(wizard, path());
-        FinishNewServer(wizard, input("One", "x"), path());
-        std::string bytes = ReadWholeFile(path());
-        bytes.resize(bytes.size() - 20);
-        WriteFileAtomically(path(), bytes, 0600);
-        ConfigTables main(ConfigRole::MainWindow);
-        try {
-            main.LoadIfExists(path());
-            QFAIL("a damaged file loaded without error");
-        } catch (const EStreamError& e) {
-            QVERIFY(std::string(e.what()).find(path()) != std::string::npos);
+        // clang-format off
+        const struct {
+            const char* cutBefore; // cut before this table's name (its length too); "": the end
+            size_t extra;          // bytes cut off as well
+            const char* table;
+            int configurations;
+        } rows[] = {{"Settings", 4, "", 0}, {"Configuration", 20, "\"Settings\"", 0},
+                    {"Translation", 20, "\"Configuration\"", 0}, {"", 20, "\"Translation\"", 1},
+                    {"", 1, "\"Translation\"", 1}};
+        // clang-format on
+        addServer(input("One", "x"));
+        const std::string good = ReadWholeFile(path());
+        for (const auto& row : rows) {
+            const size_t at = *row.cutBefore ? good.find(row.cutBefore) - 4 : good.size();
+            WriteFileAtomically(path(), good.substr(0, at - row.extra), 0600);
+            ConfigTables main(ConfigRole::MainWindow);
+            const std::string what = thrown([&] { main.LoadIfExists(path()); });
+            QVERIFY2(what.starts_with("The file " + path() + " is damaged: "), what.c_str());
+            QVERIFY2(what.find(row.table) != std::string::npos, what.c_str());
+            QCOMPARE(main.ConfigSource.RecordCount(), row.configurations);
         }
-        // Settings and configurations came before the damage and stay loaded.
-        QCOMPARE(main.ConfigSource.RecordCount(), 1);
-        QCOMPARE(main.TranslationSource.RecordCount(), 0);
     }
 
+    // PAGEWRIGHT_HOME without trailing slashes, else the (here writable) program's folder.
     void location() {
-        qputenv("PAGEWRIGHT_HOME", "/some/where/");
-        QCOMPARE(ConfigFilePath(), std::string("/some/where/Pagewright2.cfg"));
-        qunsetenv("PAGEWRIGHT_HOME");
-        // The test's own folder is writable: a portable install keeps the file beside it.
-        QCOMPARE(QString::fromStdString(ProgramFolder()), QCoreApplication::applicationDirPath());
+        // clang-format off
+        const std::pair<const char*, QString> rows[] = {{"/", "/Pagewright2.cfg"},
+            {"/some/where//", "/some/where/Pagewright2.cfg"},
+            {"", QCoreApplication::applicationDirPath() + "/Pagewright2.cfg"}};
+        // clang-format on
+        for (const auto& [home, file] : rows) {
+            qputenv("PAGEWRIGHT_HOME", home);
+            const QString got = QString::fromStdString(ConfigFilePath());
+            qunsetenv("PAGEWRIGHT_HOME");
+            QCOMPARE(got, file);
+        }
     }
 };
 

@@ -107,7 +107,8 @@ const struct { const char* name; NewsDateTime when; const char *format, *expecte
 const struct { const char* name; int hour, minute, second, bias; const char* expected; } kBeats[] = {
     {"23:30 at UTC+1", 23, 30, 0, -60, "979"}, {"00:30 at UTC+2 wraps back", 0, 30, 0, -120, "979"},
     {"43 s before midnight rounds up", 23, 59, 17, -60, "1000"},
-    {"44 s before midnight", 23, 59, 16, -60, "999"}, {"UTC-5 wraps forward", 22, 0, 0, 300, "167"},
+    {"44 s before midnight", 23, 59, 16, -60, "999"}, {"midnight is zero", 0, 0, 0, -60, "0"},
+    {"UTC-5 wraps forward", 22, 0, 0, 300, "167"},
     {"half-hour zone truncates", 1, 0, 0, -330, "875"},
 };
 // clang-format on

@@ -1,140 +1,77 @@
-// Guards: the remote path rules of SFTP and of the TLS look-up: folders resolved against the
-// current one, URLs and quoted arguments of SFTP requests, the folder walk and MDTM times.
+// Guards: remote folders resolved against the current one, SFTP URLs and quoted arguments,
+// the folder walk and MDTM times.
 #include "core/ftp/FtpFindData.h"
 #include "core/ftp/FtpPaths.h"
 #include "core/ftp/SftpPaths.h"
+
+#include "support/TableRows.h"
 
 #include <QtTest>
 
 using namespace pw;
 
+namespace {
+// clang-format off
+const struct { const char *name, *current, *path, *resolved; } kResolve[] = {
+    {"relative", "/a", "b", "/a/b"}, {"absolute wins", "/a", "/c/d", "/c/d"},
+    {"empty is current", "/a/b", "", "/a/b"}, {"dot and slashes", "/a", "./b//c/", "/a/b/c"},
+    {"up", "/a/b", "../c", "/a/c"}, {"up to the top", "/a", "..", "/"},
+    {"above the top stays", "/", "../../x", "/x"}, {"dots in names", "/", "..a/b..", "/..a/b.."},
+    {"top", "/", "/", "/"}};
+// libcurl reads "/~/" as the home folder: a top folder named "~" goes as "//~".
+const struct { const char *name, *path; bool directory; const char* url; } kUrls[] = {
+    {"file", "/a b/c.txt", false, "sftp://h:22/a%20b/c.txt"},
+    {"folder gets a slash", "/a", true, "sftp://h:22/a/"}, {"top folder", "/", true, "sftp://h:22/"},
+    {"a folder named ~", "/~/x", false, "sftp://h:22/%2F~/x"}};
+const struct { const char *name, *path, *argument; } kArguments[] = {
+    {"plain", "/a b", "\"/a b\""}, {"quote", "/a\"b", "\"/a\\\"b\""},
+    {"backslash", "/a\\b", "\"/a\\\\b\""}, {"both ends", "\"x\\", "\"\\\"x\\\\\""}};
+const struct { const char* name; const char* path; QStringList chain; } kChains[] = {
+    {"top", "/", {}}, {"one", "/a", {"/a"}}, {"trailing slash", "/a/b/", {"/a", "/a/b"}},
+    {"doubled slash", "/a//b", {"/a", "/a//b"}}};
+const struct { const char *name, *reply, *time; } kMdtm[] = { // "" for no time
+    {"plain", "213 20261208094332", "2026/12/08 09:43:32"},
+    {"fraction", "213 19991231235959.123", "1999/12/31 23:59:59"},
+    {"first of the year", "213 20000101000000", "2000/01/01 00:00:00"},
+    {"month 13", "213 20261308094332", ""}, {"month 0", "213 20260008094332", ""},
+    {"hour 24", "213 20261208244332", ""}, {"short", "213 2026120809433", ""},
+    {"letter", "213 2026120809433x", ""}, {"trailing junk", "213 20261208094332x", ""},
+    {"refused", "550 20261208094332", ""}};
+// clang-format on
+} // namespace
+
 class TestRemotePaths : public QObject {
     Q_OBJECT
 private slots:
-    void resolve_data() {
-        QTest::addColumn<QString>("current");
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("resolved");
-        QTest::newRow("relative") << "/a"
-                                  << "b"
-                                  << "/a/b";
-        QTest::newRow("absolute wins") << "/a"
-                                       << "/c/d"
-                                       << "/c/d";
-        QTest::newRow("empty is current") << "/a/b"
-                                          << ""
-                                          << "/a/b";
-        QTest::newRow("dot and slashes") << "/a"
-                                         << "./b//c/"
-                                         << "/a/b/c";
-        QTest::newRow("up") << "/a/b"
-                            << "../c"
-                            << "/a/c";
-        QTest::newRow("up to the top") << "/a"
-                                       << ".."
-                                       << "/";
-        QTest::newRow("above the top stays") << "/"
-                                             << "../../x"
-                                             << "/x";
-        QTest::newRow("dots in names") << "/"
-                                       << "..a/b.."
-                                       << "/..a/b..";
-        QTest::newRow("top") << "/"
-                             << "/"
-                             << "/";
-    }
+    void resolve_data() { addRows(kResolve); }
     void resolve() {
-        QFETCH(QString, current);
-        QFETCH(QString, path);
-        QFETCH(QString, resolved);
-        QCOMPARE(
-            QString::fromStdString(ResolveRemotePath(current.toStdString(), path.toStdString())),
-            resolved);
+        const auto& r = kResolve[fetchedRow()];
+        QCOMPARE(ResolveRemotePath(r.current, r.path), std::string(r.resolved));
     }
-
-    void sftpUrl_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("directory");
-        QTest::addColumn<QString>("url");
-        QTest::newRow("file") << "/a b/c.txt" << false << "sftp://h:22/a%20b/c.txt";
-        QTest::newRow("folder gets a slash") << "/a" << true << "sftp://h:22/a/";
-        QTest::newRow("top folder") << "/" << true << "sftp://h:22/";
-        // libcurl reads "/~/" as the home folder: a top folder named "~" goes as "//~".
-        QTest::newRow("a folder named ~") << "/~/x" << false << "sftp://h:22/%2F~/x";
-    }
+    void sftpUrl_data() { addRows(kUrls); }
     void sftpUrl() {
-        QFETCH(QString, path);
-        QFETCH(bool, directory);
-        QFETCH(QString, url);
-        QCOMPARE(QString::fromStdString(SftpUrl("sftp://h:22/", path.toStdString(), directory)),
-                 url);
+        const auto& r = kUrls[fetchedRow()];
+        QCOMPARE(SftpUrl("sftp://h:22/", r.path, r.directory), std::string(r.url));
     }
-
-    void quotedArgument_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("argument");
-        QTest::newRow("plain") << "/a b"
-                               << "\"/a b\"";
-        QTest::newRow("quote") << "/a\"b"
-                               << "\"/a\\\"b\"";
-        QTest::newRow("backslash") << "/a\\b"
-                                   << "\"/a\\\\b\"";
-        QTest::newRow("both ends") << "\"x\\"
-                                   << "\"\\\"x\\\\\"";
-    }
+    void quotedArgument_data() { addRows(kArguments); }
     void quotedArgument() {
-        QFETCH(QString, path);
-        QFETCH(QString, argument);
-        QCOMPARE(QString::fromStdString(SftpArgument(path.toStdString())), argument);
+        const auto& r = kArguments[fetchedRow()];
+        QCOMPARE(SftpArgument(r.path), std::string(r.argument));
     }
-
-    void folderChain_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QStringList>("chain");
-        QTest::newRow("top") << "/" << QStringList{};
-        QTest::newRow("one") << "/a" << QStringList{"/a"};
-        QTest::newRow("trailing slash") << "/a/b/" << QStringList{"/a", "/a/b"};
-        QTest::newRow("doubled slash") << "/a//b" << QStringList{"/a", "/a//b"};
-    }
+    void folderChain_data() { addRows(kChains); }
     void folderChain() {
-        QFETCH(QString, path);
-        QFETCH(QStringList, chain);
+        const auto& r = kChains[fetchedRow()];
         QStringList got;
-        for (const std::string& folder : FolderChain(path.toStdString()))
+        for (const std::string& folder : FolderChain(r.path))
             got << QString::fromStdString(folder);
-        QCOMPARE(got, chain);
+        QCOMPARE(got, r.chain);
     }
-
-    void mdtm_data() {
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<QString>("time"); // "" for no time
-        QTest::newRow("plain") << "213 20261208094332"
-                               << "2026/12/08 09:43:32";
-        QTest::newRow("fraction") << "213 19991231235959.123"
-                                  << "1999/12/31 23:59:59";
-        QTest::newRow("first of the year") << "213 20000101000000"
-                                           << "2000/01/01 00:00:00";
-        QTest::newRow("month 13") << "213 20261308094332"
-                                  << "";
-        QTest::newRow("month 0") << "213 20260008094332"
-                                 << "";
-        QTest::newRow("hour 24") << "213 20261208244332"
-                                 << "";
-        QTest::newRow("short") << "213 2026120809433"
-                               << "";
-        QTest::newRow("letter") << "213 2026120809433x"
-                                << "";
-        QTest::newRow("trailing junk") << "213 20261208094332x"
-                                       << "";
-        QTest::newRow("refused") << "550 20261208094332"
-                                 << "";
-    }
+    void mdtm_data() { addRows(kMdtm); }
     void mdtm() {
-        QFETCH(QString, reply);
-        QFETCH(QString, time);
+        const auto& r = kMdtm[fetchedRow()];
         TFtpFindData entry;
-        entry.LastWriteTime = ParseMdtmReply(reply.toStdString());
-        QCOMPARE(QString::fromStdString(entry.TimeText()), time);
+        entry.LastWriteTime = ParseMdtmReply(r.reply);
+        QCOMPARE(entry.TimeText(), std::string(r.time));
     }
 };
 

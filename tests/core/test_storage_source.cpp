@@ -74,6 +74,11 @@ private slots:
             QVERIFY2(f.source.CurrentIndex() == r.cursor, row.constData());
             QVERIFY2(f.column() == r.order, row.constData());
         }
+        // A move past either end says it did nothing.
+        Fixture ends(2, {{"A", "recc"}});
+        ends.source.First();
+        QVERIFY(!ends.source.MoveCurrent(-1) && ends.source.MoveCurrent(1));
+        QVERIFY(!ends.source.MoveCurrent(1));
     }
 
     void appendAndInsertWriteDefaults() {
