@@ -2,11 +2,6 @@
 #include "gui/dialogs/TfmAbout.h"
 #include "test_dlg_helpers.h"
 
-#include <QLabel>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QtTest>
-
 class TestAboutBox : public QObject {
     Q_OBJECT
 private slots:
@@ -36,10 +31,7 @@ void TestAboutBox::webLink() {
     TfmAbout about;
     about.show();
     auto text = std::make_shared<QString>();
-    auto shown = whenModal<QMessageBox>([text](QMessageBox* box) {
-        *text = box->text();
-        box->accept();
-    });
+    auto shown = whenMessage(text);
     QTest::mouseClick(about.labWebLink, Qt::LeftButton);
     QCOMPARE(*asked, TfmAbout::WebAddress());
     QCOMPARE(*shown, !message.isEmpty());

@@ -1,11 +1,9 @@
 // Guards: the data-aware controls: they write the current record only, in its stored forms.
 #include "core/storage/TnkDBData.h"
-#include "core/storage/TnkDBSource.h"
 #include "gui/ui/DBCheckBox.h"
 #include "gui/ui/DBEdit.h"
 #include "gui/ui/DBTranslationList.h"
-
-#include <QtTest>
+#include "test_dlg_helpers.h"
 
 using namespace pw;
 
@@ -55,10 +53,9 @@ void TestDBControls::editWritesCurrentRecordOnly() {
 void TestDBControls::checkBoxIsTickedByExactlyTrue_data() {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<bool>("checked");
+    for (const char* stored : {"true", "TRUE ", "1"})
+        QTest::addRow("'%s'", stored) << stored << false;
     QTest::newRow("TRUE") << "TRUE" << true;
-    QTest::newRow("true") << "true" << false;
-    QTest::newRow("TRUE and a blank") << "TRUE " << false;
-    QTest::newRow("1") << "1" << false;
 }
 
 void TestDBControls::checkBoxIsTickedByExactlyTrue() {
@@ -71,35 +68,23 @@ void TestDBControls::checkBoxIsTickedByExactlyTrue() {
     box.show();
     QCOMPARE(box.isChecked(), checked);
     // A click writes TRUE or nothing, into the current record only.
-    QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(8, box.height() / 2));
+    clickBox(&box);
     QCOMPARE(table.source.GetString(1, "Flag"), std::string(checked ? "" : "TRUE"));
     QCOMPARE(table.source.GetString(0, "Flag"), std::string());
 }
 
+// The keys (from the record)|the order afterwards, the current record in brackets.
+const char* const kListKeys[] = {"Shift+Down from 1|a c [b] d",  "Shift+Up from 1|[b] a c d",
+                                 "Shift+Up from 0|[a] b c d",    "Shift+Down from 3|a b c [d]",
+                                 "PgDown from 1|a b [c] d",      "PgUp from 1|[a] b c d",
+                                 "Ctrl+PgDown from 0|a b c [d]", "Ctrl+PgUp from 3|[a] b c d"};
+
 void TestDBControls::translationListKeys_data() {
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<QString>("after"); // the order, the current record in brackets
-    const auto row = [](const char* name, int start, Qt::Key key, int modifiers,
-                        const char* after) {
-        QTest::newRow(name) << start << int(key) << modifiers << after;
-    };
-    const int shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier;
-    row("Shift+Down moves down", 1, Qt::Key_Down, shift, "a c [b] d");
-    row("Shift+Up moves up", 1, Qt::Key_Up, shift, "[b] a c d");
-    row("Shift+Up on the first stays", 0, Qt::Key_Up, shift, "[a] b c d");
-    row("Shift+Down on the last stays", 3, Qt::Key_Down, shift, "a b c [d]");
-    row("PageDown one on", 1, Qt::Key_PageDown, 0, "a b [c] d");
-    row("PageUp one back", 1, Qt::Key_PageUp, 0, "[a] b c d");
-    row("Ctrl+PageDown to the last", 0, Qt::Key_PageDown, ctrl, "a b c [d]");
-    row("Ctrl+PageUp to the first", 3, Qt::Key_PageUp, ctrl, "[a] b c d");
+    addTextRows(kListKeys);
 }
 
 void TestDBControls::translationListKeys() {
-    QFETCH(int, start);
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
+    QFETCH(QStringList, row);
     Table table{"", "", "", ""};
     for (int r = 0; r < 4; ++r) {
         table.source.SetString(r, "Ascii", std::string(1, char('a' + r)));
@@ -108,8 +93,9 @@ void TestDBControls::translationListKeys() {
     DBTranslationList list;
     list.SetDataSource(&table.source);
     list.show();
-    table.source.SetRecNo(start);
-    QTest::keyClick(&list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    table.source.SetRecNo(row[0].section(" from ", 1).toInt());
+    const QKeyCombination key = QKeySequence(row[0].section(" from ", 0, 0))[0];
+    QTest::keyClick(&list, key.key(), key.keyboardModifiers());
     QStringList order;
     for (int r = 0; r < 4; ++r) {
         const std::string ascii = table.source.GetString(r, "Ascii");
@@ -117,7 +103,7 @@ void TestDBControls::translationListKeys() {
         const QString name = QString::fromStdString(ascii);
         order << (r == table.source.CurrentIndex() ? "[" + name + "]" : name);
     }
-    QTEST(order.join(' '), "after");
+    QCOMPARE(order.join(' '), row[1]);
     QCOMPARE(list.currentRow(), table.source.CurrentIndex());
     const std::string current = table.source.GetString("Ascii");
     QCOMPARE(list.currentItem()->text(), QString::fromStdString(current + " <-> " + current + "!"));

@@ -1,21 +1,10 @@
 #pragma once
 // Shared pieces of the dialog tests: driving modal windows, typing, reading the file back.
 #include "core/config/ConfigTables.h"
-
-#include <QApplication>
-#include <QCheckBox>
-#include <QDeadlineTimer>
-#include <QDialog>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPointer>
-#include <QTest>
-#include <QTimer>
-#include <QToolBar>
-#include <QToolButton>
-
 #include "support/TempHome.h"
+
+#include <QtTest>
+#include <QtWidgets>
 
 #include <functional>
 #include <memory>
@@ -27,6 +16,18 @@ inline std::unique_ptr<pw::ConfigTables> readBack(const std::string& path) {
     return tables;
 }
 
+inline bool writeBytes(const QString& path, const QByteArray& bytes = {}) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Rows of '|'-separated columns in one QStringList column "row", named by the first column.
+template <size_t N> void addTextRows(const char* const (&table)[N]) {
+    QTest::addColumn<QStringList>("row");
+    for (const char* row : table)
+        QTest::newRow(QByteArray(row).split('|')[0]) << QString::fromLatin1(row).split('|');
+}
+
 inline void closeModal(QWidget* window) {
     if (auto* dialog = qobject_cast<QDialog*>(window)) return dialog->reject();
     window->close();
@@ -34,10 +35,10 @@ inline void closeModal(QWidget* window) {
 
 // The modal window on top; else any shown modal window (one of no size is never mapped).
 inline QWidget* openModal() {
-    if (QWidget* active = QApplication::activeModalWidget()) return active;
+    QWidget* modal = QApplication::activeModalWidget();
     for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->isVisible() && window->isModal()) return window;
-    return nullptr;
+        if (!modal && window->isVisible() && window->isModal()) modal = window;
+    return modal;
 }
 
 // Runs `action` on the first modal T that appears, polling while the caller holds the
@@ -82,10 +83,7 @@ template <class T> std::shared_ptr<bool> whenModal(std::function<void(T*)> actio
 
 // Accepts the next message box after keeping its text.
 inline std::shared_ptr<bool> whenMessage(std::shared_ptr<QString> text) {
-    return whenModal<QMessageBox>([text](QMessageBox* box) {
-        *text = box->text();
-        box->accept();
-    });
+    return whenModal<QMessageBox>([text](QMessageBox* box) { *text = box->text(), box->accept(); });
 }
 
 template <class T> T* child(QObject* parent, const char* name) {

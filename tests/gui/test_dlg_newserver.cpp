@@ -2,15 +2,6 @@
 #include "gui/dialogs/TfmNewServer.h"
 #include "test_dlg_helpers.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QtTest>
-
 using namespace pw;
 
 namespace {
@@ -25,9 +16,9 @@ void press(TfmNewServer& wizard, const char* name) {
 }
 
 // Fills every page and stops on the last one.
-void fillAll(TfmNewServer& wizard, const QString& name = QStringLiteral("Home")) {
+void fillAll(TfmNewServer& wizard) {
     press(wizard, "btNext");
-    retype(edit(wizard, "edNameOfConfiguration"), name);
+    retype(edit(wizard, "edNameOfConfiguration"), "second");
     retype(edit(wizard, "edName"), "Ann");
     press(wizard, "btNext");
     retype(edit(wizard, "edHost"), "ftp.example.net");
@@ -57,7 +48,7 @@ void TestNewServerWizard::emptyFieldStopsTheWizard_data() {
 }
 
 // Next needs every field of its page; on the last page Finish takes Cancel's place only
-// while nothing is missing.
+// while nothing is missing; Enter and Escape do nothing.
 void TestNewServerWizard::emptyFieldStopsTheWizard() {
     QFETCH(int, page);
     QFETCH(QString, cleared);
@@ -70,13 +61,10 @@ void TestNewServerWizard::emptyFieldStopsTheWizard() {
     QVERIFY(!button(wizard, "btNext")->isEnabled());
     for (int p = 3; p > page; --p)
         press(wizard, "btPrevious");
-    QCOMPARE(wizard.PageIndex(), page);
     QVERIFY(button(wizard, "btCancel")->isVisible() && !button(wizard, "btFinish")->isVisible());
-    if (!cleared.isEmpty()) retype(edit(wizard, cleared.toLatin1().constData()), QString());
-    QCOMPARE(button(wizard, "btNext")->isEnabled(), cleared.isEmpty());
+    if (!cleared.isEmpty()) retype(edit(wizard, qPrintable(cleared)), QString());
     press(wizard, "btNext");
-    QCOMPARE(wizard.PageIndex(), cleared.isEmpty() ? page + 1 : page);
-    QTest::keyClick(&wizard, Qt::Key_Return); // Enter and Escape do nothing
+    QTest::keyClick(&wizard, Qt::Key_Return);
     QTest::keyClick(&wizard, Qt::Key_Escape);
     QCOMPARE(wizard.PageIndex(), cleared.isEmpty() ? page + 1 : page);
     if (wizard.PageIndex() == 3) press(wizard, "btPrevious"); // where Cancel shows again
@@ -85,65 +73,50 @@ void TestNewServerWizard::emptyFieldStopsTheWizard() {
     QVERIFY(!home.hasFile());
 }
 
-// Finish appends the record with everything typed and chosen; the older record in the file
-// keeps its password and gets the defaults of the newer connection settings.
+// Finish appends the record with everything typed and chosen, each in its own field.
 void TestNewServerWizard::finishAppendsOneRecord() {
     TempHome home;
-    {
-        ConfigTables older(ConfigRole::MainWindow);
-        older.SettingsData.Table().AddField("SaveWindowPos");
-        older.SettingsSource.Append();
-        older.ConfigData.Table().AddField("LoginPassword");
-        older.ConfigSource.SetString(older.ConfigSource.Append(), "LoginPassword", "\x9f");
-        older.Save(home.cfg());
-    }
     const QString key = home.path("id_test");
-    QVERIFY(QFile(key).open(QIODevice::WriteOnly));
+    QVERIFY(writeBytes(key));
     TfmNewServer wizard;
     wizard.show();
-    fillAll(wizard, "second");
+    fillAll(wizard);
     press(wizard, "btPrevious");
     auto* protocol = child<QComboBox>(&wizard, "cbProtocol");
     protocol->setFocus();
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 4; ++i) // one past the last stays on it
         QTest::keyClick(protocol, Qt::Key_Down);
     QCOMPARE(edit(wizard, "edPort")->placeholderText(), QStringLiteral("22"));
     QVERIFY(!child<QCheckBox>(&wizard, "rcPassiveMode")->isEnabled());
     retype(edit(wizard, "edPort"), "2x222");
-    auto* upload = child<QCheckBox>(&wizard, "rcUploadViaTemporary");
-    clickBox(upload);
+    clickBox(child<QCheckBox>(&wizard, "rcUploadViaTemporary"));
     auto chosen = whenModal<QFileDialog>([key](QFileDialog* files) { pickFile(files, key); });
     press(wizard, "btKeyFile");
     QVERIFY(*chosen);
     press(wizard, "btNext");
+    retype(edit(wizard, "edTempDirectory"), "/srv/tmp");
     press(wizard, "btFinish");
     QCOMPARE(wizard.result(), int(QDialog::Accepted));
 
-    auto file = readBack(home.cfg());
+    const auto file = readBack(home.cfg());
     const TnkDBSource& config = file->ConfigSource;
-    QCOMPARE(config.RecordCount(), 2);
-    // Field, the older record's value ("?": not looked at), the new record's value.
-    const QList<std::tuple<const char*, QString, QString>> fields{
-        {"Name", "?", "second"},
-        {"Host", "?", "ftp.example.net"},
-        {"LoginPassword", QString::fromLatin1("\x9f"), QString::fromLatin1("\x9e\x9d\x9c")},
-        {"TemporaryDirectory", "?", QDir::tempPath()},
-        {"LocalFTPDirectory", "?", home.dir.path() + "/Ftp"},
-        {"Protocol", "", "3"},
-        {"Port", "", "2222"},
-        {"PassiveMode", "TRUE", "TRUE"},
-        {"UploadViaTemporary", "TRUE", ""},
-        {"KeyFile", "", key}};
-    for (const auto& [field, old, added] : fields) {
-        if (old != "?") QCOMPARE(QString::fromLatin1(config.GetString(0, field)), old);
-        QCOMPARE(QString::fromLatin1(config.GetString(1, field)), added);
-    }
+    QCOMPARE(config.RecordCount(), 1);
+    // clang-format off
+    const std::pair<const char*, QString> fields[] = {{"Name", "second"}, {"Poster", "Ann"},
+        {"Host", "ftp.example.net"}, {"LoginName", "ann"},
+        {"LoginPassword", QStringLiteral("\u009e\u009d\u009c")},
+        {"TemporaryDirectory", "/srv/tmp"}, {"LocalFTPDirectory", home.dir.path() + "/Ftp"},
+        {"Protocol", "3"}, {"Port", "2222"}, {"PassiveMode", "TRUE"}, {"UploadViaTemporary", ""},
+        {"KeyFile", key}};
+    // clang-format on
+    for (const auto& [field, value] : fields)
+        QCOMPARE(QString::fromLatin1(config.GetString(0, field)), value);
 }
 
+// A save that fails says so, keeps the wizard open and adds nothing, however often tried.
 void TestNewServerWizard::failedSaveDoesNotAddTwice() {
     TempHome home;
-    QFile blocker(home.path("blocker")); // the program folder would lie below a plain file
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    QVERIFY(writeBytes(home.path("blocker"))); // the program folder would lie below a file
     qputenv("PAGEWRIGHT_HOME", QFile::encodeName(home.path("blocker/sub")));
     TfmNewServer wizard;
     wizard.show();

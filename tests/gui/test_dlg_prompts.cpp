@@ -3,10 +3,6 @@
 #include "gui/dialogs/TfmCreateFolder.h"
 #include "test_dlg_helpers.h"
 
-#include <QLineEdit>
-#include <QPushButton>
-#include <QtTest>
-
 class TestPrompts : public QObject {
     Q_OBJECT
 private slots:

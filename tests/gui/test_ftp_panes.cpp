@@ -1,11 +1,11 @@
-// Guards: both FTP panes browsed and changed like a user, and the certificate question.
+// Guards: both FTP panes used like a user, names in both encodings, the certificate question.
 #include "gui/dialogs/TfmCertificate.h"
 #include "gui/dialogs/TfmCreateFolder.h"
-#include "gui/ftp/TfmQuickConnect.h"
 #include "gui/ui/GaugeStatusBar.h"
 #include "support/TlsFtpServer.h"
 #include "test_pane_support.h"
 
+#include <QDirIterator>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -28,16 +28,23 @@ QString remotePath(const TfmMain& w) {
     return child<QLabel>(w, "labRemotePath")->text();
 }
 
+// Answers the make-folder dialog with `name`.
+std::function<void(QDialog&)> folderNamed(const QString& name) {
+    return [name](QDialog& d) {
+        qobject_cast<TfmCreateFolder*>(&d)->edFolder->setText(name);
+        d.accept();
+    };
+}
 } // namespace
 
 class TestFtpPanes : public QObject {
     Q_OBJECT
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { m_f.reset(); }
+    void remotePane_data();
     void remotePane();
-    void namesInBothEncodings_data();
-    void namesInBothEncodings();
+    void localPane();
     void certificateQuestion_data();
     void certificateQuestion();
 
@@ -47,23 +54,28 @@ private:
 
 void TestFtpPanes::init() {
     m_f = std::make_unique<FtpWindow>();
-    QVERIFY2(m_f->server->isRunning(), qPrintable(m_f->server->errorString()));
-    QVERIFY(m_f->server->makeDir("sub") && m_f->server->makeDir("-old"));
-    QVERIFY(m_f->server->writeFile("sub/inner.txt", "inner"));
-    QVERIFY(m_f->server->writeFile("index.html", "<html>"));
 }
 
-void TestFtpPanes::cleanup() {
-    m_f.reset();
+void TestFtpPanes::remotePane_data() {
+    QTest::addColumn<QStringList>("serverArgs");
+    QTest::newRow("UTF-8 server") << QStringList();
+    QTest::newRow("Windows-1252 server") << QStringList{"--cp1252"};
 }
 
-// Browsing, making, renaming and deleting on the server, then disconnecting.
+// Browsing, making, renaming and deleting on the server, then disconnecting. Names show as
+// the user wrote them in either encoding, and go back to the server as it sent them.
 void TestFtpPanes::remotePane() {
+    QFETCH(QStringList, serverArgs);
+    m_f->server = std::make_unique<FtpServer>(serverArgs);
+    FtpServer& server = *m_f->server;
+    QVERIFY2(server.isRunning(), qPrintable(server.errorString()));
+    const QString before = QString::fromUtf8("Grüße.txt"), after = QString::fromUtf8("Straße.txt");
+    QVERIFY(server.makeDir("sub") && server.makeDir("-old") && server.writeFile(before, "x"));
+    QVERIFY(server.writeFile("sub/inner.txt", "inner") && server.writeFile("index.html", "<"));
     m_f->open(true);
     TfmMain& w = *m_f->w;
-    QCOMPARE(remotePath(w), QString("/"));
     // Folders first, each group by name; no parent row at the root.
-    QCOMPARE(captions(w, "lvRemoteFiles"), QStringList({"-old", "sub", "index.html"}));
+    QCOMPARE(captions(w, "lvRemoteFiles"), QStringList({"-old", "sub", before, "index.html"}));
     auto* remote = child<QTreeWidget>(w, "lvRemoteFiles");
     remote->setFocus();
     select(w, "lvRemoteFiles", {"sub"});
@@ -75,33 +87,29 @@ void TestFtpPanes::remotePane() {
     QTest::keyClick(remote, Qt::Key_Backspace);
     QTRY_COMPARE(remotePath(w), QString("/"));
     QTRY_VERIFY(!w.RemoteRefreshing());
-    m_f->prompts.dialog = [](QDialog& d) {
-        qobject_cast<TfmCreateFolder*>(&d)->edFolder->setText("made");
-        d.accept();
-    };
+    m_f->prompts.dialog = folderNamed("made");
     child(w, "miFTPMakeDirectoryFTP")->trigger();
     QTRY_VERIFY(captions(w, "lvRemoteFiles").contains("made"));
-    QVERIFY(QDir(m_f->server->path("made")).exists());
+    QVERIFY(QDir(server.path("made")).exists());
     QTRY_VERIFY(!w.RemoteRefreshing());
-    // The same name and the empty name do not reach the server; a change of case does.
-    select(w, "lvRemoteFiles", {"index.html"});
-    for (const QString& name : {QString("index.html"), QString()})
+    // The same name and the empty name do not reach the server; another name does.
+    select(w, "lvRemoteFiles", {before});
+    for (const QString& name : {before, QString(), after})
         renameInPlace(w, "lvRemoteFiles", "miFTPRenameRemoteFile", name);
-    QTRY_VERIFY(!w.RemoteRefreshing());
-    QVERIFY(m_f->server->commands().filter("RNFR").isEmpty());
-    renameInPlace(w, "lvRemoteFiles", "miFTPRenameRemoteFile", "INDEX.html");
-    QTRY_VERIFY(QFile::exists(m_f->server->path("INDEX.html")));
+    QTRY_VERIFY(QFile::exists(server.path(after)));
+    QTRY_VERIFY(captions(w, "lvRemoteFiles").contains(after));
+    QCOMPARE(server.commands().filter("RNFR").size(), 1);
     // Delete: No keeps the file, Yes removes it.
     for (bool yes : {false, true}) {
         m_f->prompts.ask = [yes](const QString& caption, const QString&) {
             return caption == "Delete files on FTP" && yes;
         };
-        QTRY_VERIFY(captions(w, "lvRemoteFiles").contains("INDEX.html"));
-        select(w, "lvRemoteFiles", {"INDEX.html"});
+        QTRY_VERIFY(!w.RemoteRefreshing());
+        select(w, "lvRemoteFiles", {after});
         settle();
         child(w, "miFTPDeleteOnFTP")->trigger();
         QTRY_VERIFY(!w.RemoteRefreshing());
-        QCOMPARE(QFile::exists(m_f->server->path("INDEX.html")), !yes);
+        QCOMPARE(QFile::exists(server.path(after)), !yes);
     }
     child(w, "miFTPDisconnect")->trigger();
     settle();
@@ -109,24 +117,55 @@ void TestFtpPanes::remotePane() {
     QVERIFY(captions(w, "lvRemoteFiles").isEmpty());
 }
 
-void TestFtpPanes::namesInBothEncodings_data() {
-    QTest::addColumn<QStringList>("serverArgs");
-    QTest::newRow("UTF-8 server") << QStringList();
-    QTest::newRow("Windows-1252 server") << QStringList{"--cp1252"};
-}
-
-// Names show as the user wrote them either way, and go back to the server as it sent them.
-void TestFtpPanes::namesInBothEncodings() {
-    QFETCH(QStringList, serverArgs);
-    m_f->server = std::make_unique<FtpServer>(serverArgs);
-    const QString before = QString::fromUtf8("Grüße.txt"), after = QString::fromUtf8("Straße.txt");
-    QVERIFY(m_f->server->writeFile(before, "x"));
-    m_f->open(true);
-    QCOMPARE(captions(*m_f->w, "lvRemoteFiles"), QStringList{before});
-    select(*m_f->w, "lvRemoteFiles", {before});
-    renameInPlace(*m_f->w, "lvRemoteFiles", "miFTPRenameRemoteFile", after);
-    QTRY_VERIFY(QFile::exists(m_f->server->path(after)));
-    QTRY_COMPARE(captions(*m_f->w, "lvRemoteFiles"), QStringList{after});
+// What is left in the local folder after each command.
+void TestFtpPanes::localPane() {
+    const QStringList all{"a.txt", "empty", "full", "full/x.txt"};
+    const struct {
+        const char *command, *text; // the new name; for a delete the answer, "yes" or "no"
+        QStringList rows, after;
+    } table[] = {
+        {"miFTPRenameLocalFile",
+         "Grüße.txt",
+         {"a.txt"},
+         {"Grüße.txt", "empty", "full", "full/x.txt"}},
+        {"miFTPRenameLocalFile", "", {"a.txt"}, all},
+        {"miFTPMakeDirectoryLocal", "made", {}, all + QStringList{"made"}},
+        {"miFTPDeleteOnLocal", "no", {"a.txt", "empty"}, all},
+        {"miFTPDeleteOnLocal", "yes", {"a.txt", "empty"}, {"full", "full/x.txt"}},
+        {"miFTPDeleteOnLocal", "yes", {"..", "full"}, all}, // a full folder stays, silently
+    };
+    for (const auto& row : table) {
+        m_f.reset(); // the old program folder goes before the next is made
+        init();
+        QVERIFY2(m_f->server->isRunning(), qPrintable(m_f->server->errorString()));
+        const QDir local(m_f->local.path());
+        QVERIFY(local.mkdir("empty") && local.mkdir("full"));
+        touch(local.filePath("a.txt"));
+        touch(local.filePath("full/x.txt"));
+        m_f->open(false);
+        m_f->w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_f->w.get()));
+        const QString text = QString::fromUtf8(row.text);
+        m_f->prompts.dialog = folderNamed(text);
+        m_f->prompts.ask = [&](const QString& caption, const QString&) {
+            return caption == "Delete local files" && text == "yes";
+        };
+        child<QTreeWidget>(*m_f->w, "lvLocalFiles")->setFocus();
+        select(*m_f->w, "lvLocalFiles", row.rows);
+        settle();
+        if (QString(row.command).contains("Rename"))
+            renameInPlace(*m_f->w, "lvLocalFiles", row.command, text);
+        else
+            child(*m_f->w, row.command)->trigger();
+        QStringList found;
+        for (QDirIterator it(local.path(), QDir::AllEntries | QDir::NoDotAndDotDot,
+                             QDirIterator::Subdirectories);
+             it.hasNext();)
+            found << local.relativeFilePath(it.next());
+        found.sort();
+        QVERIFY2(found == row.after, qPrintable(row.command + (": " + found.join(','))));
+        QVERIFY(m_f->prompts.errors.isEmpty());
+    }
 }
 
 void TestFtpPanes::certificateQuestion_data() {

@@ -21,103 +21,81 @@ class TestMainClose : public QObject {
 private slots:
     void closeQuery_data();
     void closeQuery();
-    void closeStepsInOrder_data();
-    void closeStepsInOrder();
     void failedSaveKeepsWindowOpen();
 };
 
 void TestMainClose::closeQuery_data() {
-    QTest::addColumn<int>("busy"); // 0 news, 1 links, 2 ftp, 3 transfer busy; -1 none
-    QTest::addColumn<bool>("yes"); // the answer to the question
-    QTest::addColumn<bool>("closes");
-    const char* busy[] = {"news busy", "links busy", "ftp busy", "transfer busy"};
-    for (int i = 0; i < 4; ++i)
-        QTest::newRow(busy[i]) << i << true << false;
-    QTest::newRow("connected, No") << -1 << false << false;
-    QTest::newRow("connected, Yes") << -1 << true << true;
+    QTest::addColumn<QString>("states"); // news, links, FTP, transfer: 0 busy, 1 connected, 2 idle
+    QTest::addColumn<QString>("stay");   // NewsStayConnected
+    QTest::addColumn<bool>("yes");       // the answer to the question
+    QTest::addColumn<QString>("steps");  // what the close did, empty: the window stays
+    // clang-format off
+    QTest::newRow("news busy") << "0222" << "TRUE" << true << "";
+    QTest::newRow("links busy") << "1022" << "TRUE" << true << ""; // busy beats connected
+    QTest::newRow("ftp busy") << "1202" << "TRUE" << true << "";
+    QTest::newRow("transfer busy") << "1220" << "TRUE" << true << "";
+    QTest::newRow("connected, No") << "1222" << "TRUE" << false << "";
+    QTest::newRow("news held open, Yes") << "1222" << "TRUE" << true << "news,select,transfer";
+    QTest::newRow("news not held open") << "1222" << "" << true << "select,transfer";
+    QTest::newRow("remote connected") << "2212" << "" << true << "remote,select,transfer";
+    QTest::newRow("idle") << "2222" << "TRUE" << true << "select,transfer";
+    // clang-format on
 }
 
-// Busy refuses without a question; connected asks; only a close that goes through saves.
+// Busy refuses without a question; connected asks; only a close that goes through saves the
+// bounds, cuts the connections without waiting and removes the news page's working files.
 void TestMainClose::closeQuery() {
-    QFETCH(int, busy);
+    QFETCH(QString, states);
+    QFETCH(QString, stay);
     QFETCH(bool, yes);
-    QFETCH(bool, closes);
+    QFETCH(QString, steps);
+    const bool closes = !steps.isEmpty(), busy = states.contains('0');
     TempHome home;
-    writeDialogFile(home.cfg(), 1);
+    writeDialogFile(home.cfg(), 1, {}, {{"NewsStayConnected", stay.toStdString()}});
     const QByteArray before = home.bytes();
     TestPrompts prompts;
     TfmMain w(prompts);
     w.show();
     w.resize(700, 500);
-    QStringList asked;
+    QStringList asked, done;
     prompts.ask = [&](const QString& caption, const QString& text) {
         asked << caption << text;
         return yes;
     };
-    const ActivityState state = ActivityState::Busy;
-    if (busy == 1) w.SetLinksState(state);
-    if (busy == 2) w.SetFTPState(state);
-    if (busy == 3) w.SetTransferState(state);
-    w.SetNewsState(busy == 0 ? state : ActivityState::Connected); // busy beats connected
-    settle();
-    QCOMPARE(child(w, "miExit")->isEnabled(), busy < 0);
-    QCOMPARE(w.close(), closes);
-    QCOMPARE(w.isVisible(), !closes);
-    QCOMPARE(asked, busy >= 0
-                        ? QStringList()
-                        : QStringList({"Exit Pagewright?", "You are connected. Do want to exit?"}));
-    ConfigTables saved(ConfigRole::MainWindow);
-    saved.LoadIfExists(home.cfg());
-    QCOMPARE(home.bytes() == before, !closes); // nothing saved unless the window closes
-    if (closes) QCOMPARE(saved.SettingsSource.GetInteger(0, "Width"), 700);
-}
-
-void TestMainClose::closeStepsInOrder_data() {
-    QTest::addColumn<QString>("stayConnected");
-    QTest::addColumn<int>("news");
-    QTest::addColumn<int>("ftp");
-    QTest::addColumn<QString>("expected");
-    const int idle = 2, connected = 1;
-    QTest::newRow("idle") << "TRUE" << idle << idle << "select,transfer";
-    QTest::newRow("news held open") << "TRUE" << connected << idle << "news,select,transfer";
-    QTest::newRow("news not held open") << "" << connected << idle << "select,transfer";
-    QTest::newRow("remote connected") << "" << idle << connected << "remote,select,transfer";
-}
-
-void TestMainClose::closeStepsInOrder() {
-    QFETCH(QString, stayConnected);
-    QFETCH(int, news);
-    QFETCH(int, ftp);
-    QFETCH(QString, expected);
-    TempHome home;
-    writeDialogFile(home.cfg(), 1, {}, {{"NewsStayConnected", stayConnected.toStdString()}});
-    TestPrompts prompts;
-    TfmMain w(prompts);
-    w.show();
-    QStringList steps;
-    // The connections are cut without waiting: each session reports when it is closed.
-    connect(child<FtpSession>(w, "NewsSession"), &FtpSession::AbortDone, [&] { steps << "news"; });
+    connect(child<FtpSession>(w, "NewsSession"), &FtpSession::AbortDone, [&] { done << "news"; });
     connect(child<FtpSession>(w, "RemoteSession"), &FtpSession::AbortDone,
-            [&] { steps << "remote"; });
-    connect(&w, &TfmMain::NewsConfigurationSelected, [&] { steps << "select"; });
+            [&] { done << "remote"; });
+    connect(&w, &TfmMain::NewsConfigurationSelected, [&] { done << "select"; });
     runTransferWorker(w);
-    w.SetNewsState(static_cast<ActivityState>(news));
-    w.SetFTPState(static_cast<ActivityState>(ftp));
-    // The news page's working files go too.
+    w.SetLinksState(ActivityState(states[1].digitValue()));
+    w.SetFTPState(ActivityState(states[2].digitValue()));
+    w.SetTransferState(ActivityState(states[3].digitValue()));
+    w.SetNewsState(ActivityState(states[0].digitValue()));
     w.DataFile = QDir(QString::fromStdString(ProgramFolder())).filePath("datafile.tmp");
     touch(w.DataFile);
     w.PageLines.push_back("<html>");
-    QSignalSpy closed(&w, &TfmMain::Closed);
-    QVERIFY(w.close());
-    QVERIFY(w.thTransfer->WaitFor(5000));
-    steps << "transfer";
-    QTRY_COMPARE(steps.size(), expected.count(',') + 1);
     settle();
-    std::sort(steps.begin(), steps.end());
-    QCOMPARE(steps.join(','), expected);
-    QVERIFY(!QFile::exists(w.DataFile));
-    QVERIFY(w.PageLines.empty());
-    QCOMPARE(closed.size(), 1);
+    QCOMPARE(child(w, "miExit")->isEnabled(), !busy);
+    QSignalSpy closed(&w, &TfmMain::Closed);
+    QCOMPARE(w.close(), closes);
+    QCOMPARE(w.isVisible(), !closes);
+    QCOMPARE(asked, busy || !states.contains('1')
+                        ? QStringList()
+                        : QStringList({"Exit Pagewright?", "You are connected. Do want to exit?"}));
+    QCOMPARE(home.bytes() == before, !closes);
+    QCOMPARE(closed.size(), int(closes));
+    QCOMPARE(QFile::exists(w.DataFile), !closes);
+    QCOMPARE(w.PageLines.empty(), closes);
+    if (!closes) return;
+    ConfigTables saved(ConfigRole::MainWindow);
+    saved.LoadIfExists(home.cfg());
+    QCOMPARE(saved.SettingsSource.GetInteger(0, "Width"), 700);
+    QVERIFY(w.thTransfer->WaitFor(5000));
+    done << "transfer";
+    QTRY_COMPARE(done.size(), steps.count(',') + 1);
+    settle();
+    std::sort(done.begin(), done.end());
+    QCOMPARE(done.join(','), steps);
 }
 
 void TestMainClose::failedSaveKeepsWindowOpen() {

@@ -14,27 +14,21 @@ private slots:
     void failingCommandShowsItsError();
 };
 
-void TestMainCommands::appliedStatesMatchTheRules_data() {
-    QTest::addColumn<int>("news");
-    QTest::addColumn<int>("ftp");
-    QTest::addColumn<int>("transfer");
-    QTest::addColumn<bool>("refreshing");
-    QTest::addColumn<int>("configurations");
-    // clang-format off
-    QTest::newRow("no configuration file") << 2 << 2 << 2 << false << 0;
-    QTest::newRow("all idle") << 2 << 2 << 2 << false << 2;
-    QTest::newRow("news busy") << 0 << 2 << 2 << false << 2;
-    QTest::newRow("news connected, ftp connected") << 1 << 1 << 2 << false << 2;
-    QTest::newRow("ftp busy, refreshing") << 2 << 0 << 1 << true << 2;
-    // clang-format on
-}
-
 // Every item, widget and panel the refresh names shows the state the rules give, on every
 // place it appears (menu, toolbar, pop-up).
+void TestMainCommands::appliedStatesMatchTheRules_data() {
+    QTest::addColumn<QString>("states"); // news, FTP, transfer: 0 busy, 1 connected, 2 idle
+    QTest::addColumn<bool>("refreshing");
+    QTest::addColumn<int>("configurations");
+    QTest::newRow("no configuration file") << "222" << false << 0;
+    QTest::newRow("all idle") << "222" << false << 2;
+    QTest::newRow("news busy") << "022" << false << 2;
+    QTest::newRow("news connected, ftp connected") << "112" << false << 2;
+    QTest::newRow("ftp busy, refreshing") << "201" << true << 2;
+}
+
 void TestMainCommands::appliedStatesMatchTheRules() {
-    QFETCH(int, news);
-    QFETCH(int, ftp);
-    QFETCH(int, transfer);
+    QFETCH(QString, states);
     QFETCH(bool, refreshing);
     QFETCH(int, configurations);
     TempHome home;
@@ -46,9 +40,9 @@ void TestMainCommands::appliedStatesMatchTheRules() {
     new QTreeWidgetItem(child<QTreeWidget>(w, "lvRemoteFiles"), {"a"});
     child<QTreeWidget>(w, "lvRemoteFiles")->topLevelItem(0)->setSelected(true);
     child<QLabel>(w, "labRemotePath")->setText("/htdocs");
-    w.SetNewsState(static_cast<ActivityState>(news));
-    w.SetFTPState(static_cast<ActivityState>(ftp));
-    w.SetTransferState(static_cast<ActivityState>(transfer));
+    w.SetNewsState(ActivityState(states[0].digitValue()));
+    w.SetFTPState(ActivityState(states[1].digitValue()));
+    w.SetTransferState(ActivityState(states[2].digitValue()));
     w.SetLocalRefreshing(refreshing);
     w.SetRemoteRefreshing(refreshing);
     settle();

@@ -1,7 +1,6 @@
 // Guards: worker runs on fresh threads, stops without waiting, restarts, ordered GUI steps.
 #include "gui/ui/WorkerThread.h"
 
-#include <QCoreApplication>
 #include <QTest>
 #include <QThread>
 
@@ -12,47 +11,43 @@
 class TestMainWorker : public QObject {
     Q_OBJECT
 private slots:
-    void stopDoesNotWait();
-    void startWhileRunningStopsThePreviousRun();
+    void stopAndRestart();
     void stepsArriveInOrder();
     void destructionReleasesWaitingHandler();
 };
 
-void TestMainWorker::stopDoesNotWait() {
+// Stop returns while the handler runs; a Start while running ends that run and begins another.
+void TestMainWorker::stopAndRestart() {
+    std::atomic<bool> release{false};
+    std::atomic<int> started{0}, ended{0}, sawTerminated{0};
     WorkerThread worker;
-    std::atomic<bool> release{false}, sawTerminated{false};
+    struct Release { // a failed check lets the runs go before the worker joins them
+        std::atomic<bool>& on;
+        ~Release() { on = true; }
+    } releaseAtEnd{release};
     worker.OnExecute = [&](WorkerThread& w) {
-        while (!release)
+        const int run = ++started;
+        while (!release && !(run > 1 && w.Terminated()))
             QThread::msleep(1);
-        sawTerminated = w.Terminated();
-    };
-    worker.Start();
-    QVERIFY(!worker.Suspended());
-    worker.Stop(); // returns while the handler still runs
-    QVERIFY(worker.Terminated() && !worker.Suspended());
-    release = true;
-    QVERIFY(worker.WaitFor(5000));
-    QVERIFY(sawTerminated && worker.Suspended());
-}
-
-void TestMainWorker::startWhileRunningStopsThePreviousRun() {
-    WorkerThread worker;
-    std::atomic<int> started{0}, ended{0};
-    worker.OnExecute = [&](WorkerThread& w) {
-        ++started;
-        while (!w.Terminated())
-            QThread::msleep(1);
+        sawTerminated += w.Terminated();
         ++ended;
     };
     worker.Start();
     QTRY_COMPARE(started.load(), 1);
-    worker.Start();
+    worker.Stop(); // returns while the handler still runs
+    QVERIFY(worker.Terminated() && !worker.Suspended());
+    release = true;
+    QVERIFY(worker.WaitFor(5000));
+    QVERIFY(sawTerminated == 1 && worker.Suspended());
+    release = false;
+    worker.Start(); // the second run goes on until stopped
     QTRY_COMPARE(started.load(), 2);
-    QTRY_COMPARE(ended.load(), 1);                        // the first run ended by itself ...
-    QVERIFY(!worker.Terminated() && !worker.Suspended()); // ... while the second goes on
+    worker.Start(); // ends the second run by itself while the third goes on
+    QTRY_COMPARE(ended.load(), 2);
+    QVERIFY(!worker.Terminated() && !worker.Suspended());
     worker.Stop();
     QVERIFY(worker.WaitFor(5000));
-    QCOMPARE(ended.load(), 2);
+    QCOMPARE(ended.load(), 3);
 }
 
 void TestMainWorker::stepsArriveInOrder() {

@@ -1,4 +1,5 @@
-// Guards: the news page like a user: Start, moving, typing, Post, and the window going mid-Post.
+// Guards: the news page like a user: Start, moving, typing, tag keys, Post, the window going
+// mid-Post.
 #include "core/news/NewsFormat.h"
 #include "gui/ui/GaugeStatusBar.h"
 #include "gui/ui/HtmlEditor.h"
@@ -35,8 +36,9 @@ class TestNewsEditor : public QObject {
     Q_OBJECT
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { m_f.reset(); }
     void startEditPost();
+    void editorKeys();
     void windowGoesWhilePosting();
 
 private:
@@ -56,10 +58,6 @@ void TestNewsEditor::init() {
     settle();
 }
 
-void TestNewsEditor::cleanup() {
-    m_f.reset();
-}
-
 void TestNewsEditor::startEditPost() {
     TfmMain& w = *m_f->w;
     QCOMPARE(statusText(w), QString("Successful"));
@@ -71,8 +69,8 @@ void TestNewsEditor::startEditPost() {
     QCOMPARE(label(w), QString("6/7"));
     QTest::keyClick(child<QWidget>(w, "edNewsHeader"), Qt::Key_PageUp, Qt::ControlModifier);
     QCOMPARE(label(w), QString("1/7"));
-    QTest::keyClick(child<QWidget>(w, "edNewsHeader"), Qt::Key_PageDown);
-    QTest::keyClick(child<QWidget>(w, "edNewsHeader"), Qt::Key_PageDown);
+    for (int i = 0; i < 2; ++i)
+        QTest::keyClick(child<QWidget>(w, "edNewsHeader"), Qt::Key_PageDown);
     QCOMPARE(label(w), QString("3/7"));
     QCOMPARE(editor->text(), QString("text 3"));
     // Typing reaches the item, each line followed by CR LF.
@@ -91,6 +89,38 @@ void TestNewsEditor::startEditPost() {
     QVERIFY(posted.contains("texted 3\r\n<!-- SUBLINE -->"));
     QVERIFY(posted.contains("text 7<!-- SUBLINE -->footer 7"));
     QVERIFY(posted.startsWith("<html><head><title>Site</title></head>\r\n"));
+}
+
+// The tag keys put their tags around the selection, the caret before the closing tag, as the
+// next typed letter shows; the item gets the editor's lines each ended by CR LF.
+void TestNewsEditor::editorKeys() {
+    auto* editor = child<HtmlEditor>(*m_f->w, "edNewsHTMLEditor");
+    editor->setFocus();
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+    const struct {
+        const char* text;
+        int from, to; // the selection in the first line
+        int key;      // 0: no key, nothing typed
+        Qt::KeyboardModifiers modifiers;
+        const char* item;
+    } table[] = {
+        {"text 7", 0, 4, Qt::Key_B, ctrl, "<B>textX</B> 7\r\n"},
+        {"text 7", 5, 5, Qt::Key_B, ctrl, "text <B>X</B>7\r\n"},
+        {"text 7", 0, 4, Qt::Key_L, ctrl, "<A HREF=\"text\">X</A> 7\r\n"},
+        {"text 7", 0, 4, Qt::Key_Return, Qt::ShiftModifier, "<BR>\r\nX 7\r\n"},
+        {"a\rb\nc\r\n\r\nd", 0, 0, 0, {}, "a\r\nb\r\nc\r\n\r\nd\r\n"},
+        {"a\n", 0, 0, 0, {}, "a\r\n"},
+        {"", 0, 0, 0, {}, ""},
+    };
+    for (const auto& row : table) {
+        editor->setText(row.text);
+        editor->setSelection(0, row.from, 0, row.to);
+        if (row.key) {
+            QTest::keyClick(editor, Qt::Key(row.key), row.modifiers);
+            QTest::keyClicks(editor, "X");
+        }
+        QCOMPARE(itemText(*m_f->w), QString(row.item));
+    }
 }
 
 // The worker is cut and joined with the window; the page on the server stays whole.

@@ -1,11 +1,13 @@
-// Guards: files moved by the copy commands, F5 and drags between the panes reach the right place.
+// Guards: files moved by the copy commands, F5, drags between the panes and the drop window.
 #include "core/app/DropTarget.h"
 #include "core/storage/FileIO.h"
+#include "gui/local/TfmDropper.h"
 #include "gui/ui/PaneDragDrop.h"
 #include "test_pane_support.h"
 
 #include <QDropEvent>
 #include <QMimeData>
+#include <QUrl>
 
 using namespace pw;
 
@@ -26,10 +28,11 @@ class TestTransfersGui : public QObject {
     Q_OBJECT
 private slots:
     void init();
-    void cleanup();
+    void cleanup() { m_f.reset(); }
     void copyCommandsAndF5();
     void dragsBetweenPanes_data();
     void dragsBetweenPanes();
+    void dropWindow();
 
 private:
     // Waits until `done` holds, then until the queue is empty and the worker disconnected.
@@ -47,10 +50,6 @@ void TestTransfersGui::init() {
     touch(m_f->local.filePath("a.txt"), "alpha");
     touch(m_f->local.filePath("b.txt"), "bravo");
     QVERIFY(QDir(m_f->local.path()).mkdir("dir"));
-}
-
-void TestTransfersGui::cleanup() {
-    m_f.reset();
 }
 
 void TestTransfersGui::waitForQueueDone(const std::function<bool()>& done) {
@@ -96,7 +95,6 @@ void TestTransfersGui::dragsBetweenPanes_data() {
     QTest::newRow("local onto remote") << "lvLocalFiles" << "lvRemoteFiles" << true << true;
     QTest::newRow("remote onto local") << "lvRemoteFiles" << "lvLocalFiles" << true << true;
     QTest::newRow("local onto local") << "lvLocalFiles" << "lvLocalFiles" << true << false;
-    QTest::newRow("remote onto remote") << "lvRemoteFiles" << "lvRemoteFiles" << true << false;
     QTest::newRow("onto remote, not connected")
         << "lvLocalFiles" << "lvRemoteFiles" << false << false;
     // clang-format on
@@ -118,6 +116,36 @@ void TestTransfersGui::dragsBetweenPanes() {
     settle();
     const QString file = from == "lvLocalFiles" ? "a.txt" : "index.html";
     QCOMPARE(captions(w, "lvTransfer"), accepted ? QStringList{file} : QStringList());
+}
+
+// Files dropped on the drop window are queued for the chosen configuration's server; without a
+// usable one (none chosen, an unknown protocol) the drop is refused.
+void TestTransfersGui::dropWindow() {
+    const struct {
+        const char* protocol; // of the configuration; null: the target is cleared
+        QStringList queued;
+    } table[] = {{"0", {"a.txt", "b.txt", "c.txt"}}, {nullptr, {}}, {"9", {}}};
+    for (const auto& row : table) {
+        m_f.reset(); // the old program folder goes before the next is made
+        init();
+        touch(m_f->local.filePath("dir/c.txt"), "charlie");
+        m_f->open(false, {{"Protocol", row.protocol ? row.protocol : "0"}});
+        if (!row.protocol) DropTarget = TnkFTPRecord();
+        child(*m_f->w, "siTransferPause")->trigger();
+        settle();
+        child(*m_f->w, "miDropperWindow")->trigger();
+        QVERIFY(m_f->w->DropperWindow());
+        QMimeData files;
+        files.setUrls({QUrl::fromLocalFile(m_f->local.filePath("a.txt")),
+                       QUrl::fromLocalFile(m_f->local.filePath("b.txt")),
+                       QUrl::fromLocalFile(m_f->local.filePath("dir"))});
+        QCOMPARE(dragOnto(m_f->w->DropperWindow(), files), !row.queued.isEmpty());
+        settle();
+        QCOMPARE(captions(*m_f->w, "lvTransfer"), row.queued);
+        if (!row.queued.isEmpty())
+            QCOMPARE(captions(*m_f->w, "lvTransfer", 1).first(),
+                     QString::fromStdString(m_f->server->hostName()));
+    }
 }
 
 QTEST_MAIN(TestTransfersGui)
