@@ -303,7 +303,7 @@ void TestTransferQueue::pauseStopDeleteRetry() {
     // Restart, then Stop during the last job: it fails as stopped, nothing is paused.
     rig.queue.SetPaused(false);
     const int percents = int(rig.WaitFor("started b.bin").filter("percent ").size());
-    QVERIFY(!rig.WaitFor("percent ", percents + 3).isEmpty());
+    QVERIFY(!rig.WaitFor("percent ", percents + 1).isEmpty());
     QCOMPARE(rig.queue.DeleteJobs({ids[1]}), size_t(0)); // a running job is not deleted
     rig.worker.Stop();
     QVERIFY(!rig.WaitFor("label Disconnected", 2).isEmpty() && !rig.queue.Paused());
@@ -318,7 +318,7 @@ void TestTransferQueue::pauseStopDeleteRetry() {
 // Four producers that then take jobs, and a deleter: every job is taken once or deleted once.
 void TestTransferQueue::manyThreadsLoseNoJob() {
     TransferQueue queue;
-    std::atomic<int> producing{4}, deleted{0};
+    std::atomic<int> producing{4};
     queue.OnChange = [&] { queue.WaitingCount(); }; // takes the lock: called outside it
     std::mutex mutex;
     std::multiset<TransferJobId> enqueued, seen; // guarded by mutex
@@ -337,10 +337,7 @@ void TestTransferQueue::manyThreadsLoseNoJob() {
                 note(seen, job->Id);
             }
             for (const TransferJob& job : deleter ? queue.Jobs() : std::vector<TransferJob>())
-                if (job.Id % 3 == 0 && queue.DeleteJobs({job.Id}) == 1) {
-                    note(seen, job.Id);
-                    ++deleted;
-                }
+                if (job.Id % 3 == 0 && queue.DeleteJobs({job.Id}) == 1) note(seen, job.Id);
         }
     };
     std::vector<std::jthread> threads;
@@ -348,8 +345,8 @@ void TestTransferQueue::manyThreadsLoseNoJob() {
         threads.emplace_back(work, deleter);
     threads.clear(); // joins them
     QCOMPARE(std::set<TransferJobId>(enqueued.begin(), enqueued.end()).size(), size_t(1200));
-    QVERIFY(seen == enqueued); // each job taken or deleted exactly once
-    QVERIFY(deleted > 0 && queue.Jobs().empty());
+    QVERIFY(seen == enqueued);     // each job taken or deleted exactly once
+    QVERIFY(queue.Jobs().empty()); // how many the deleter wins depends on the scheduler
 }
 
 QTEST_GUILESS_MAIN(TestTransferQueue)

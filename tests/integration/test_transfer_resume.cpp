@@ -1,4 +1,5 @@
 // Guards: a killed queue run leaves a journal without the password, and --resume completes it.
+#include "support/CliRunner.h"
 #include "support/FtpServer.h"
 #include "support/LocalFiles.h"
 
@@ -17,25 +18,6 @@ namespace {
 constexpr int kThrottle = 32768; // bytes per second
 constexpr int kFileSize = 2 * kThrottle;
 constexpr int kFiles = 4;
-
-struct Run {
-    int exitCode = -1;
-    QByteArray out, err;
-};
-
-Run RunCliToEnd(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(PW_CLI_PATH), args);
-    Run run;
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-    }
-    if (p.exitStatus() == QProcess::NormalExit) run.exitCode = p.exitCode();
-    run.out = p.readAllStandardOutput();
-    run.err = p.readAllStandardError();
-    return run;
-}
 
 QByteArray FileBytes(int i) {
     QByteArray bytes = Pattern(kFileSize);
@@ -99,13 +81,13 @@ void TestTransferResume::killedRunResumes() {
     }
 
     // A new run does not start over the unfinished jobs unless told to run them.
-    const Run refused = RunCliToEnd(common + files);
+    const CliRun refused = RunCli(common + files, 120000);
     QCOMPARE(refused.exitCode, 2);
     QVERIFY2(refused.err.contains("--resume"), refused.err.constData());
     QVERIFY(refused.out.isEmpty());
     QCOMPARE(TransferJournal(journalPath).Load().Jobs.size(), kept.Jobs.size());
 
-    const Run resumed = RunCliToEnd(common + QStringList{"--resume"});
+    const CliRun resumed = RunCli(common + QStringList{"--resume"}, 120000);
     QCOMPARE(resumed.exitCode, 0);
     QStringList expected;
     for (int i = int(done.size()); i < kFiles; ++i)
