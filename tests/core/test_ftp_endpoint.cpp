@@ -40,6 +40,7 @@ const struct { const char* name; const char* text; Problem problem; const char* 
     {"unknown scheme", "http://h/", Problem::Scheme, "unknown scheme \"http://\""},
     {"not a scheme", "1ftp://h", Problem::Scheme, "is not a scheme"},
     {"blank in the scheme", "f tp://h", Problem::Scheme, "is not a scheme"},
+    {"digits in an unknown scheme", "s09://h", Problem::Scheme, "unknown scheme"},
     {"blanks only", "  ", Problem::NoHost, "no host"}, {"port without host", "ftps://:990", Problem::NoHost, "no host"},
     {"login without host", "ftp://ann:pw@/x", Problem::NoHost, "no host"},
     {"IPv6 without brackets", "::1", Problem::Host, "in brackets"},

@@ -130,6 +130,18 @@ private slots:
         }
     }
 
+    // The working copy cannot be written: nothing is posted, and the flow says why.
+    void unwritableWorkingFile() {
+        Rig rig({});
+        QVERIFY(RunNewsRetrieval(rig.job, rig.events));
+        const QString data = QString::fromStdString(rig.selection.DataFile);
+        QFile::remove(data);
+        QVERIFY(QDir().mkpath(data));
+        QVERIFY(!RunNewsPosting(rig.job, rig.events));
+        QCOMPARE(rig.seen.last(), "Error: Cannot write " + data);
+        QCOMPARE(rig.server.readFile("index.html"), kPage);
+    }
+
     // The server dies while the page is uploaded: the flow fails, the items stay loaded and
     // the old page stays on the server.
     void killedServerKeepsThePage() {
