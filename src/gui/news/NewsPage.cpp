@@ -165,9 +165,12 @@ bool NewsPage::hasItem() const {
 
 void NewsPage::writeEditorText() {
     if (m_loadingEditor || !hasItem() || !edNewsHTMLEditor->isEnabled()) return;
+    // A focus or modification signal alone must not rewrite an item that the editor shows
+    // unchanged: its lines would gain a CR LF the user never typed.
+    const std::string stored = m_news.GetString(news_field::kText);
+    if (ToCp1252(edNewsHTMLEditor->text()) == stored) return;
     const std::string text = ToCp1252(edNewsHTMLEditor->Lines());
-    if (m_news.GetString(news_field::kText) != text)
-        m_news.SetString(m_news.CurrentIndex(), news_field::kText, text);
+    if (stored != text) m_news.SetString(m_news.CurrentIndex(), news_field::kText, text);
 }
 
 void NewsPage::FillChooser(TnkDBSource& configurations, TnkDBSource& settings) {
