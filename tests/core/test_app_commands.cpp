@@ -1,4 +1,5 @@
-// Guards: every command's enabling, one input changed per row from a state where it holds.
+// Guards: every command's enabling, the activity animation and the close decision, over one
+// fixed list of window states that sits at each rule's boundaries.
 #include "core/app/CommandStates.h"
 
 #include <QSet>
@@ -9,303 +10,189 @@
 
 using namespace pw;
 
-Q_DECLARE_METATYPE(pw::CommandInputs)
-
 namespace {
 using S = ActivityState;
-using Change = std::function<void(CommandInputs&)>;
 
-CommandInputs with(Change change) {
+struct Probe {
+    const char* name;
+    std::function<void(CommandInputs&)> change; // applied to one configuration, all idle
+};
+
+auto loaded(int count, int recNo) {
+    return [=](CommandInputs& in) {
+        in.States.News = S::Connected, in.NewsRecordCount = count, in.NewsRecNo = recNo;
+    };
+}
+
+// clang-format off
+const std::vector<Probe> probes{
+    /*  0 */ {"idle", [](auto&) {}},
+    /*  1 */ {"no configs", [](auto& in) { in.ConfigCount = 0; }},
+    /*  2 */ {"news connected", [](auto& in) { in.States.News = S::Connected; }},
+    /*  3 */ {"news connected, no configs", [](auto& in) { in.States.News = S::Connected, in.ConfigCount = 0; }},
+    /*  4 */ {"news busy", [](auto& in) { in.States.News = S::Busy; }},
+    /*  5 */ {"one item", loaded(1, 0)},
+    /*  6 */ {"no items", loaded(0, -1)},
+    /*  7 */ {"at the oldest of 3", loaded(3, 0)},
+    /*  8 */ {"at the middle of 3", loaded(3, 1)},
+    /*  9 */ {"at the newest of 3", loaded(3, 2)},
+    /* 10 */ {"3 items, news idle", [](auto& in) { in.NewsRecordCount = 3, in.NewsRecNo = 1; }},
+    /* 11 */ {"preview loaded", [](auto& in) { in.States.News = S::Connected, in.PreviewLoaded = true; }},
+    /* 12 */ {"preview loaded, news idle", [](auto& in) { in.PreviewLoaded = true; }},
+    /* 13 */ {"transfer busy", [](auto& in) { in.States.Transfer = S::Busy; }},
+    /* 14 */ {"transfer connected", [](auto& in) { in.States.Transfer = S::Connected; }},
+    /* 15 */ {"links connected", [](auto& in) { in.States.Links = S::Connected; }},
+    /* 16 */ {"links busy", [](auto& in) { in.States.Links = S::Busy; }},
+    /* 17 */ {"news connected, transfer busy", [](auto& in) { in.States.News = S::Connected, in.States.Transfer = S::Busy; }},
+    /* 18 */ {"ftp connected", [](auto& in) { in.States.FTP = S::Connected; }},
+    /* 19 */ {"ftp connected, no configs", [](auto& in) { in.States.FTP = S::Connected, in.ConfigCount = 0; }},
+    /* 20 */ {"ftp busy", [](auto& in) { in.States.FTP = S::Busy; }},
+    /* 21 */ {"remote at root", [](auto& in) { in.States.FTP = S::Connected, in.RemotePathLength = 1; }},
+    /* 22 */ {"remote one below root", [](auto& in) { in.States.FTP = S::Connected, in.RemotePathLength = 2; }},
+    /* 23 */ {"remote below root, refreshing", [](auto& in) { in.States.FTP = S::Connected, in.RemotePathLength = 5, in.RemoteRefreshing = true; }},
+    /* 24 */ {"remote path, ftp idle", [](auto& in) { in.RemotePathLength = 5; }},
+    /* 25 */ {"remote selected, no configs", [](auto& in) { in.RemoteSelected = true, in.ConfigCount = 0; }},
+    /* 26 */ {"local below root, refreshing", [](auto& in) { in.LocalPathIsRoot = false, in.LocalRefreshing = true; }},
+    /* 27 */ {"local below root, no configs", [](auto& in) { in.LocalPathIsRoot = false, in.ConfigCount = 0; }},
+    /* 28 */ {"local selected", [](auto& in) { in.LocalSelected = true; }},
+    /* 29 */ {"local selected, ftp connected", [](auto& in) { in.LocalSelected = true, in.States.FTP = S::Connected; }},
+    /* 30 */ {"local selected, ftp busy", [](auto& in) { in.LocalSelected = true, in.States.FTP = S::Busy; }},
+    /* 31 */ {"local selected, refreshing", [](auto& in) { in.LocalSelected = true, in.LocalRefreshing = true; }},
+    /* 32 */ {"pause down", [](auto& in) { in.TransferPauseDown = true; }},
+    /* 33 */ {"restart down", [](auto& in) { in.TransferRestartDown = true; }},
+    /* 34 */ {"job selected", [](auto& in) { in.TransferSelected = true; }},
+    /* 35 */ {"job selected, no configs", [](auto& in) { in.TransferSelected = true, in.ConfigCount = 0; }},
+    /* 36 */ {"a job failed", [](auto& in) { in.TransferFailed = true; }},
+};
+
+// One character per probe above, in groups of five: 1 enabled, 0 disabled.
+const std::vector<std::pair<QStringList, const char*>> rules{
+    {{"miNewsStart", "siNewsStart"},
+     "10000 00000 10111 11010 11111 01011 11111 01"},
+    {{"miNewsStop", "siNewsStop", "miNewsPost", "siNewsPost", "miNewsEditHeader",
+      "siNewsEditHeader", "miNewsEditFooter", "siNewsEditFooter", "miNewsNew", "siNewsNew"},
+     "00110 11111 01000 00100 00000 00000 00000 00"},
+    {{"miNewsDelete", "siNewsDelete"},
+     "00000 10111 00000 00000 00000 00000 00000 00"},
+    {{"miNewsFirst", "siNewsFirst", "miNewsPrev", "siNewsPrev"},
+     "00000 00011 00000 00000 00000 00000 00000 00"},
+    {{"miNewsNext", "siNewsNext", "miNewsLast", "siNewsLast"},
+     "00000 00110 00000 00000 00000 00000 00000 00"},
+    {{"miNewsPreview", "siNewsPreview"},
+     "00000 00000 01000 00000 00000 00000 00000 00"},
+    {{"sbaNews.0"},
+     "00001 00000 00000 00000 00000 00000 00000 00"},
+    {{"cbNewsConfig"},
+     "11000 00000 10111 11011 11111 11111 11111 11"},
+    {{"miNewNewsfile"},
+     "10000 00000 10100 00000 00001 01010 01111 01"},
+    {{"miNewServer", "miConfiguration", "siConfiguration"},
+     "11000 00000 10100 00000 00001 11110 01111 11"},
+    {{"miDropperWindow", "miMinimizeToTray", "siMinimizeToTray", "wiMinimizeToTray", "miLinksStart",
+      "siLinksStart", "miFTPLocalSortUnsorted", "miFTPLocalSortName", "miFTPLocalSortExtension",
+      "miFTPLocalSortTimeDate", "miFTPLocalSortSize", "cbLocalDrives", "siTransferPause",
+      "siTransferRestart"},
+     "10101 11111 11111 11110 11111 01011 11111 01"},
+    {{"miExit", "siExit"},
+     "11110 11111 11101 10011 01111 11111 01111 11"},
+    {{"miFTPConnect", "siFTPConnect", "miFTPQuickConnect", "siFTPQuickConnect"},
+     "10101 11111 11111 11100 00001 01010 01111 01"},
+    {{"miFTPDisconnect", "siFTPDisconnect"},
+     "00000 00000 00000 00011 01110 00001 00000 00"},
+    {{"miFTPRefreshFTP", "siFTPRefreshFTP", "milvRemoteRefresh", "miFTPMakeDirectoryFTP",
+      "siFTPMakeDirectoryFTP", "milvRemoteCreateFolder"},
+     "00000 00000 00000 00011 01100 00001 00000 00"},
+    {{"miFTPRemoteDirRoot", "siFTPRemoteDirRoot", "milvRemoteRoot", "miFTPRemoteDirUp",
+      "siFTPRemoteDirUp", "milvRemoteUp"},
+     "00000 00000 00000 00000 00100 00000 00000 00"},
+    {{"miFTPCopyFTPToLocal", "siFTPCopyFTPToLocal", "milvRemoteCopy", "miFTPDeleteOnFTP",
+      "siFTPDeleteOnFTP", "milvRemoteDelete", "miFTPRenameRemoteFile", "siFTPRenameRemoteFile",
+      "milvRemoteRename"},
+     "00000 00000 00000 00000 00000 10000 00000 00"},
+    {{"miFTPRefreshLocal", "siFTPRefreshLocal", "milvLocalRefresh", "miFTPMakeDirectoryLocal",
+      "siFTPMakeDirectoryLocal", "milvLocalCreateFolder"},
+     "10101 11111 11111 11110 11111 00011 10111 01"},
+    {{"miFTPLocalDirRoot", "siFTPLocalDirRoot", "milvLocalRoot", "miFTPLocalDirUp",
+      "siFTPLocalDirUp", "milvLocalUp"},
+     "00000 00000 00000 00000 00000 00100 00000 00"},
+    {{"miFTPCopyLocalToFTP", "siFTPCopyLocalToFTP", "milvLocalCopy"},
+     "00000 00000 00000 00000 00000 00001 00000 00"},
+    {{"miFTPDeleteOnLocal", "siFTPDeleteOnLocal", "milvLocalDelete"},
+     "00000 00000 00000 00000 00000 00011 10000 00"},
+    {{"miFTPRenameLocalFile", "siFTPRenameLocalFile", "milvLocalRename"},
+     "00000 00000 00000 00000 00000 00011 11000 00"},
+    {{"cbFTPConfig"},
+     "11111 11111 11111 11100 00001 11110 01111 11"},
+    {{"miTransferPause"},
+     "10101 11111 11111 11110 11111 01011 11011 01"},
+    {{"miTransferRestart"},
+     "10101 11111 11111 11110 11111 01011 11101 01"},
+    {{"miTransferDelete", "siTransferDelete"},
+     "00000 00000 00000 00000 00000 00000 00001 00"},
+    {{"miTransferRetry", "siTransferRetry"},
+     "00000 00000 00000 00000 00000 00000 00000 01"},
+};
+// Per probe: whether the animation runs, and the close decision (C close, A ask, R refuse).
+const char* const animationMask = "00111 11111 01011 11111 11110 00001 10000 00";
+const char* const closeMask = "CCAAR AAAAA CACRA ARRAA RAAAC CCCCA RCCCC CC";
+// clang-format on
+
+CommandInputs inputsOf(const Probe& probe) {
     CommandInputs in;
     in.ConfigCount = 1;
-    change(in);
+    probe.change(in);
     return in;
 }
 
-void row(const char* name, QStringList items, Change change, bool expected) {
-    QTest::newRow(name) << items << with(std::move(change)) << expected;
+QString compact(const char* mask) {
+    return QString(mask).remove(' ');
 }
 } // namespace
 
 class TestAppCommands : public QObject {
     Q_OBJECT
 private slots:
-    void enabling_data();
     void enabling();
-    void everyItemOnce();
-    void animation_data();
-    void animation();
-    void closeDecision_data();
-    void closeDecision();
+    void everyItemExactlyOnce();
+    void animationAndClose();
 };
 
-void TestAppCommands::enabling_data() {
-    // clang-format off
-    QTest::addColumn<QStringList>("items");
-    QTest::addColumn<CommandInputs>("inputs");
-    QTest::addColumn<bool>("expected");
-
-    const QStringList start{"miNewsStart", "siNewsStart"};
-    row("start idle configs", start, [](auto&) {}, true);
-    row("start no configs", start, [](auto& in) { in.ConfigCount = 0; }, false);
-    row("start connected", start, [](auto& in) { in.States.News = S::Connected; }, false);
-    row("start busy", start, [](auto& in) { in.States.News = S::Busy; }, false);
-
-    const QStringList connectedOnly{"miNewsStop",       "siNewsStop",       "miNewsPost",
-                                    "siNewsPost",       "miNewsEditHeader", "siNewsEditHeader",
-                                    "miNewsEditFooter", "siNewsEditFooter", "miNewsNew",
-                                    "siNewsNew"};
-    row("news connected", connectedOnly, [](auto& in) { in.States.News = S::Connected; }, true);
-    row("news connected no configs", connectedOnly,
-        [](auto& in) { in.States.News = S::Connected, in.ConfigCount = 0; }, true);
-    row("news idle", connectedOnly, [](auto&) {}, false);
-    row("news busy", connectedOnly, [](auto& in) { in.States.News = S::Busy; }, false);
-
-    const QStringList del{"miNewsDelete", "siNewsDelete"};
-    const auto loaded = [](int count, int recNo) {
-        return [=](CommandInputs& in) {
-            in.States.News = S::Connected;
-            in.NewsRecordCount = count;
-            in.NewsRecNo = recNo;
-        };
-    };
-    row("delete with records", del, loaded(1, 0), true);
-    row("delete empty table", del, loaded(0, -1), false);
-    row("delete not connected", del, [](auto& in) { in.NewsRecordCount = 3; }, false);
-
-    const QStringList back{"miNewsFirst", "siNewsFirst", "miNewsPrev", "siNewsPrev"};
-    const QStringList forward{"miNewsNext", "siNewsNext", "miNewsLast", "siNewsLast"};
-    row("back at oldest", back, loaded(3, 0), false);
-    row("back at 1", back, loaded(3, 1), true);
-    row("back at newest", back, loaded(3, 2), true);
-    row("back empty", back, loaded(0, -1), false);
-    row("forward at oldest", forward, loaded(3, 0), true);
-    row("forward at 1", forward, loaded(3, 1), true);
-    row("forward at newest", forward, loaded(3, 2), false);
-    row("forward single", forward, loaded(1, 0), false);
-    row("forward empty", forward, loaded(0, -1), false);
-    row("back idle", back, [](auto& in) { in.NewsRecordCount = 3, in.NewsRecNo = 2; }, false);
-    row("forward idle", forward, [](auto& in) { in.NewsRecordCount = 3, in.NewsRecNo = 0; }, false);
-
-    const QStringList preview{"miNewsPreview", "siNewsPreview"};
-    row("preview loaded", preview,
-        [](auto& in) { in.States.News = S::Connected, in.PreviewLoaded = true; }, true);
-    row("preview no library", preview, [](auto& in) { in.States.News = S::Connected; }, false);
-    row("preview idle", preview, [](auto& in) { in.PreviewLoaded = true; }, false);
-
-    row("gauge busy", {"sbaNews.0"}, [](auto& in) { in.States.News = S::Busy; }, true);
-    row("gauge connected", {"sbaNews.0"}, [](auto& in) { in.States.News = S::Connected; }, false);
-    row("gauge idle", {"sbaNews.0"}, [](auto&) {}, false);
-    row("news chooser idle", {"cbNewsConfig"}, [](auto& in) { in.ConfigCount = 0; }, true);
-    row("news chooser connected", {"cbNewsConfig"}, [](auto& in) { in.States.News = S::Connected; },
-        false);
-    row("news chooser busy", {"cbNewsConfig"}, [](auto& in) { in.States.News = S::Busy; }, false);
-
-    row("newsfile wizard", {"miNewNewsfile"}, [](auto&) {}, true);
-    row("newsfile wizard no configs", {"miNewNewsfile"}, [](auto& in) { in.ConfigCount = 0; },
-        false);
-    row("newsfile wizard transfer busy", {"miNewNewsfile"},
-        [](auto& in) { in.States.Transfer = S::Busy; }, false);
-    row("newsfile wizard links connected", {"miNewNewsfile"},
-        [](auto& in) { in.States.Links = S::Connected; }, false);
-
-    const QStringList allIdleItems{"miNewServer", "miConfiguration", "siConfiguration"};
-    row("all idle", allIdleItems, [](auto&) {}, true);
-    row("all idle without configs", allIdleItems, [](auto& in) { in.ConfigCount = 0; }, true);
-    row("ftp connected", allIdleItems, [](auto& in) { in.States.FTP = S::Connected; }, false);
-    row("transfer connected", allIdleItems, [](auto& in) { in.States.Transfer = S::Connected; },
-        false);
-    row("news busy config", allIdleItems, [](auto& in) { in.States.News = S::Busy; }, false);
-
-    const QStringList configsOnly{"miDropperWindow",
-                                  "miMinimizeToTray",
-                                  "siMinimizeToTray",
-                                  "wiMinimizeToTray",
-                                  "miLinksStart",
-                                  "siLinksStart",
-                                  "cbLocalDrives",
-                                  "miFTPLocalSortName",
-                                  "miFTPLocalSortSize",
-                                  "miFTPLocalSortUnsorted",
-                                  "miFTPLocalSortExtension",
-                                  "miFTPLocalSortTimeDate",
-                                  "siTransferPause",
-                                  "siTransferRestart"};
-    row("configs", configsOnly, [](auto& in) { in.States.News = S::Busy; }, true);
-    row("no configs", configsOnly, [](auto& in) { in.ConfigCount = 0; }, false);
-
-    const QStringList exitItems{"miExit", "siExit"};
-    row("exit idle", exitItems, [](auto& in) { in.ConfigCount = 0; }, true);
-    row("exit connected", exitItems,
-        [](auto& in) { in.States.News = S::Connected, in.States.FTP = S::Connected; }, true);
-    row("exit transfer busy", exitItems, [](auto& in) { in.States.Transfer = S::Busy; }, false);
-    row("exit links busy", exitItems, [](auto& in) { in.States.Links = S::Busy; }, false);
-
-    const QStringList connect{"miFTPConnect", "siFTPConnect", "miFTPQuickConnect",
-                              "siFTPQuickConnect"};
-    row("connect", connect, [](auto&) {}, true);
-    row("connect no configs", connect, [](auto& in) { in.ConfigCount = 0; }, false);
-    row("connect busy", connect, [](auto& in) { in.States.FTP = S::Busy; }, false);
-    row("connect connected", connect, [](auto& in) { in.States.FTP = S::Connected; }, false);
-    row("ftp chooser idle", {"cbFTPConfig"}, [](auto& in) { in.ConfigCount = 0; }, true);
-    row("ftp chooser busy", {"cbFTPConfig"}, [](auto& in) { in.States.FTP = S::Busy; }, false);
-    row("ftp chooser connected", {"cbFTPConfig"}, [](auto& in) { in.States.FTP = S::Connected; },
-        false);
-
-    const QStringList disconnect{"miFTPDisconnect", "siFTPDisconnect"};
-    row("disconnect connected", disconnect,
-        [](auto& in) { in.States.FTP = S::Connected, in.ConfigCount = 0; }, true);
-    row("disconnect busy", disconnect, [](auto& in) { in.States.FTP = S::Busy; }, false);
-
-    const QStringList remoteReady{"miFTPRefreshFTP",       "siFTPRefreshFTP",
-                                  "milvRemoteRefresh",     "miFTPMakeDirectoryFTP",
-                                  "siFTPMakeDirectoryFTP", "milvRemoteCreateFolder"};
-    row("remote ready", remoteReady, [](auto& in) { in.States.FTP = S::Connected; }, true);
-    row("remote refreshing", remoteReady,
-        [](auto& in) { in.States.FTP = S::Connected, in.RemoteRefreshing = true; }, false);
-    row("remote idle", remoteReady, [](auto&) {}, false);
-
-    const QStringList remoteUp{"miFTPRemoteDirRoot", "siFTPRemoteDirRoot", "milvRemoteRoot",
-                               "miFTPRemoteDirUp",   "siFTPRemoteDirUp",   "milvRemoteUp"};
-    const auto remoteAt = [](int length, bool refreshing) {
-        return [=](CommandInputs& in) {
-            in.States.FTP = S::Connected;
-            in.RemotePathLength = length;
-            in.RemoteRefreshing = refreshing;
-        };
-    };
-    row("remote at root", remoteUp, remoteAt(1, false), false);
-    row("remote below root", remoteUp, remoteAt(2, false), true);
-    row("remote below root refreshing", remoteUp, remoteAt(5, true), false);
-    row("remote below root idle", remoteUp, [](auto& in) { in.RemotePathLength = 5; }, false);
-
-    const QStringList remoteSelection{
-        "miFTPCopyFTPToLocal",   "siFTPCopyFTPToLocal",   "milvRemoteCopy",
-        "miFTPDeleteOnFTP",      "siFTPDeleteOnFTP",      "milvRemoteDelete",
-        "miFTPRenameRemoteFile", "siFTPRenameRemoteFile", "milvRemoteRename"};
-    row("remote selected", remoteSelection,
-        [](auto& in) { in.RemoteSelected = true, in.ConfigCount = 0; }, true);
-    row("remote none selected", remoteSelection, [](auto& in) { in.States.FTP = S::Connected; },
-        false);
-
-    const QStringList localRefresh{"miFTPRefreshLocal",       "siFTPRefreshLocal",
-                                   "milvLocalRefresh",        "miFTPMakeDirectoryLocal",
-                                   "siFTPMakeDirectoryLocal", "milvLocalCreateFolder"};
-    row("local refresh", localRefresh, [](auto&) {}, true);
-    row("local refresh no configs", localRefresh, [](auto& in) { in.ConfigCount = 0; }, false);
-    row("local refreshing", localRefresh, [](auto& in) { in.LocalRefreshing = true; }, false);
-
-    const QStringList localUp{"miFTPLocalDirRoot", "siFTPLocalDirRoot", "milvLocalRoot",
-                              "miFTPLocalDirUp",   "siFTPLocalDirUp",   "milvLocalUp"};
-    row("local below root", localUp,
-        [](auto& in) { in.LocalPathIsRoot = false, in.ConfigCount = 0; }, true);
-    row("local at root", localUp, [](auto&) {}, false);
-    row("local below root refreshing", localUp,
-        [](auto& in) { in.LocalPathIsRoot = false, in.LocalRefreshing = true; }, false);
-
-    const QStringList localCopy{"miFTPCopyLocalToFTP", "siFTPCopyLocalToFTP", "milvLocalCopy"};
-    row("local copy connected", localCopy,
-        [](auto& in) { in.LocalSelected = true, in.States.FTP = S::Connected; }, true);
-    row("local copy not connected", localCopy, [](auto& in) { in.LocalSelected = true; }, false);
-    row("local copy ftp busy", localCopy,
-        [](auto& in) { in.LocalSelected = true, in.States.FTP = S::Busy; }, false);
-    row("local copy nothing selected", localCopy, [](auto& in) { in.States.FTP = S::Connected; },
-        false);
-
-    const QStringList localDelete{"miFTPDeleteOnLocal", "siFTPDeleteOnLocal", "milvLocalDelete"};
-    row("local delete", localDelete, [](auto& in) { in.LocalSelected = true; }, true);
-    row("local delete refreshing", localDelete,
-        [](auto& in) { in.LocalSelected = true, in.LocalRefreshing = true; }, false);
-    row("local delete nothing selected", localDelete, [](auto&) {}, false);
-    const QStringList localRename{"miFTPRenameLocalFile", "siFTPRenameLocalFile",
-                                  "milvLocalRename"};
-    row("local rename refreshing", localRename,
-        [](auto& in) { in.LocalSelected = true, in.LocalRefreshing = true; }, true);
-    row("local rename nothing selected", localRename, [](auto&) {}, false);
-
-    row("pause menu", {"miTransferPause"}, [](auto&) {}, true);
-    row("pause menu down", {"miTransferPause"}, [](auto& in) { in.TransferPauseDown = true; },
-        false);
-    row("pause menu no configs", {"miTransferPause"}, [](auto& in) { in.ConfigCount = 0; }, false);
-    row("pause button down", {"siTransferPause"}, [](auto& in) { in.TransferPauseDown = true; },
-        true);
-    row("restart menu", {"miTransferRestart"}, [](auto& in) { in.TransferPauseDown = true; }, true);
-    row("restart menu down", {"miTransferRestart"}, [](auto& in) { in.TransferRestartDown = true; },
-        false);
-    row("restart button down", {"siTransferRestart"},
-        [](auto& in) { in.TransferRestartDown = true; }, true);
-
-    const QStringList transferDelete{"miTransferDelete", "siTransferDelete"};
-    row("transfer delete", transferDelete, [](auto& in) { in.TransferSelected = true; }, true);
-    row("transfer delete no configs", transferDelete,
-        [](auto& in) { in.TransferSelected = true, in.ConfigCount = 0; }, false);
-    row("transfer delete nothing selected", transferDelete, [](auto&) {}, false);
-    const QStringList retry{"miTransferRetry", "siTransferRetry"};
-    row("retry with a failed job", retry, [](auto& in) { in.TransferFailed = true; }, true);
-    row("retry without", retry, [](auto&) {}, false);
-    // clang-format on
-}
-
 void TestAppCommands::enabling() {
-    QFETCH(QStringList, items);
-    QFETCH(CommandInputs, inputs);
-    QFETCH(bool, expected);
-    const CommandStates states = ComputeCommandStates(inputs);
-    for (const QString& item : items)
-        QVERIFY2(states.Enabled(item.toStdString()) == expected, qPrintable(item));
-}
-
-void TestAppCommands::everyItemOnce() {
-    // A name set twice would let the second rule silently override the first.
-    const CommandStates states = ComputeCommandStates({});
-    QSet<QString> seen;
-    for (const auto& [name, enabled] : states.Items) {
-        QVERIFY2(!seen.contains(QString::fromStdString(name)), name.c_str());
-        seen.insert(QString::fromStdString(name));
+    for (const auto& [items, mask] : rules) {
+        QCOMPARE(compact(mask).size(), qsizetype(probes.size()));
+        for (size_t p = 0; p < probes.size(); ++p) {
+            const CommandStates states = ComputeCommandStates(inputsOf(probes[p]));
+            const bool expected = compact(mask)[p] == '1';
+            for (const QString& item : items)
+                QVERIFY2(states.Enabled(item.toStdString()) == expected,
+                         qPrintable(item + " at " + probes[p].name));
+        }
     }
-    QCOMPARE(seen.size(), 101);
-    QVERIFY_THROWS_EXCEPTION(std::out_of_range, states.Enabled("miTransferStop"));
 }
 
-void TestAppCommands::animation_data() {
-    QTest::addColumn<CommandInputs>("inputs");
-    QTest::addColumn<bool>("active");
-    QTest::newRow("all idle") << with([](auto&) {}) << false;
-    QTest::newRow("news busy") << with([](auto& in) { in.States.News = S::Busy; }) << true;
-    QTest::newRow("links connected")
-        << with([](auto& in) { in.States.Links = S::Connected; }) << true;
-    QTest::newRow("transfer connected")
-        << with([](auto& in) { in.States.Transfer = S::Connected; }) << true;
-    QTest::newRow("refreshing only")
-        << with([](auto& in) { in.LocalRefreshing = in.RemoteRefreshing = true; }) << false;
+void TestAppCommands::everyItemExactlyOnce() {
+    // A name set twice would let the second rule silently override the first, and a name the
+    // table lacks would go unchecked.
+    QSet<QString> set, listed;
+    for (const auto& [name, enabled] : ComputeCommandStates({}).Items) {
+        QVERIFY2(!set.contains(QString::fromStdString(name)), name.c_str());
+        set.insert(QString::fromStdString(name));
+    }
+    for (const auto& [items, mask] : rules)
+        for (const QString& item : items)
+            listed.insert(item);
+    QCOMPARE(set, listed);
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, ComputeCommandStates({}).Enabled("miTransferStop"));
 }
 
-void TestAppCommands::animation() {
-    QFETCH(CommandInputs, inputs);
-    QFETCH(bool, active);
-    QCOMPARE(ComputeCommandStates(inputs).AnimationActive, active);
-}
-
-void TestAppCommands::closeDecision_data() {
-    QTest::addColumn<CommandInputs>("inputs");
-    QTest::addColumn<int>("decision");
-    const auto d = [](CloseDecision c) { return static_cast<int>(c); };
-    QTest::newRow("idle") << with([](auto&) {}) << d(CloseDecision::Close);
-    QTest::newRow("news connected")
-        << with([](auto& in) { in.States.News = S::Connected; }) << d(CloseDecision::Ask);
-    QTest::newRow("transfer connected")
-        << with([](auto& in) { in.States.Transfer = S::Connected; }) << d(CloseDecision::Ask);
-    QTest::newRow("ftp busy") << with([](auto& in) { in.States.FTP = S::Busy; })
-                              << d(CloseDecision::Refuse);
-    QTest::newRow("busy beats connected")
-        << with([](auto& in) { in.States.News = S::Connected, in.States.Transfer = S::Busy; })
-        << d(CloseDecision::Refuse);
-}
-
-void TestAppCommands::closeDecision() {
-    QFETCH(CommandInputs, inputs);
-    QFETCH(int, decision);
-    QCOMPARE(static_cast<int>(DecideClose(inputs.States)), decision);
+void TestAppCommands::animationAndClose() {
+    for (size_t p = 0; p < probes.size(); ++p) {
+        const CommandInputs in = inputsOf(probes[p]);
+        QVERIFY2(ComputeCommandStates(in).AnimationActive == (compact(animationMask)[p] == '1'),
+                 probes[p].name);
+        QVERIFY2(compact(closeMask)[p] == "RAC"[static_cast<int>(DecideClose(in.States))],
+                 probes[p].name);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestAppCommands)
