@@ -31,6 +31,7 @@ struct Rig {
     NewsSelection selection;
     TSimpleFTP ftp;
     QStringList seen; // status texts and states in order
+    QString signs;    // the success and failure signs as set, "10 01"
     NewsFlowEvents events;
     NewsJob job{ftp,      tables.ConfigSource, 0, tables.TranslationSource, news, page, lines,
                 selection};
@@ -54,7 +55,9 @@ struct Rig {
         events.StatusText = [this](const std::string& t) { seen << QString::fromStdString(t); };
         events.OverallGauge = [](int) {};
         events.TransferGauge = [](bool, int) {};
-        events.Signs = [](bool, bool) {};
+        events.Signs = [this](bool ok, bool failed) {
+            signs += QString(signs.isEmpty() ? "%1%2" : " %1%2").arg(ok).arg(failed);
+        };
         events.StateChanged = [this](ActivityState s) { seen << QString("state %1").arg(int(s)); };
     }
 };
@@ -92,6 +95,7 @@ private slots:
             Rig rig({{"Port", port}}, page);
             QVERIFY(!RunNewsRetrieval(rig.job, rig.events));
             QCOMPARE(rig.seen.last(), status);
+            QCOMPARE(rig.signs, "00 01");
             QVERIFY(rig.seen.contains("state 2") && !rig.ftp.IsConnected() &&
                     rig.news.RecordCount() == 0);
             if (!port.empty()) QCOMPARE(rig.server.commands(), QStringList());
@@ -117,6 +121,7 @@ private slots:
             rig.news.SetString(0, "Text", "changed");
             rig.seen.clear();
             QVERIFY(RunNewsPosting(rig.job, rig.events));
+            QCOMPARE(rig.signs, "00 10 00 10"); // cleared at each start, success at each end
             QCOMPARE(rig.seen.join(','), "Connecting...,Uploading...,Successful,state 2");
             QVERIFY(rig.news.RecordCount() == 0 && !rig.ftp.IsConnected());
             const QByteArray page = rig.server.readFile(served);
