@@ -35,7 +35,10 @@ const struct { const char *name, *reply, *time; } kMdtm[] = { // "" for no time
     {"first of the year", "213 20000101000000", "2000/01/01 00:00:00"},
     {"month 13", "213 20261308094332", ""}, {"month 0", "213 20260008094332", ""},
     {"hour 24", "213 20261208244332", ""}, {"short", "213 2026120809433", ""},
-    {"letter", "213 2026120809433x", ""}, {"trailing junk", "213 20261208094332x", ""},
+    // '/' and ':' are the characters on either side of the digits; read as digits they
+    // would make 09:43:29 and 09:43:40.
+    {"/ in a digit", "213 2026120809433/", ""}, {": in a digit", "213 2026120809433:", ""},
+    {"trailing junk", "213 20261208094332x", ""},
     {"refused", "550 20261208094332", ""}};
 // clang-format on
 } // namespace
