@@ -1,4 +1,4 @@
-// Guards: FTP component rules without a server: states, errors, progress, paths, URLs, names.
+// Guards: FTP client rules without a server: states, error texts, progress, paths, URLs, names.
 #include "core/ftp/FtpErrors.h"
 #include "core/ftp/FtpPaths.h"
 #include "core/ftp/TSimpleFTP.h"
@@ -11,33 +11,24 @@ namespace {
 // Opens the protected parts that the session layer drives.
 struct ProbeFTP : TSimpleFTP {
     using TSimpleFTP::RaiseConnectError;
+    using TSimpleFTP::SetProgressInfo;
     using TSimpleFTP::SetState;
     using TSimpleFTP::StatusNotify;
-    void SetProgress(int64_t done, int64_t total, const std::string& fileName) {
-        TFTPProgressInfo info = ProgressInfo();
-        info.BytesDone = done;
-        info.BytesTotal = total;
-        info.FileName = fileName;
-        SetProgressInfo(info);
-    }
 };
-struct Bar : TQuickProgressBar {
+// A bar with its label.
+struct Gauge : TQuickProgressBar, TQuickLabel {
     int max = -1, position = -1;
+    std::string caption = "-";
     void SetMax(int m) override { max = m; }
     void SetPosition(int p) override { position = p; }
-};
-struct Label : TQuickLabel {
-    std::string caption = "-";
     void SetCaption(const std::string& c) override { caption = c; }
 };
 struct StatusBar : TQuickStatusBar {
     bool simple = false;
-    std::string simpleText, panel0;
+    std::string simpleText, panel0; // panel 0 keeps every text, "|" after each
     bool SimplePanel() const override { return simple; }
     void SetSimpleText(const std::string& t) override { simpleText = t; }
-    void SetPanelText(int panel, const std::string& t) override {
-        if (panel == 0) panel0 = t;
-    }
+    void SetPanelText(int p, const std::string& t) override { panel0 += p == 0 ? t + "|" : ""; }
 };
 } // namespace
 
@@ -46,8 +37,7 @@ class TestFtpLogic : public QObject {
 private slots:
     void stateChanges();
     void connectErrors();
-    void progressCounting();
-    void quickProgress();
+    void progress();
     void pathRules();
 };
 
@@ -56,32 +46,41 @@ void TestFtpLogic::stateChanges() {
     ftp.HostName = "example.test";
     StatusBar bar;
     ftp.QuickStatus = &bar;
-    std::vector<TWinInetState> seen;
-    ftp.OnStateChange = [&](TWinInetControl&, TWinInetState s) { seen.push_back(s); };
-    int disconnects = 0;
-    ftp.OnDisconnected = [&](TWinInetControl&) { ++disconnects; };
+    std::string seen; // the states in turn, "d" for a disconnect
+    ftp.OnStateChange = [&](TWinInetControl&, TWinInetState s) { seen += std::to_string(s); };
+    ftp.OnDisconnected = [&](TWinInetControl&) { seen += "d"; };
     ftp.StatusNotify(INTERNET_STATUS_RESOLVING_NAME, 0);
     ftp.StatusNotify(INTERNET_STATUS_RESOLVING_NAME, 0); // no change, no event
     ftp.StatusNotify(INTERNET_STATUS_NAME_RESOLVED, 0);
-    QCOMPARE(bar.panel0, std::string()); // QuickProgress is off
-    ftp.QuickProgress = true;
+    ftp.QuickProgress = true; // the status bar shows states from here on
     ftp.StatusNotify(INTERNET_STATUS_CONNECTING_TO_SERVER, 0);
-    QCOMPARE(bar.panel0, std::string("Connecting to example.test"));
     bar.simple = true;
     ftp.StatusNotify(INTERNET_STATUS_CONNECTED_TO_SERVER, 0);
-    QCOMPARE(bar.simpleText, std::string("Connected to example.test"));
     ftp.StatusNotify(999, 0); // unknown codes change nothing
-    QCOMPARE(seen,
-             (std::vector<TWinInetState>{wisResolving, wisResolved, wisConnecting, wisConnected}));
     QVERIFY(ftp.Disconnect() && ftp.Disconnect());
-    QCOMPARE(disconnects, 1);
-    QCOMPARE(bar.simpleText, std::string("No connection"));
-    QCOMPARE(ftp.StateText(wisClosing), std::string("Disconnecting from example.test"));
-    QCOMPARE(ftp.StateText(wisResolved), std::string("Resolved name example.test"));
-    QCOMPARE(ftp.StateText(TWinInetState(9)), std::string("Unknown state!  Contact support ..."));
+    // A refused login closes; only a client with SilentExceptions off throws.
+    ftp.UserName = "editor";
+    ftp.SetState(wisConnecting);
+    ftp.RaiseConnectError(12013);
+    ftp.SetState(wisConnecting);
+    ftp.SilentExceptions = false;
+    std::string message = "nothing thrown";
+    try {
+        ftp.RaiseConnectError(12013);
+    } catch (const EWinInetError& e) {
+        message = e.what();
+    }
+    QCOMPARE(message, "Bad user name: 'editor' connecting to example.test");
+    QCOMPARE(seen, "45231d2121");
+    QCOMPARE(bar.panel0 + bar.simpleText, "Connecting to example.test|No connection");
+    std::string texts;
+    for (int s = wisClosing; s <= wisResolved + 1; ++s)
+        texts += ftp.StateText(TWinInetState(s)) + "|";
+    QCOMPARE(texts, "Disconnecting from example.test|No connection|Connecting to example.test|"
+                    "Connected to example.test|Resolving name example.test|Resolved name "
+                    "example.test|Unknown state!  Contact support ...|");
 }
 
-// Silent: the state falls back to closed and nothing is thrown; otherwise the message.
 void TestFtpLogic::connectErrors() {
     // clang-format off
     const struct { unsigned code; const char* message; } cases[] = {
@@ -92,101 +91,86 @@ void TestFtpLogic::connectErrors() {
         {12029, "Unable to connect to host.test"}, {4711, "General Connection Error to host.test"},
     };
     // clang-format on
-    for (const auto& c : cases) {
-        ProbeFTP ftp;
-        ftp.HostName = "host.test";
-        ftp.UserName = "editor";
-        ftp.SetState(wisConnecting);
-        ftp.RaiseConnectError(c.code);
-        QCOMPARE(ftp.State(), wisClosed);
-        ftp.SetState(wisConnecting);
-        ftp.SilentExceptions = false;
-        try {
-            ftp.RaiseConnectError(c.code);
-            QFAIL("no exception");
-        } catch (const EWinInetError& e) {
-            QCOMPARE(QString(e.what()), QString(c.message));
-        }
-        QCOMPARE(ftp.State(), wisClosed);
-    }
+    for (const auto& c : cases)
+        QCOMPARE(ConnectErrorMessage(c.code, "host.test", "editor"), std::string(c.message));
 }
 
-// BytesDone after each count: a zero count completes, an overshoot clamps, no size stays 0.
-void TestFtpLogic::progressCounting() {
+// After each count: BytesDone (a zero count completes, an overshoot clamps, no size stays 0)
+// and the file bar in percent, rounded; the batch bar and its label once a batch is set.
+void TestFtpLogic::progress() {
     // clang-format off
-    const struct { qint64 total; QList<qint64> counts, done; } cases[] = {
-        {100, {30, 30, 40}, {30, 60, 100}}, {100, {30, 0}, {30, 100}}, {100, {60, 41}, {60, 100}},
-        {0, {10, 10}, {0, 0}}, {6000000000, {3000000000, 2999999999}, {3000000000, 5999999999}},
+    const struct { qint64 total; QList<qint64> counts, done; QList<int> percent; } cases[] = {
+        {100, {30, 30, 40}, {30, 60, 100}, {30, 60, 100}}, {100, {30, 0}, {30, 100}, {30, 100}},
+        {100, {60, 41}, {60, 100}, {60, 100}}, {8, {1, 2}, {1, 3}, {12, 38}}, {1, {1}, {1}, {100}},
+        {0, {10, 10}, {0, 0}, {0, 0}},
+        {6000000000, {3000000000, 2999999999}, {3000000000, 5999999999}, {50, 100}},
     };
     // clang-format on
+    const unsigned kSent = INTERNET_STATUS_REQUEST_SENT;
     for (const auto& c : cases) {
         ProbeFTP ftp;
+        Gauge major, minor;
+        ftp.QuickProgressMajor = &major;
+        ftp.QuickProgressMinor = &minor;
+        ftp.QuickLabelMajor = &major;
+        ftp.QuickLabelMinor = &minor;
+        ftp.QuickProgress = true;
         int events = 0;
         ftp.OnTransferProgress = [&](TSimpleFTP&, const TFTPProgressInfo&) { ++events; };
-        ftp.SetProgress(0, c.total, "");
-        ftp.StatusNotify(INTERNET_STATUS_REQUEST_SENT, 5);
+        ftp.SetProgressInfo({0, c.total, 0, 0, ""});
+        ftp.StatusNotify(INTERNET_STATUS_CONNECTED_TO_SERVER, 0); // not a count: no update
+        QCOMPARE(minor.position, -1);
+        ftp.StatusNotify(kSent, 5);
         QCOMPARE(events, 0); // no file name yet: no event
-        ftp.SetProgress(0, c.total, "page.html");
+        ftp.SetProgressInfo({0, c.total, 0, 0, "page.html"});
         for (int i = 0; i < c.counts.size(); ++i) {
-            ftp.StatusNotify(i % 2 ? INTERNET_STATUS_RESPONSE_RECEIVED
-                                   : INTERNET_STATUS_REQUEST_SENT,
-                             c.counts[i]);
+            ftp.StatusNotify(i % 2 ? INTERNET_STATUS_RESPONSE_RECEIVED : kSent, c.counts[i]);
             QCOMPARE(qint64(ftp.ProgressInfo().BytesDone), c.done[i]);
+            QCOMPARE(minor.position, c.percent[i]);
         }
         QCOMPARE(events, int(c.counts.size()));
         ftp.StatusNotify(INTERNET_STATUS_CONNECTING_TO_SERVER, 1000); // not counted
         QCOMPARE(qint64(ftp.ProgressInfo().BytesDone), c.done.back());
-    }
-}
-
-void TestFtpLogic::quickProgress() {
-    // clang-format off
-    const struct { qint64 done, total; int position; } cases[] = {
-        {1, 2, 50}, {1, 8, 12}, {3, 8, 38}, {0, 0, 0}, {1, 1, 100}, {3000000000, 6000000000, 50},
-    };
-    // clang-format on
-    for (const auto& c : cases) {
-        ProbeFTP ftp;
-        Bar major, minor;
-        Label labelMajor, labelMinor;
-        ftp.QuickProgressMajor = &major;
-        ftp.QuickProgressMinor = &minor;
-        ftp.QuickLabelMajor = &labelMajor;
-        ftp.QuickLabelMinor = &labelMinor;
-        ftp.QuickProgress = true;
-        ftp.SetProgress(c.done, c.total, "x.bin");
-        ftp.StatusNotify(INTERNET_STATUS_CONNECTED_TO_SERVER, 0); // not a count: no update
-        QCOMPARE(minor.position, -1);
-        ftp.SetProgress(c.done - 1, c.total, "x.bin");
-        ftp.StatusNotify(INTERNET_STATUS_RESPONSE_RECEIVED, c.total == 0 ? 0 : 1);
-        QCOMPARE(QList<int>({minor.max, minor.position, major.max}),
-                 QList<int>({100, c.position, 0}));
-        QCOMPARE(labelMajor.caption + "|" + labelMinor.caption, std::string("-|x.bin"));
+        QCOMPARE(major.caption + "|" + minor.caption + "|" + std::to_string(major.max) + "|" +
+                     std::to_string(minor.max),
+                 "-|page.html|0|100");
         ftp.SetBatchPosition(1, 1);
-        ftp.StatusNotify(INTERNET_STATUS_REQUEST_SENT, 0);
-        QCOMPARE(labelMajor.caption, std::string("1 of 1"));
-        QCOMPARE(major.position, 1);
+        ftp.StatusNotify(kSent, 0);
+        QCOMPARE(major.caption + "|" + std::to_string(major.position), "1 of 1|1");
     }
 }
 
 void TestFtpLogic::pathRules() {
     TSimpleFTP ftp;
-    QCOMPARE(ftp.AddSlash("") + " " + ftp.AddSlash("/pub") + " " + ftp.AddSlash("/pub/"),
-             std::string("/ /pub/ /pub/"));
-    QCOMPARE(TSimpleFTP::AddBackslash("") + " " + TSimpleFTP::AddBackslash("/a"),
-             std::string("/ /a/"));
-    QCOMPARE(TSimpleFTP::AddBackslash("/"), std::string("/"));
+    QCOMPARE(ftp.AddSlash("") + " " + ftp.AddSlash("/pub") + " " + ftp.AddSlash("/pub/") + " " +
+                 TSimpleFTP::AddBackslash("") + " " + TSimpleFTP::AddBackslash("/a") + " " +
+                 TSimpleFTP::AddBackslash("/"),
+             std::string("/ /pub/ /pub/ / /a/ /"));
     ftp.SetFileSystemType(ftUnknown);
     QCOMPARE(ftp.AddSlash("/pub"), std::string("/pub"));
-    QVERIFY(ftp.ChangeDir("../x/")); // not connected: stored as passed
-    QCOMPARE(ftp.RemoteDir(), std::string("../x/"));
+    QVERIFY(ftp.ChangeDir("../x/") && ftp.RemoteDir() == "../x/"); // offline: kept as given
 
     // clang-format off
     const struct { const char *text, *host; int port; } hosts[] = {
         {"ftp.example.test", "ftp.example.test", 21}, {"h:2121", "h", 2121}, {"h:1", "h", 1},
-        {"h:65535", "h", 65535}, {"h:0", "h", 21}, {"h:65536", "h", 21}, {"h:065535", "h", 21},
-        {"h:", "h", 21}, {"h:2x", "h", 21}, {"::1", "::1", 21}, {"[::1]:990", "::1", 990},
-        {"[::1]", "::1", 21}, {"[::1", "[::1", 21},
+        {"h:65535", "h", 65535},
+        {"h:0", "h", 21}, {"h:65536", "h", 21}, {"h:065535", "h", 21}, {"h:", "h", 21},
+        {"h:2x", "h", 21},
+        {"::1", "::1", 21}, {"[::1]:990", "::1", 990}, {"[::1]", "::1", 21}, {"[::1", "[::1", 21},
+    };
+    const struct { std::string_view path; const char* url; } urls[] = {
+        {"/caf\xe9", "ftp://h:21/%2Fcaf%E9"}, {"/", "ftp://h:21/%2F"},
+        {"AZaz09-._~", "ftp://h:21/AZaz09-._~"},
+        {"@[`{/#?%; ", "ftp://h:21/%40%5B%60%7B/%23%3F%25%3B%20"},
+    };
+    const struct { const char *reply, *dir; } pwds[] = {
+        {"257 \"/pub\" is current.", "/pub"}, {"257 \"/a \"\"b\"\"\" is current", "/a \"b\""},
+        {"257 \"\"", ""}, {"257 /pub", ""}, {"257 \"/pub", ""}, {"257 \"/a\"\"", ""},
+    };
+    const struct { std::string_view name; bool safe; } names[] = {
+        {"page.html", true}, {" caf\xe9 .txt", true}, {"..hidden..", true}, {"..", false},
+        {".", false},
+        {"", false}, {"../etc/passwd", false}, {"a/", false}, {std::string_view("a\0b", 3), false},
     };
     // clang-format on
     for (const auto& c : hosts) {
@@ -194,41 +178,15 @@ void TestFtpLogic::pathRules() {
         QCOMPARE(QString::fromStdString(hp.Host) + ":" + QString::number(hp.Port),
                  QString(c.host) + ":" + QString::number(c.port));
     }
-    const std::string server = ServerUrl("ftp", {"h", 21});
     QCOMPARE(ServerUrl("ftp", {"::1", 21}), std::string("ftp://[::1]:21/"));
-    // clang-format off
-    const struct { QByteArray path; const char* url; } urls[] = {
-        {"/pub/a.txt", "ftp://h:21/%2Fpub/a.txt"}, {"a b.txt", "ftp://h:21/a%20b.txt"},
-        {"/caf\xe9", "ftp://h:21/%2Fcaf%E9"}, {"/", "ftp://h:21/%2F"},
-        {"AZaz09-._~", "ftp://h:21/AZaz09-._~"},
-        {"@[`{/#?%;", "ftp://h:21/%40%5B%60%7B/%23%3F%25%3B"},
-    };
-    // clang-format on
     for (const auto& c : urls)
-        QCOMPARE(QString::fromStdString(RemotePathUrl(server, c.path.toStdString())), c.url);
-
-    // clang-format off
-    const struct { const char *reply, *dir; } pwds[] = {
-        {"257 \"/pub\" is current.", "/pub"}, {"257 \"/a \"\"b\"\"\" is current", "/a \"b\""},
-        {"257 \"\"", ""}, {"257 /pub", ""}, {"257 \"/pub", ""}, {"257 \"/a\"\"", ""},
-    };
-    // clang-format on
+        QCOMPARE(QString::fromStdString(RemotePathUrl(ServerUrl("ftp", {"h", 21}), c.path)), c.url);
     for (const auto& c : pwds)
         QCOMPARE(ParsePwdReply(c.reply), std::string(c.dir));
-
-    // clang-format off
-    const struct { QByteArray name; bool safe; } names[] = {
-        {"page.html", true}, {" caf\xe9 .txt", true}, {"..hidden..", true}, {"..", false},
-        {".", false}, {"", false}, {"../etc/passwd", false}, {"a/", false},
-        {QByteArray("a\0b", 3), false},
-    };
-    // clang-format on
     for (const auto& c : names)
-        QCOMPARE(IsSafeLocalName(std::string_view(c.name.constData(), size_t(c.name.size()))),
-                 c.safe);
+        QCOMPARE(IsSafeLocalName(c.name), c.safe);
     QVERIFY(HasCommandBreak("a\rb") && HasCommandBreak("a\n") &&
-            HasCommandBreak(std::string_view("\0", 1)));
-    QVERIFY(!HasCommandBreak("a b"));
+            HasCommandBreak(std::string_view("\0", 1)) && !HasCommandBreak("a b"));
     QCOMPARE(LocalFileNamePart("/a/b.txt") + "|" + LocalFileNamePart("b") + "|" +
                  LocalFileNamePart("/a/"),
              std::string("b.txt|b|"));
