@@ -5,7 +5,6 @@
 
 using namespace pw;
 
-namespace {
 // Writes a file with one configuration per name; `more` fills in further fields.
 void writeFile(const TempHome& home, const QStringList& names,
                const std::function<void(TnkDBSource&)>& more = {}) {
@@ -19,33 +18,25 @@ void writeFile(const TempHome& home, const QStringList& names,
 
 // Every stored value of the settings and the configurations, as "record.field=value".
 QSet<QString> storedValues(const TempHome& home) {
-    auto file = readBack(home.cfg());
+    ConfigTables file(ConfigRole::MainWindow); // as the main window reads it: what is stored
+    file.ConfigFile.LoadFromFile(home.cfg());
     QSet<QString> values;
-    for (const bool config : {false, true}) {
-        const TnkTable& table = (config ? file->ConfigData : file->SettingsData).Table();
-        for (int r = 0; r < table.RecordCount(); ++r)
-            for (int f = 0; f < table.FieldCount(); ++f)
-                values << QString("%1.%2=%3")
-                              .arg(r)
-                              .arg(QString::fromLatin1(table.FieldName(f)),
-                                   QString::fromLatin1(table.Value(f, r).AsString()));
+    for (const TnkDBData* data : {&file.SettingsData, &file.ConfigData}) {
+        const TnkTable& t = data->Table();
+        for (int r = 0; r < t.RecordCount(); ++r)
+            for (int f = 0; f < t.FieldCount(); ++f)
+                values << QString::number(r) + "." + QString::fromStdString(t.FieldName(f)) + "=" +
+                              QString::fromLatin1(t.Value(f, r).AsString());
     }
     return values;
 }
 
-bool enabled(TfmConfiguration& dialog, const char* name) {
-    if (auto* action = child<QAction>(&dialog, name)) return action->isEnabled();
-    return child<QWidget>(&dialog, name)->isEnabled();
-}
-
-// Clicks a toolbar command or a button.
-void click(TfmConfiguration& dialog, const char* name) {
-    if (auto* action = child<QAction>(&dialog, name)) return clickAction(action);
-    QTest::mouseClick(child<QPushButton>(&dialog, name), Qt::LeftButton);
-}
-
-// Brings the page holding the control to the front, as a user must before using it.
-QWidget* onPage(TfmConfiguration& dialog, const char* name) {
+// A control by name, its page brought to the front as a user must; for a toolbar command,
+// its button.
+QWidget* control(TfmConfiguration& dialog, const char* name) {
+    if (auto* action = child<QAction>(&dialog, name))
+        return qobject_cast<QToolBar*>(action->associatedObjects().value(0))
+            ->widgetForAction(action);
     auto* tabs = child<QTabWidget>(&dialog, "pcConfiguration");
     QWidget* control = child<QWidget>(&dialog, name);
     for (QWidget* w = control; w; w = w->parentWidget())
@@ -53,13 +44,8 @@ QWidget* onPage(TfmConfiguration& dialog, const char* name) {
     return control;
 }
 
-// Accepts the next file chooser with `file` (or cancels it for a null one) after `check`.
-std::shared_ptr<bool> choose(const QString& file, std::function<void(QFileDialog*)> check = {}) {
-    return whenModal<QFileDialog>([file, check](QFileDialog* files) {
-        if (check) check(files);
-        if (file.isNull()) return files->reject();
-        pickFile(files, file);
-    });
+void click(TfmConfiguration& dialog, const char* name) {
+    QTest::mouseClick(control(dialog, name), Qt::LeftButton);
 }
 
 // Control|field|typed|stored (none: as typed)|where the chooser opens. Typed for a list: Down
@@ -83,8 +69,7 @@ const char* const kControls[] = {
     "edFTPDefaultFolder|FTPDefaultFolder|/www", "btForgetFingerprint|TrustedFingerprint",
     "btBrowseFTP|LocalFTPDirectory|site||site/in", "btBrowseTemp|TemporaryDirectory|-||site",
     "btNewsLocalFile|NewsLocalFile|site/news|site/news.htm|site", "btKeyFile|KeyFile|site/id_key"};
-// The command (clicked on what)|the configurations|Next clicks first|afterwards, the shown
-// one in brackets.
+// Command (on what)|configurations|Next clicks first|afterwards, the shown one in brackets.
 const char* const kCommands[] = {
     "siCfgMoveRight|A B C|1|A C [B]", "siCfgMoveLeft|A B C|1|[B] A C", "siCfgNext|A B C|1|A B [C]",
     "siCfgPrev|A B C|1|[A] B C", "siCfgFirst|A B C|2|[A] B C", "siCfgLast|A B C|0|A B [C]",
@@ -92,164 +77,150 @@ const char* const kCommands[] = {
     "siCfgDelete on the only one|A|0|", "siCfgNew|A B C|1|A B C [none]",
     "siCfgNew on none||0|[none]"};
 // clang-format on
-} // namespace
 
 class TestConfigurationDialog : public QObject {
     Q_OBJECT
 private slots:
+    // The order, the counter, the title and which commands are usable afterwards.
     void toolbarCommands_data() { addTextRows(kCommands); }
-    void toolbarCommands();
-    void controlsSaveTheirFields_data() { addTextRows(kControls); }
-    void controlsSaveTheirFields();
-    void translationTableFiles();
-    void fileKeptUnlessOk();
-};
-
-// The order, the counter, the title and which commands are usable afterwards.
-void TestConfigurationDialog::toolbarCommands() {
-    QFETCH(QStringList, row);
-    TempHome home;
-    writeFile(home, row[1].split(' ', Qt::SkipEmptyParts));
-    TfmConfiguration dialog;
-    dialog.show();
-    for (int i = row[2].toInt(); i > 0; --i)
-        click(dialog, "siCfgNext");
-    click(dialog, qPrintable(row[0].section(' ', 0, 0)));
-    const TnkDBSource& config = dialog.Tables().ConfigSource;
-    QStringList now;
-    for (int r = 0; r < config.RecordCount(); ++r) {
-        const QString name = QString::fromStdString(config.GetString(r, "Name"));
-        now << (r == config.CurrentIndex() ? "[" + name + "]" : name);
-    }
-    QCOMPARE(now.join(' '), row[3]);
-    const int shown = now.indexOf(QRegularExpression("\\[.*")) + 1, count = now.size();
-    QCOMPARE(child<QLabel>(&dialog, "labCfgNo")->text(), QString("%1/%2").arg(shown).arg(count));
-    const QString name = now.value(shown - 1).mid(1).chopped(shown ? 1 : 0);
-    QCOMPARE(dialog.windowTitle(),
-             name.isEmpty() ? "Configuration" : "Configuration (" + name + ")");
-    for (const char* command : {"siCfgFirst", "siCfgPrev", "siCfgMoveLeft"})
-        QVERIFY2(enabled(dialog, command) == (shown > 1), command);
-    for (const char* command : {"siCfgNext", "siCfgLast", "siCfgMoveRight"})
-        QVERIFY2(enabled(dialog, command) == (shown < count), command);
-    for (const char* control :
-         {"btOK", "siCfgDelete", "btBrowseFTP", "btBrowseTemp", "btNewsLocalFile"})
-        QVERIFY2(enabled(dialog, control) == (count > 0), control);
-}
-
-// Only the control's field changes in the file that Enter (OK) saves.
-void TestConfigurationDialog::controlsSaveTheirFields() {
-    QFETCH(QStringList, row);
-    const QString field = row[1], typed = row.value(2);
-    QString expected = row.value(3).isEmpty() ? typed : row[3];
-    TempHome home;
-    const QString site = home.path("site");
-    QVERIFY(QDir(site).mkpath("in") && writeBytes(site + "/id_key"));
-    writeFile(home, {"Old", "Key"}, [site](TnkDBSource& config) {
-        config.SetString(0, "LocalFTPDirectory", (site + "/in").toStdString());
-        config.SetString(0, "TemporaryDirectory", site.toStdString());
-        config.SetString(0, "NewsLocalFile", (site + "/old.html").toStdString());
-        config.SetString(0, "TrustedFingerprint", "SHA256:q1w2e3");
-        config.SetInteger(1, "Protocol", 3); // SFTP: its key file can be chosen
-    });
-    TfmConfiguration(nullptr).accept(); // the file as an OK without changes leaves it
-    const QSet<QString> before = storedValues(home);
-    TfmConfiguration dialog;
-    dialog.show();
-    QWidget* control = onPage(dialog, qPrintable(row[0]));
-    const int record = control->isEnabled() ? 0 : 1;
-    if (record) click(dialog, "siCfgNext");
-    if (auto* button = qobject_cast<QPushButton*>(control)) {
-        std::shared_ptr<bool> chosen;
-        const QString start = row.value(4).isEmpty() ? QString() : home.path(row[4]);
-        if (!typed.isEmpty())
-            chosen = choose(typed == "-" ? QString() : home.path(typed), [start](QFileDialog* f) {
-                if (!start.isNull()) QCOMPARE(f->directory().absolutePath(), start);
-            });
-        QTest::mouseClick(button, Qt::LeftButton);
-        QVERIFY(!chosen || *chosen);
-        if (!typed.isEmpty()) expected = home.path(expected);
-    } else if (auto* box = qobject_cast<QCheckBox*>(control)) {
-        expected = box->isChecked() ? QString() : QStringLiteral("TRUE");
-        clickBox(box);
-    } else if (auto* list = qobject_cast<QComboBox*>(control)) {
-        list->setFocus();
-        for (int i = typed.toInt(); i > 0; --i)
-            QTest::keyClick(list, Qt::Key_Down);
-    } else if (auto* memo = qobject_cast<QPlainTextEdit*>(control)) {
-        memo->setFocus();
-        QTest::keyClicks(memo, typed);
-        expected.replace("\r", "\r\n"); // typed: Enter
-    } else {
-        retype(qobject_cast<QLineEdit*>(control), typed);
-        if (field == "LoginPassword")
-            QCOMPARE(qobject_cast<QLineEdit*>(control)->displayText(), "***");
-    }
-    QTest::keyClick(&dialog, Qt::Key_Return);
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    const QString value = QString("%1.%2=%3").arg(record).arg(field, expected);
-    QCOMPARE((storedValues(home) - before).values(),
-             typed == "-" ? QStringList() : QStringList{value});
-}
-
-// An item typed in survives the save and the load; a file that is no table is refused.
-void TestConfigurationDialog::translationTableFiles() {
-    TempHome home;
-    const QString tab = home.path("table.tab"), foreign = home.path("notes.tab");
-    QVERIFY(writeBytes(foreign, "this is not a table"));
-    QVERIFY(writeBytes(tab)); // the save replaces it without a question
-    TfmConfiguration dialog;
-    dialog.show();
-    auto* list = child<DBTranslationList>(&dialog, "lbTranslation");
-    click(dialog, "siTranslationAdd");
-    QTest::keyClicks(child<QLineEdit>(&dialog, "edTransChar"), "x");
-    retype(child<QLineEdit>(&dialog, "edTransHtml"), "&times;");
-    auto saved = choose(tab);
-    click(dialog, "siTranslationSave");
-    QVERIFY(*saved);
-
-    click(dialog, "siTranslationClear");
-    QVERIFY(!enabled(dialog, "siTranslationSave") && !enabled(dialog, "siTranslationDelete"));
-    auto loaded = choose(tab);
-    click(dialog, "siTranslationLoad");
-    QVERIFY(*loaded);
-    QCOMPARE(list->count(), 8);
-    QCOMPARE(list->item(3)->text(), QStringLiteral("\u00c4 <-> &Auml;"));
-    QCOMPARE(list->item(7)->text(), QStringLiteral("x <-> &times;"));
-
-    click(dialog, "siTranslationDelete"); // a file that is no table leaves the list alone
-    auto chosen = choose(foreign);
-    auto text = std::make_shared<QString>();
-    auto shown = whenMessage(text);
-    click(dialog, "siTranslationLoad");
-    QVERIFY(*chosen && *shown);
-    QVERIFY2(text->contains(QStringLiteral("not a translation table")), qPrintable(*text));
-    QCOMPARE(list->count(), 7);
-}
-
-// Cancel and Escape write nothing, and a file that could not be read is never overwritten.
-void TestConfigurationDialog::fileKeptUnlessOk() {
-    for (const int way : {0, 1, 2}) { // Cancel without a file, Escape, Enter on a damaged file
+    void toolbarCommands() {
+        QFETCH(QStringList, row);
         TempHome home;
-        if (way > 0) writeFile(home, {"One", "Two"});
-        QByteArray before = home.bytes();
-        if (way == 2) before.chop(before.size() / 3);
-        QVERIFY(way < 2 || writeBytes(home.path(), before));
+        writeFile(home, row[1].split(' ', Qt::SkipEmptyParts));
         TfmConfiguration dialog;
-        auto text = std::make_shared<QString>();
-        auto shown = whenMessage(text);
         dialog.show();
-        if (way == 2) QTRY_VERIFY_WITH_TIMEOUT(*shown, 60000); // it follows the first show
-        QVERIFY(way == 2 ? text->contains("not be overwritten") : !*shown);
-        click(dialog, "siCfgNew");
-        QTest::keyClicks(child<QLineEdit>(&dialog, "edHost"), "changed");
-        click(dialog, "siTranslationClear");
-        if (way == 0) click(dialog, "btCancel");
-        QTest::keyClick(&dialog, way == 2 ? Qt::Key_Return : Qt::Key_Escape);
-        QCOMPARE(dialog.isVisible(), way == 2);
-        QCOMPARE(home.hasFile(), way > 0);
-        QCOMPARE(home.bytes(), before);
+        for (int i = row[2].toInt(); i > 0; --i)
+            click(dialog, "siCfgNext");
+        click(dialog, qPrintable(row[0].section(' ', 0, 0)));
+        const TnkDBSource& config = dialog.Tables().ConfigSource;
+        const int shown = config.CurrentIndex() + 1, count = config.RecordCount();
+        QStringList now;
+        for (int r = 0; r < count; ++r) {
+            const QString name = QString::fromStdString(config.GetString(r, "Name"));
+            now << (r + 1 == shown ? "[" + name + "]" : name);
+        }
+        QCOMPARE(now.join(' '), row[3]);
+        QCOMPARE(child<QLabel>(&dialog, "labCfgNo")->text(),
+                 QString("%1/%2").arg(shown).arg(count));
+        const QString title = shown ? " (" + now[shown - 1].mid(1).chopped(1) + ")" : "";
+        QCOMPARE(dialog.windowTitle(), "Configuration" + title);
+        for (const char* name : {"siCfgFirst", "siCfgPrev", "siCfgMoveLeft"})
+            QVERIFY2(control(dialog, name)->isEnabled() == (shown > 1), name);
+        for (const char* name : {"siCfgNext", "siCfgLast", "siCfgMoveRight"})
+            QVERIFY2(control(dialog, name)->isEnabled() == (shown < count), name);
+        for (const char* name :
+             {"btOK", "siCfgDelete", "btBrowseFTP", "btBrowseTemp", "btNewsLocalFile"})
+            QVERIFY2(control(dialog, name)->isEnabled() == (count > 0), name);
     }
-}
+
+    // Only the control's field changes in the file that Enter (OK) saves.
+    void controlsSaveTheirFields_data() { addTextRows(kControls); }
+    void controlsSaveTheirFields() {
+        QFETCH(QStringList, row);
+        const QString field = row[1], typed = row.value(2);
+        QString expected = row.value(3).isEmpty() ? typed : row[3];
+        TempHome home;
+        const QString site = home.path("site");
+        QVERIFY(QDir(site).mkpath("in") && writeBytes(site + "/id_key"));
+        writeFile(home, {"Old", "Key"}, [site](TnkDBSource& config) {
+            config.SetString(0, "LocalFTPDirectory", (site + "/in").toStdString());
+            config.SetString(0, "TemporaryDirectory", site.toStdString());
+            config.SetString(0, "NewsLocalFile", (site + "/old.html").toStdString());
+            config.SetString(0, "TrustedFingerprint", "SHA256:q1w2e3");
+            config.SetInteger(1, "Protocol", 3); // SFTP: its key file can be chosen
+        });
+        TfmConfiguration(nullptr).accept(); // the file as an OK without changes leaves it
+        const QSet<QString> before = storedValues(home);
+        TfmConfiguration dialog;
+        dialog.show();
+        QWidget* widget = control(dialog, qPrintable(row[0]));
+        const int record = widget->isEnabled() ? 0 : 1;
+        if (record) click(dialog, "siCfgNext");
+        if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            std::shared_ptr<bool> chosen;
+            const QString start = row.value(4).isEmpty() ? QString() : home.path(row[4]);
+            if (!typed.isEmpty())
+                chosen = choose(typed == "-" ? QString() : home.path(typed), start);
+            QTest::mouseClick(button, Qt::LeftButton);
+            QVERIFY(!chosen || *chosen);
+            if (!typed.isEmpty()) expected = home.path(expected);
+        } else if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+            expected = box->isChecked() ? QString() : QStringLiteral("TRUE");
+            clickBox(box);
+        } else if (auto* list = qobject_cast<QComboBox*>(widget)) {
+            list->setFocus();
+            for (int i = typed.toInt(); i > 0; --i)
+                QTest::keyClick(list, Qt::Key_Down);
+        } else if (auto* memo = qobject_cast<QPlainTextEdit*>(widget)) {
+            memo->setFocus();
+            QTest::keyClicks(memo, typed);
+            expected.replace("\r", "\r\n"); // typed: Enter
+        } else {
+            retype(qobject_cast<QLineEdit*>(widget), typed);
+            if (field == "LoginPassword")
+                QCOMPARE(qobject_cast<QLineEdit*>(widget)->displayText(), "***");
+        }
+        QTest::keyClick(&dialog, Qt::Key_Return);
+        const QString value = QString("%1.%2=%3").arg(record).arg(field, expected);
+        QCOMPARE((storedValues(home) - before).values(),
+                 typed == "-" ? QStringList() : QStringList{value});
+    }
+
+    // An item typed in survives the save and the load; a file that is no table is refused.
+    void translationTableFiles() {
+        TempHome home;
+        const QString tab = home.path("table.tab"), foreign = home.path("notes.tab");
+        // The save replaces the table file without a question.
+        QVERIFY(writeBytes(foreign, "this is not a table") && writeBytes(tab));
+        TfmConfiguration dialog;
+        dialog.show();
+        auto* list = child<DBTranslationList>(&dialog, "lbTranslation");
+        click(dialog, "siTranslationAdd");
+        QTest::keyClicks(child<QLineEdit>(&dialog, "edTransChar"), "x");
+        retype(child<QLineEdit>(&dialog, "edTransHtml"), "&times;");
+        auto saved = choose(tab);
+        click(dialog, "siTranslationSave");
+        QVERIFY(*saved);
+        click(dialog, "siTranslationClear");
+        for (const char* name : {"siTranslationSave", "siTranslationDelete"})
+            QVERIFY2(!control(dialog, name)->isEnabled(), name);
+        auto loaded = choose(tab);
+        click(dialog, "siTranslationLoad");
+        QVERIFY(*loaded);
+        QCOMPARE(list->count(), 8);
+        QCOMPARE(list->item(3)->text(), QStringLiteral("\u00c4 <-> &Auml;"));
+        QCOMPARE(list->item(7)->text(), QStringLiteral("x <-> &times;"));
+        click(dialog, "siTranslationDelete"); // a file that is no table leaves the list alone
+        auto chosen = choose(foreign);
+        auto [shown, text] = whenMessage();
+        click(dialog, "siTranslationLoad");
+        QVERIFY(*chosen && *shown);
+        QVERIFY2(text->contains(QStringLiteral("not a translation table")), qPrintable(*text));
+        QCOMPARE(list->count(), 7);
+    }
+
+    // Cancel and Escape write nothing, and a file that could not be read is never overwritten.
+    void fileKeptUnlessOk() {
+        for (const int way : {0, 1, 2}) { // Cancel without a file, Escape, Enter on a damaged file
+            TempHome home;
+            if (way > 0) writeFile(home, {"One", "Two"});
+            QByteArray before = home.bytes();
+            if (way == 2) before.chop(before.size() / 3);
+            QVERIFY(way < 2 || writeBytes(home.path(), before));
+            TfmConfiguration dialog;
+            auto [shown, text] = whenMessage();
+            dialog.show();
+            if (way == 2) QTRY_VERIFY_WITH_TIMEOUT(*shown, 60000); // it follows the first show
+            QVERIFY(way == 2 ? text->contains("not be overwritten") : !*shown);
+            click(dialog, "siCfgNew");
+            if (way == 0) click(dialog, "btCancel");
+            QTest::keyClick(&dialog, way == 2 ? Qt::Key_Return : Qt::Key_Escape);
+            QCOMPARE(dialog.isVisible(), way == 2);
+            QCOMPARE(home.hasFile(), way > 0);
+            QCOMPARE(home.bytes(), before);
+        }
+    }
+};
 
 QTEST_MAIN(TestConfigurationDialog)
 #include "test_dlg_configuration.moc"

@@ -1,5 +1,5 @@
 #pragma once
-// Shared pieces of the dialog tests: driving modal windows, typing, reading the file back.
+// Shared pieces of the dialog tests: driving modal windows, file choosers, typing, clicking.
 #include "core/config/ConfigTables.h"
 #include "support/TempHome.h"
 
@@ -8,13 +8,6 @@
 
 #include <functional>
 #include <memory>
-
-// The file as the main window sees it: no field definitions, exactly what is stored.
-inline std::unique_ptr<pw::ConfigTables> readBack(const std::string& path) {
-    auto tables = std::make_unique<pw::ConfigTables>(pw::ConfigRole::MainWindow);
-    tables->ConfigFile.LoadFromFile(path);
-    return tables;
-}
 
 inline bool writeBytes(const QString& path, const QByteArray& bytes = {}) {
     QFile file(path);
@@ -28,66 +21,53 @@ template <size_t N> void addTextRows(const char* const (&table)[N]) {
         QTest::newRow(QByteArray(row).split('|')[0]) << QString::fromLatin1(row).split('|');
 }
 
-inline void closeModal(QWidget* window) {
-    if (auto* dialog = qobject_cast<QDialog*>(window)) return dialog->reject();
-    window->close();
-}
-
-// The modal window on top; else any shown modal window (one of no size is never mapped).
-inline QWidget* openModal() {
-    QWidget* modal = QApplication::activeModalWidget();
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (!modal && window->isVisible() && window->isModal()) modal = window;
-    return modal;
-}
-
-// Runs `action` on the first modal T that appears, polling while the caller holds the
-// returned flag (true once `action` ran). The window is closed on every way out of `action`
-// (a failed QCOMPARE returns early), so the code under test goes on and the test reports
-// instead of hanging; without a T within a minute the test fails and any other modal closes.
+// Runs `action` on the first modal T that appears while the caller holds the returned flag
+// (true once `action` ran). The window is closed (a dialog rejected) on every way out of
+// `action`, so the test reports instead of hanging; so is any other modal after a minute.
 template <class T> std::shared_ptr<bool> whenModal(std::function<void(T*)> action) {
     auto done = std::make_shared<bool>(false);
     auto* timer = new QTimer;
     const std::weak_ptr<bool> flag = done;
     const QDeadlineTimer bound(60000);
     QObject::connect(timer, &QTimer::timeout, [timer, action, flag, bound] {
-        const std::shared_ptr<bool> done = flag.lock();
-        QWidget* modal = openModal();
+        QWidget* modal = QApplication::activeModalWidget(); // else a shown one of no size
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (!modal && window->isVisible() && window->isModal()) modal = window;
         T* window = qobject_cast<T*>(modal);
+        const std::shared_ptr<bool> done = flag.lock();
         if (done && !window && !bound.hasExpired()) return;
         timer->stop();
         timer->deleteLater();
         if (!done) return; // the caller has moved on
-        if (!window) {
-            if (modal) closeModal(modal);
-            const QByteArray what =
-                QByteArray("no ") + T::staticMetaObject.className() +
-                " appeared; closed: " + (modal ? modal->metaObject()->className() : "nothing");
-            return QTest::qFail(what.constData(), __FILE__, __LINE__);
-        }
+        if (!window && modal) modal->close();
+        if (!window) return QTest::qFail("the modal window never appeared", __FILE__, __LINE__);
         *done = true;
-        struct Closer {
-            QPointer<QWidget> window;
-            ~Closer() {
-                if (!window || !window->isVisible()) return;
-                closeModal(window);
-                if (!QTest::currentTestFailed())
-                    QTest::qFail("the modal window was left open", __FILE__, __LINE__);
-            }
-        } closer{window};
+        const auto closer = qScopeGuard([window = QPointer<QWidget>(window)] {
+            if (!window || !window->isVisible()) return;
+            window->close();
+            if (!QTest::currentTestFailed())
+                QTest::qFail("the modal window was left open", __FILE__, __LINE__);
+        });
         action(window);
     });
     timer->start(10);
     return done;
 }
 
-// Accepts the next message box after keeping its text.
-inline std::shared_ptr<bool> whenMessage(std::shared_ptr<QString> text) {
-    return whenModal<QMessageBox>([text](QMessageBox* box) { *text = box->text(), box->accept(); });
+// Accepts the next message box; gives the flag and the box's text.
+inline auto whenMessage() {
+    auto text = std::make_shared<QString>();
+    return std::pair{
+        whenModal<QMessageBox>([text](QMessageBox* box) { *text = box->text(), box->accept(); }),
+        text};
 }
 
 template <class T> T* child(QObject* parent, const char* name) {
     return parent->findChild<T*>(QString::fromLatin1(name));
+}
+
+inline void press(QObject* parent, const char* name) {
+    QTest::mouseClick(child<QAbstractButton>(parent, name), Qt::LeftButton);
 }
 
 inline void retype(QLineEdit* edit, const QString& text) {
@@ -101,21 +81,16 @@ inline void clickBox(QCheckBox* box) {
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
 }
 
-// Accepts a file chooser with `path`. The name goes into the name edit itself: selectFile()
+// Accepts the next file chooser with `file` (cancels it for a null one), checking first that
+// it opens in `start` if one is given. The name goes into the name edit itself: selectFile()
 // leaves that edit alone while it has the focus, and the chooser would take its folder instead.
-inline void pickFile(QFileDialog* files, const QString& path) {
-    files->selectFile(path);
-    if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-        name->setText(path);
-    static_cast<QDialog*>(files)->accept();
-}
-
-// Clicks the toolbar button of an action, as the user would.
-inline void clickAction(QAction* action) {
-    QToolButton* button = nullptr;
-    for (QObject* owner : action->associatedObjects())
-        if (auto* bar = qobject_cast<QToolBar*>(owner))
-            button = qobject_cast<QToolButton*>(bar->widgetForAction(action));
-    QVERIFY2(button, "no toolbar button for the action");
-    QTest::mouseClick(button, Qt::LeftButton);
+inline std::shared_ptr<bool> choose(const QString& file, const QString& start = {}) {
+    return whenModal<QFileDialog>([file, start](QFileDialog* files) {
+        if (!start.isNull()) QCOMPARE(files->directory().absolutePath(), start);
+        if (file.isNull()) return files->reject();
+        files->selectFile(file);
+        if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            name->setText(file);
+        static_cast<QDialog*>(files)->accept();
+    });
 }

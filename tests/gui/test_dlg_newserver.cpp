@@ -4,133 +4,107 @@
 
 using namespace pw;
 
-namespace {
-QLineEdit* edit(TfmNewServer& wizard, const char* name) {
-    return child<QLineEdit>(&wizard, name);
-}
-QPushButton* button(TfmNewServer& wizard, const char* name) {
-    return child<QPushButton>(&wizard, name);
-}
-void press(TfmNewServer& wizard, const char* name) {
-    QTest::mouseClick(button(wizard, name), Qt::LeftButton);
+// Fills every page and stops on the last one; ">" turns the page.
+void fillAll(TfmNewServer& wizard) {
+    for (const QString step : {">", "edNameOfConfiguration=second", "edName=Ann", ">",
+                               "edHost=ftp.example.net", "edLoginname=ann", "edPassword=abc", ">"})
+        step == ">" ? press(&wizard, "btNext")
+                    : retype(child<QLineEdit>(&wizard, qPrintable(step.section('=', 0, 0))),
+                             step.section('=', 1));
 }
 
-// Fills every page and stops on the last one.
-void fillAll(TfmNewServer& wizard) {
-    press(wizard, "btNext");
-    retype(edit(wizard, "edNameOfConfiguration"), "second");
-    retype(edit(wizard, "edName"), "Ann");
-    press(wizard, "btNext");
-    retype(edit(wizard, "edHost"), "ftp.example.net");
-    retype(edit(wizard, "edLoginname"), "ann");
-    retype(edit(wizard, "edPassword"), "abc");
-    press(wizard, "btNext");
-    QCOMPARE(wizard.PageIndex(), 3);
+// The buttons a user can press now.
+QString usable(TfmNewServer& wizard) {
+    QStringList names;
+    for (const char* name : {"btPrevious", "btNext", "btCancel", "btFinish"})
+        if (auto* button = child<QPushButton>(&wizard, name);
+            button->isVisible() && button->isEnabled())
+            names << name;
+    return names.join(' ');
 }
-} // namespace
+
+// The field cleared (or none) on its page.
+const char* const kCleared[] = {
+    "none on page 1|1", "edNameOfConfiguration|1", "edName|1",    "none on page 2|2",
+    "edHost|2",         "edLoginname|2",           "edPassword|2"};
 
 class TestNewServerWizard : public QObject {
     Q_OBJECT
 private slots:
-    void emptyFieldStopsTheWizard_data();
-    void emptyFieldStopsTheWizard();
-    void finishAppendsOneRecord();
-    void failedSaveDoesNotAddTwice();
-};
-
-void TestNewServerWizard::emptyFieldStopsTheWizard_data() {
-    QTest::addColumn<int>("page");
-    QTest::addColumn<QString>("cleared"); // empty: nothing cleared
-    for (const char* field : {"", "edNameOfConfiguration", "edName"})
-        QTest::addRow("page 1, %s", field) << 1 << field;
-    for (const char* field : {"", "edHost", "edLoginname", "edPassword"})
-        QTest::addRow("page 2, %s", field) << 2 << field;
-}
-
-// Next needs every field of its page; on the last page Finish takes Cancel's place only
-// while nothing is missing; Enter and Escape do nothing.
-void TestNewServerWizard::emptyFieldStopsTheWizard() {
-    QFETCH(int, page);
-    QFETCH(QString, cleared);
-    TempHome home;
-    TfmNewServer wizard;
-    wizard.show();
-    QVERIFY(!button(wizard, "btPrevious")->isEnabled());
-    fillAll(wizard);
-    QVERIFY(button(wizard, "btFinish")->isVisible() && !button(wizard, "btCancel")->isVisible());
-    QVERIFY(!button(wizard, "btNext")->isEnabled());
-    for (int p = 3; p > page; --p)
-        press(wizard, "btPrevious");
-    QVERIFY(button(wizard, "btCancel")->isVisible() && !button(wizard, "btFinish")->isVisible());
-    if (!cleared.isEmpty()) retype(edit(wizard, qPrintable(cleared)), QString());
-    press(wizard, "btNext");
-    QTest::keyClick(&wizard, Qt::Key_Return);
-    QTest::keyClick(&wizard, Qt::Key_Escape);
-    QCOMPARE(wizard.PageIndex(), cleared.isEmpty() ? page + 1 : page);
-    if (wizard.PageIndex() == 3) press(wizard, "btPrevious"); // where Cancel shows again
-    press(wizard, "btCancel");
-    QCOMPARE(wizard.result(), int(QDialog::Rejected));
-    QVERIFY(!home.hasFile());
-}
-
-// Finish appends the record with everything typed and chosen, each in its own field.
-void TestNewServerWizard::finishAppendsOneRecord() {
-    TempHome home;
-    const QString key = home.path("id_test");
-    QVERIFY(writeBytes(key));
-    TfmNewServer wizard;
-    wizard.show();
-    fillAll(wizard);
-    press(wizard, "btPrevious");
-    auto* protocol = child<QComboBox>(&wizard, "cbProtocol");
-    protocol->setFocus();
-    for (int i = 0; i < 4; ++i) // one past the last stays on it
-        QTest::keyClick(protocol, Qt::Key_Down);
-    QCOMPARE(edit(wizard, "edPort")->placeholderText(), QStringLiteral("22"));
-    QVERIFY(!child<QCheckBox>(&wizard, "rcPassiveMode")->isEnabled());
-    retype(edit(wizard, "edPort"), "2x222");
-    clickBox(child<QCheckBox>(&wizard, "rcUploadViaTemporary"));
-    auto chosen = whenModal<QFileDialog>([key](QFileDialog* files) { pickFile(files, key); });
-    press(wizard, "btKeyFile");
-    QVERIFY(*chosen);
-    press(wizard, "btNext");
-    retype(edit(wizard, "edTempDirectory"), "/srv/tmp");
-    press(wizard, "btFinish");
-    QCOMPARE(wizard.result(), int(QDialog::Accepted));
-
-    const auto file = readBack(home.cfg());
-    const TnkDBSource& config = file->ConfigSource;
-    QCOMPARE(config.RecordCount(), 1);
-    // clang-format off
-    const std::pair<const char*, QString> fields[] = {{"Name", "second"}, {"Poster", "Ann"},
-        {"Host", "ftp.example.net"}, {"LoginName", "ann"},
-        {"LoginPassword", QStringLiteral("\u009e\u009d\u009c")},
-        {"TemporaryDirectory", "/srv/tmp"}, {"LocalFTPDirectory", home.dir.path() + "/Ftp"},
-        {"Protocol", "3"}, {"Port", "2222"}, {"PassiveMode", "TRUE"}, {"UploadViaTemporary", ""},
-        {"KeyFile", key}};
-    // clang-format on
-    for (const auto& [field, value] : fields)
-        QCOMPARE(QString::fromLatin1(config.GetString(0, field)), value);
-}
-
-// A save that fails says so, keeps the wizard open and adds nothing, however often tried.
-void TestNewServerWizard::failedSaveDoesNotAddTwice() {
-    TempHome home;
-    QVERIFY(writeBytes(home.path("blocker"))); // the program folder would lie below a file
-    qputenv("PAGEWRIGHT_HOME", QFile::encodeName(home.path("blocker/sub")));
-    TfmNewServer wizard;
-    wizard.show();
-    fillAll(wizard);
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        auto message = std::make_shared<QString>();
-        auto shown = whenMessage(message);
-        press(wizard, "btFinish");
-        QVERIFY(*shown);
-        QVERIFY2(message->startsWith(QStringLiteral("Cannot create file")), qPrintable(*message));
+    // Next needs every field of its page; Finish takes Cancel's place on the last page only;
+    // Enter and Escape do nothing.
+    void emptyFieldStopsTheWizard_data() { addTextRows(kCleared); }
+    void emptyFieldStopsTheWizard() {
+        QFETCH(QStringList, row);
+        const int page = row[1].toInt();
+        const bool cleared = row[0].startsWith("ed");
+        TempHome home;
+        TfmNewServer wizard;
+        wizard.show();
+        QCOMPARE(usable(wizard), "btNext btCancel");
+        fillAll(wizard);
+        QCOMPARE(usable(wizard), "btPrevious btFinish");
+        for (int p = 3; p > page; --p)
+            press(&wizard, "btPrevious");
+        if (cleared) retype(child<QLineEdit>(&wizard, qPrintable(row[0])), QString());
+        QCOMPARE(usable(wizard), cleared ? "btPrevious btCancel" : "btPrevious btNext btCancel");
+        press(&wizard, "btNext");
+        QTest::keyClick(&wizard, Qt::Key_Return);
+        QTest::keyClick(&wizard, Qt::Key_Escape);
+        QCOMPARE(wizard.PageIndex(), cleared ? page : page + 1);
         QVERIFY(wizard.isVisible());
-        QCOMPARE(wizard.Tables().ConfigSource.RecordCount(), 0);
+        if (wizard.PageIndex() == 3) press(&wizard, "btPrevious"); // where Cancel shows again
+        press(&wizard, "btCancel");
+        QCOMPARE(wizard.result(), int(QDialog::Rejected));
     }
-}
+
+    // A save that fails says so and keeps the wizard open, however often tried; the one that
+    // works then appends one record with everything typed and chosen, each in its own field.
+    void finishAppendsOneRecord() {
+        TempHome home;
+        const QString key = home.path("id_test");
+        QVERIFY(writeBytes(key) && writeBytes(home.path("blocker")));
+        TfmNewServer wizard;
+        wizard.show();
+        fillAll(wizard);
+        press(&wizard, "btPrevious");
+        QVERIFY(!child<QPushButton>(&wizard, "btKeyFile")->isEnabled()); // FTP takes no key file
+        auto* protocol = child<QComboBox>(&wizard, "cbProtocol");
+        protocol->setFocus();
+        for (int i = 0; i < 4; ++i) // one past the last stays on it
+            QTest::keyClick(protocol, Qt::Key_Down);
+        QCOMPARE(child<QLineEdit>(&wizard, "edPort")->placeholderText(), QStringLiteral("22"));
+        QVERIFY(!child<QCheckBox>(&wizard, "rcPassiveMode")->isEnabled());
+        retype(child<QLineEdit>(&wizard, "edPort"), "2x222");
+        clickBox(child<QCheckBox>(&wizard, "rcUploadViaTemporary"));
+        auto chosen = choose(key);
+        press(&wizard, "btKeyFile");
+        QVERIFY(*chosen);
+        press(&wizard, "btNext");
+        retype(child<QLineEdit>(&wizard, "edTempDirectory"), "/srv/tmp");
+        qputenv("PAGEWRIGHT_HOME", QFile::encodeName(home.path("blocker/sub"))); // below a file
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            auto [shown, message] = whenMessage();
+            press(&wizard, "btFinish");
+            QVERIFY(*shown && wizard.isVisible());
+            QVERIFY2(message->startsWith("Cannot create file"), qPrintable(*message));
+        }
+        qputenv("PAGEWRIGHT_HOME", QFile::encodeName(home.dir.path()));
+        press(&wizard, "btFinish");
+        QCOMPARE(wizard.result(), int(QDialog::Accepted));
+        ConfigTables file(ConfigRole::MainWindow); // as the main window reads it
+        file.ConfigFile.LoadFromFile(home.cfg());
+        QCOMPARE(file.ConfigSource.RecordCount(), 1);
+        QStringList stored;
+        for (const char* field : {"Name", "Poster", "Host", "LoginName", "LoginPassword",
+                                  "Protocol", "Port", "PassiveMode", "UploadViaTemporary",
+                                  "KeyFile", "LocalFTPDirectory", "TemporaryDirectory"})
+            stored << QString::fromLatin1(file.ConfigSource.GetString(0, field));
+        QCOMPARE(stored.join('|'),
+                 "second|Ann|ftp.example.net|ann|\u009e\u009d\u009c|3|2222|TRUE||" + key + '|' +
+                     home.dir.path() + "/Ftp|/srv/tmp");
+    }
+};
 
 QTEST_MAIN(TestNewServerWizard)
 #include "test_dlg_newserver.moc"
