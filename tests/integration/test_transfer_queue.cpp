@@ -97,8 +97,8 @@ const struct Refusal {
     // A failed login is no connection: the second job logs in again.
     {"wrong password", true, "/", "f.txt", "f.txt", "bad", "Bad password connecting to", 2},
 };
+// The file on the server stays the same, changes after the cut, or every try is cut.
 const struct { const char* name; } kCuts[] = {{"same"}, {"changed"}, {"always"}};
-    // "always": each try is cut
 // clang-format on
 } // namespace
 
