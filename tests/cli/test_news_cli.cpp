@@ -1,23 +1,11 @@
 // Guards: news parse, build and roundtrip between page files and JSON, their options and errors.
 #include "support/CliRunner.h"
 #include "support/LocalFiles.h"
+#include "support/WorkedNewsPage.h"
 
 #include <QtTest>
 
 namespace {
-QByteArray Crlf(QByteArray text) {
-    return text.replace("\n", "\r\n");
-}
-
-const QByteArray kWorkedPage = Crlf("<html>\n<!-- NEWS:main -->\n"
-                                    "<!-- DATE:2000/01/15(12:30) -->H2\n"
-                                    "<!-- TEXT --><A NAME=\"N2\"></A>T2<!-- SUBLINE -->F2\n"
-                                    "<!-- BETWEEN --><hr><!-- /BETWEEN -->"
-                                    "<!-- TEXT --><A NAME=\"N1\"></A>T1<!-- SUBLINE -->F1\n"
-                                    "<!-- BETWEEN --><hr><!-- /BETWEEN -->\n"
-                                    "<!-- DATE:2000/01/14(09:15) -->H0\n"
-                                    "<!-- TEXT --><A NAME=\"N0\"></A>T0<!-- SUBLINE -->F0\n"
-                                    "<!-- /NEWS -->\n</html>\n");
 const QByteArray kWorkedJson = R"({"prefix": "<html>\r\n", "suffix": "</html>\r\n", "items": [
     {"Date":"2000/01/14","Time":"09:15","Name":"N0","Header":"H0","Text":"T0","Footer":"F0"},
     {"Date":"2000/01/15","Time":"08:05","Name":"N1","Header":"H1","Text":"T\u00f61","Unknown":5},

@@ -7,6 +7,7 @@
 #include "core/storage/TnkDBSource.h"
 
 #include "support/TableRows.h"
+#include "support/WorkedNewsPage.h"
 
 #include <QtTest>
 
@@ -50,22 +51,6 @@ struct NewsTable {
 NewsPageOptions options(const char* section, bool ownHeader = false, const char* between = "") {
     return {section, ownHeader, between};
 }
-
-QByteArray crlf(QByteArray text) {
-    return text.replace("\n", "\r\n");
-}
-
-const QByteArray kWorkedExample = crlf("<html>\n"
-                                       "<!-- NEWS:main -->\n"
-                                       "<!-- DATE:2000/01/15(12:30) -->H2\n"
-                                       "<!-- TEXT --><A NAME=\"N2\"></A>T2<!-- SUBLINE -->F2\n"
-                                       "<!-- BETWEEN --><hr><!-- /BETWEEN -->"
-                                       "<!-- TEXT --><A NAME=\"N1\"></A>T1<!-- SUBLINE -->F1\n"
-                                       "<!-- BETWEEN --><hr><!-- /BETWEEN -->\n"
-                                       "<!-- DATE:2000/01/14(09:15) -->H0\n"
-                                       "<!-- TEXT --><A NAME=\"N0\"></A>T0<!-- SUBLINE -->F0\n"
-                                       "<!-- /NEWS -->\n"
-                                       "</html>");
 
 const QByteArray item = "<!-- DATE:2000/01/15(12:30) -->H\n"
                         "<!-- TEXT --><A NAME=\"n\"></A>t<!-- SUBLINE -->f\n";
@@ -151,9 +136,9 @@ private slots:
         t.add("2000/01/15|08:05|N1|H1|T1|F1");
         t.add("2000/01/15|12:30|N2|H2|T2|F2");
         t.source.SetRecNo(1);
-        const NewsPageContext context{"<html>\r\n", "</html>"};
+        const NewsPageContext context{"<html>\r\n", "</html>\r\n"};
         QCOMPARE(qb(BuildNewsPage(t.source, context, options("main", false, "<hr>"), {})),
-                 kWorkedExample);
+                 kWorkedPage);
         QCOMPARE(t.source.CurrentIndex(), 1);
 
         NewsTable back;
@@ -169,8 +154,7 @@ private slots:
             QCOMPARE(s.CurrentIndex(), 5);
         };
         NewsPageContext parsed;
-        QVERIFY(
-            ParseNewsPage(kWorkedExample.toStdString(), options("main"), {}, back.source, parsed));
+        QVERIFY(ParseNewsPage(kWorkedPage.toStdString(), options("main"), {}, back.source, parsed));
         QCOMPARE(back.records(),
                  QByteArrayList({"2000/01/01|00:00|old0|||", "2000/01/14|09:15|N0|H0|T0|F0",
                                  "2000/01/15|12:30|N1|H2|T1|F1", "2000/01/15|12:30|N2|H2|T2|F2",
@@ -213,7 +197,7 @@ private slots:
     void parse_data() { addRows(kParses); }
     void parse() {
         const auto& c = kParses[fetchedRow()];
-        const QByteArray page = c.page.contains('\r') ? c.page : crlf(c.page);
+        const QByteArray page = c.page.contains('\r') ? c.page : Crlf(c.page);
         NewsTable t;
         CountingControl control;
         t.source.RegisterControl("", &control);
