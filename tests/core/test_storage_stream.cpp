@@ -96,12 +96,13 @@ private slots:
     }
 
     // Values go column by column; a short column is padded with empty values; defined fields
-    // the stream lacks are added with their default, stored fields not defined remain.
+    // the stream lacks are added with their default, stored fields not defined remain, and a
+    // stored field defined in other letter case keeps its values.
     void columnsAsStored() {
         Table t;
         t.load(kColumnsAB);
         QCOMPARE(saved(t.source), hex(kFieldsAB + "03000000 0105 01000000 0000 0000" + kColumnB));
-        Table defined({{"B", "x"}, {"New", "5"}});
+        Table defined({{"B", "x"}, {"New", "5"}, {"a", "y"}});
         defined.load(kColumnsAB);
         QCOMPARE(defined.source.RecNo(), 0);
         QCOMPARE(defined.source.GetString(0, "A") + defined.source.GetString(0, "B"),

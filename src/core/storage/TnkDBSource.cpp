@@ -242,10 +242,13 @@ void TnkDBSource::LoadFromStream(ByteReader& in) {
         bool exact = false;
         for (int f = 0; f < t->FieldCount() && !exact; ++f)
             exact = t->FieldName(f) == def.Name;
+        // A new field gets its default in every record. A stored field whose name differs
+        // only in case is the same field to every look-up and keeps the values it holds.
         if (!exact) {
             t->BeginUpdate();
+            const int before = t->FieldCount();
             const int f = t->AddField(def.Name);
-            for (int r = 0; r < t->RecordCount(); ++r)
+            for (int r = 0; f == before && r < t->RecordCount(); ++r)
                 t->WriteString(f, r, def.Default);
             t->EndUpdate();
         }
