@@ -121,7 +121,7 @@ private slots:
         QString expected = row.value(3).isEmpty() ? typed : row[3];
         TempHome home;
         const QString site = home.path("site");
-        QVERIFY(QDir(site).mkpath("in") && writeBytes(site + "/id_key"));
+        QVERIFY(QDir(site).mkpath("in") && WriteLocal(site + "/id_key", {}));
         writeFile(home, {"Old", "Key"}, [site](TnkDBSource& config) {
             config.SetString(0, "LocalFTPDirectory", (site + "/in").toStdString());
             config.SetString(0, "TemporaryDirectory", site.toStdString());
@@ -171,7 +171,7 @@ private slots:
         TempHome home;
         const QString tab = home.path("table.tab"), foreign = home.path("notes.tab");
         // The save replaces the table file without a question.
-        QVERIFY(writeBytes(foreign, "this is not a table") && writeBytes(tab));
+        QVERIFY(WriteLocal(foreign, "this is not a table") && WriteLocal(tab, {}));
         TfmConfiguration dialog;
         dialog.show();
         auto* list = child<DBTranslationList>(&dialog, "lbTranslation");
@@ -206,7 +206,7 @@ private slots:
             if (way > 0) writeFile(home, {"One", "Two"});
             QByteArray before = home.bytes();
             if (way == 2) before.chop(before.size() / 3);
-            QVERIFY(way < 2 || writeBytes(home.path(), before));
+            QVERIFY(way < 2 || WriteLocal(home.path(), before));
             TfmConfiguration dialog;
             auto [shown, text] = whenMessage();
             dialog.show();

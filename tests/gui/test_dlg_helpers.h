@@ -1,6 +1,7 @@
 #pragma once
 // Shared pieces of the dialog tests: driving modal windows, file choosers, typing, clicking.
 #include "core/config/ConfigTables.h"
+#include "support/LocalFiles.h"
 #include "support/TempHome.h"
 
 #include <QtTest>
@@ -8,11 +9,6 @@
 
 #include <functional>
 #include <memory>
-
-inline bool writeBytes(const QString& path, const QByteArray& bytes = {}) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // Rows of '|'-separated columns in one QStringList column "row", named by the first column.
 template <size_t N> void addTextRows(const char* const (&table)[N]) {

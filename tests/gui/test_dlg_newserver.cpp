@@ -63,7 +63,7 @@ private slots:
     void finishAppendsOneRecord() {
         TempHome home;
         const QString key = home.path("id_test");
-        QVERIFY(writeBytes(key) && writeBytes(home.path("blocker")));
+        QVERIFY(WriteLocal(key, {}) && WriteLocal(home.path("blocker"), {}));
         TfmNewServer wizard;
         wizard.show();
         fillAll(wizard);
