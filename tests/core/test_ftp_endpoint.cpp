@@ -149,15 +149,17 @@ private slots:
     }
 
     void protocols() {
-        std::string rows;
+        QStringList rows;
         for (int i = -1; i <= kFtpProtocolCount; ++i) {
             const auto p = FtpProtocolFromNumber(i);
-            rows += p ? ProtocolScheme(*p) + (" " + std::to_string(DefaultPort(*p))) + " " +
-                            ProtocolCaption(*p) + ","
-                      : "-,";
+            rows << (p ? QString("%1 %2 %3")
+                             .arg(ProtocolScheme(*p))
+                             .arg(DefaultPort(*p))
+                             .arg(ProtocolCaption(*p))
+                       : "-");
         }
-        QCOMPARE(rows, std::string("-,ftp 21 FTP,ftpes 21 FTP over explicit TLS,ftps 990 FTP over "
-                                   "implicit TLS,sftp 22 SFTP,-,"));
+        QCOMPARE(rows.join(','), "-,ftp 21 FTP,ftpes 21 FTP over explicit TLS,ftps 990 FTP over "
+                                 "implicit TLS,sftp 22 SFTP,-");
     }
 };
 
