@@ -128,8 +128,8 @@ const struct { QByteArray bytes, lines;
 class TestNewsPage : public QObject {
     Q_OBJECT
 private slots:
-    // Build, then parse back in front of the current record of a table that holds three: the
-    // editor is told once, with everything in place.
+    // Build, then parse back in front of the current record (the first or the last) of a table
+    // that holds three: the editor is told once, with everything in place.
     void workedExample() {
         NewsTable t;
         t.add("2000/01/14|09:15|N0|H0|T0|F0");
@@ -141,29 +141,34 @@ private slots:
                  kWorkedPage);
         QCOMPARE(t.source.CurrentIndex(), 1);
 
-        NewsTable back;
-        back.add("2000/01/01|00:00|old0|||");
-        back.add("2000/01/02|00:00|old1|||");
-        back.add("2000/01/03|00:00|old2|||");
-        back.source.SetRecNo(1);
-        CountingControl control;
-        int changes = 0;
-        back.source.RegisterControl("", &control);
-        back.source.OnChange = [&](TnkDBSource& s) {
-            ++changes;
-            QCOMPARE(s.CurrentIndex(), 5);
-        };
-        NewsPageContext parsed;
-        QVERIFY(ParseNewsPage(kWorkedPage.toStdString(), options("main"), {}, back.source, parsed));
-        QCOMPARE(back.records(),
-                 QByteArrayList({"2000/01/01|00:00|old0|||", "2000/01/14|09:15|N0|H0|T0|F0",
-                                 "2000/01/15|12:30|N1|H2|T1|F1", "2000/01/15|12:30|N2|H2|T2|F2",
-                                 "2000/01/02|00:00|old1|||", "2000/01/03|00:00|old2|||"}));
-        QCOMPARE(qb(parsed.PagePrefix + "|" + parsed.PageSuffix), "<html>\r\n|</html>\r\n");
-        QCOMPARE(control.calls, 1);
-        QCOMPARE(changes, 1);
-        QVERIFY(!back.source.ControlsDisabled());
-        back.source.UnregisterControl(&control);
+        const QByteArrayList olds = {"2000/01/01|00:00|old0|||", "2000/01/02|00:00|old1|||",
+                                     "2000/01/03|00:00|old2|||"};
+        for (const int at : {0, 2}) {
+            NewsTable back;
+            for (const QByteArray& record : olds)
+                back.add(record);
+            back.source.SetRecNo(at);
+            CountingControl control;
+            int changes = 0;
+            back.source.RegisterControl("", &control);
+            back.source.OnChange = [&](TnkDBSource& s) {
+                ++changes;
+                QCOMPARE(s.CurrentIndex(), 5);
+            };
+            NewsPageContext parsed;
+            QVERIFY(
+                ParseNewsPage(kWorkedPage.toStdString(), options("main"), {}, back.source, parsed));
+            QByteArrayList expected = olds;
+            for (const char* item : {"2000/01/15|12:30|N2|H2|T2|F2", "2000/01/15|12:30|N1|H2|T1|F1",
+                                     "2000/01/14|09:15|N0|H0|T0|F0"})
+                expected.insert(at, item);
+            QCOMPARE(back.records(), expected);
+            QCOMPARE(qb(parsed.PagePrefix + "|" + parsed.PageSuffix), "<html>\r\n|</html>\r\n");
+            QCOMPARE(control.calls, 1);
+            QCOMPARE(changes, 1);
+            QVERIFY(!back.source.ControlsDisabled());
+            back.source.UnregisterControl(&control);
+        }
     }
 
     // Own header on, both forms, with and without a between block: the page parses back into

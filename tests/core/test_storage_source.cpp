@@ -132,6 +132,8 @@ private slots:
         g.source.Append();               // three defaults written, one data change
         g.source.SetString(0, "A", "x"); // same text: no event at all
         QCOMPARE(changes, 1);
+        g.source.SetString(0, "B", "other"); // outside an update block: at once
+        QCOMPARE(changes, 2);
         CountingControl writer, unlinker, later;
         writer.onRefresh = [&] { g.source.SetString("A", "again"); };
         unlinker.onRefresh = [&] { g.source.UnregisterControl(&later); };

@@ -223,12 +223,14 @@ void TestFtpClient::refusals() {
     const struct {
         std::string remote, local;
         bool existed, failIfExists, ok;
-        QString tree; // the local folder afterwards; "my own" (6 bytes) was there before
+        QString tree;         // the local folder afterwards; "my own" (6 bytes) was there before
+        bool appears = false; // "my own" is written while the download runs
     } downloads[] = {
         {"/missing.txt", "a.txt", true, false, false, "a.txt:6"},
         {"/a.txt", "a.txt", true, true, false, "a.txt:6"},
         {"/a.txt", "a.txt", false, true, true, "a.txt:5"},
         {"/a.txt", "a.txt", true, false, true, "a.txt:5"},
+        {"/a.txt", "a.txt", false, true, false, "a.txt:6", true},
         {"/" + longName, longName, true, false, true, QString::fromStdString(longName) + ":4"},
         {"/a.txt", "nowhere/a.txt", false, false, false, ""},
     };
@@ -237,9 +239,14 @@ void TestFtpClient::refusals() {
         const std::string into = fresh.path().toStdString() + "/";
         if (row.existed) WriteBytes(into + row.local, "my own");
         s.ftp.FailIfExistsOnGet = row.failIfExists;
+        s.ftp.OnTransferProgress = [&](TSimpleFTP&, const TFTPProgressInfo&) {
+            if (row.appears && !QFile::exists(fresh.filePath("a.txt")))
+                WriteBytes(into + row.local, "my own");
+        };
         QVERIFY(s.ftp.Get(row.remote, into + row.local) == row.ok && s.ftp.IsConnected());
         QCOMPARE(Tree(fresh.path()), row.tree);
     }
+    s.ftp.OnTransferProgress = nullptr;
 }
 
 // The page goes up under a temporary name and is renamed over the old one; a server that
