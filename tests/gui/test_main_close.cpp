@@ -111,15 +111,20 @@ void TestMainClose::failedSaveKeepsWindowOpen() {
     const QString path = QString::fromStdString(home.cfg());
     QVERIFY(QFile::remove(path));
     QVERIFY(QDir().mkpath(path + "/blocker"));
+    w.DataFile = QDir(QString::fromStdString(ProgramFolder())).filePath("datafile.tmp");
+    touch(w.DataFile);
+    w.PageLines.push_back("<html>");
     QVERIFY(!w.close());
     QVERIFY(w.isVisible());
     QVERIFY(!error.isEmpty());
     QVERIFY(!w.thTransfer->WaitFor(0)); // the queue goes on while the window stays
+    QVERIFY(QFile::exists(w.DataFile) && !w.PageLines.empty()); // the page is kept
     // Once the place is free again, a second close saves and ends.
     QVERIFY(QDir(path).removeRecursively());
     writeDialogFile(home.cfg(), 1);
     QVERIFY(w.close());
     QVERIFY(w.thTransfer->WaitFor(5000));
+    QVERIFY(!QFile::exists(w.DataFile) && w.PageLines.empty());
 }
 
 QTEST_MAIN(TestMainClose)

@@ -390,9 +390,6 @@ bool TfmMain::runCloseSteps() {
         ConfigSource.GetString(newsConfig, "NewsStayConnected") == "TRUE")
         m_newsSession->RequestAbort();
     if (FTPState() == ActivityState::Connected) m_ftp->Remote().Disconnect();
-    PageLines.clear();
-    for (const QString& file : {DataFile, DirFile})
-        if (!file.isEmpty() && QFile::exists(file)) QFile::remove(file);
 
     const std::string path = ConfigFilePath();
     if (FileExists(path) && !m_loadFailed) {
@@ -407,6 +404,11 @@ bool TfmMain::runCloseSteps() {
         }
         emit NewsConfigurationSelected();
     }
+    // The page and its working files go only once the close is certain: a refused save keeps
+    // the window, and with it the page the user is working on.
+    PageLines.clear();
+    for (const QString& file : {DataFile, DirFile})
+        if (!file.isEmpty() && QFile::exists(file)) QFile::remove(file);
     thTransfer->Stop();
     return true;
 }
