@@ -129,6 +129,7 @@ void TestFtpPanes::localPane() {
          {"a.txt"},
          {"Grüße.txt", "empty", "full", "full/x.txt"}},
         {"miFTPRenameLocalFile", "", {"a.txt"}, all},
+        {"miFTPRenameLocalFile", "full", {"a.txt"}, all}, // a full folder is not replaced
         {"miFTPMakeDirectoryLocal", "made", {}, all + QStringList{"made"}},
         {"miFTPDeleteOnLocal", "no", {"a.txt", "empty"}, all},
         {"miFTPDeleteOnLocal", "yes", {"a.txt", "empty"}, {"full", "full/x.txt"}},
@@ -153,9 +154,10 @@ void TestFtpPanes::localPane() {
         child<QTreeWidget>(*m_f->w, "lvLocalFiles")->setFocus();
         select(*m_f->w, "lvLocalFiles", row.rows);
         settle();
-        if (QString(row.command).contains("Rename"))
+        if (QString(row.command).contains("Rename")) {
             renameInPlace(*m_f->w, "lvLocalFiles", row.command, text);
-        else
+            QVERIFY(captions(*m_f->w, "lvLocalFiles").contains(row.after.first()));
+        } else
             child(*m_f->w, row.command)->trigger();
         QStringList found;
         for (QDirIterator it(local.path(), QDir::AllEntries | QDir::NoDotAndDotDot,

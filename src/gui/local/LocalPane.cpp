@@ -236,12 +236,17 @@ void LocalPane::renamed(QTreeWidgetItem* row, const QString& text) {
     if (text.isEmpty()) return;
     const std::string from = JoinLocalPath(FolderBytes(), FilePane::RowName(row).toStdString());
     const std::string to = JoinLocalPath(FolderBytes(), bytes(text));
-    row->setText(0, text);
-    if (from == to) return;
-    // The monitor is off while the pane renames: the change is its own.
+    if (from == to) {
+        row->setText(0, text);
+        return;
+    }
+    // The monitor is off while the pane renames: the change is its own. A refused rename
+    // keeps the old caption, which is still the file's name.
     pauseMonitor();
-    if (std::rename(from.c_str(), to.c_str()) == 0)
+    if (std::rename(from.c_str(), to.c_str()) == 0) {
+        row->setText(0, text);
         FilePane::SetRowName(row, QByteArray::fromStdString(bytes(text)));
+    }
     armMonitor();
 }
 
