@@ -309,6 +309,7 @@ private slots:
             destroy ? r.reset() : (void)r->ftp.Disconnect();
             QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
             if (!destroy) QCOMPARE(r->disconnects, 1);
+            if (!destroy) QCOMPARE(r->server.commands().filter("QUIT").size(), 1);
         }
     }
     void refusedLogins_data() { addRows(kLogins); }
