@@ -64,6 +64,7 @@ const struct { const char* name; bool mlsd; QByteArray line; const char* expecte
     {"total line", 0, "total 48", "-"}, {"reply line", 0, "226 Transfer complete.", "-"},
     {"name with a slash", 0, QByteArray(kU) + "5 Dec  6  2020 ../../etc", "-"},
     {"no name", 0, QByteArray(kU) + "5 Jan  1  2020", "-"},
+    {"line ends after the day", 0, QByteArray(kU) + "5 Jan  1", "-"},
     // DOS style.
     {"DOS folder", 0, "12-06-26  04:15PM       <DIR>          Public Folder",
         "Public Folder|dir||2026/12/06 16:15:00"},

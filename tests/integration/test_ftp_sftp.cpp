@@ -133,6 +133,9 @@ private slots:
         QVERIFY(!ftp.DeleteFile("/home/tester/gone.txt"));
         QVERIFY(!ftp.RemoveDir("/home/tester/a") && ftp.IsConnected()); // not empty
         QCOMPARE(Tree(server.root() + "/home/tester"), "a/,a/b c/,a/b c/d/,old.txt:5");
+        // A line break in a path is refused, even where such a folder exists.
+        QVERIFY(QDir().mkpath(server.root() + "/home/tester/line\nbreak"));
+        QVERIFY(!ftp.ChangeDir("/home/tester/line\nbreak") && ftp.IsConnected());
     }
 
     // Whose word trusts the host key: known_hosts, the pin, or nobody's (refused before the
