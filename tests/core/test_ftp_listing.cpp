@@ -81,6 +81,7 @@ const struct { const char* name; bool mlsd; QByteArray line; const char* expecte
     {"DOS other suffix", 0, "12-06-26  04:15XM  1 x", "-"},
     {"DOS negative size", 0, "12-06-26  04:15PM  -5 x", "x|file||2026/12/06 16:15:00"},
     {"DOS dot dot", 0, "12-06-26  04:15PM  <DIR>  ..", "-"},
+    {"DOS size without a name", 0, "12-06-26  04:15PM  5", "-"},
     // EPLF.
     {"EPLF file", 0, "+i8388621.48594,m825718503,r,s280,\tdjb.html",
         "djb.html|file|280|1996/03/01 22:15:03"},
