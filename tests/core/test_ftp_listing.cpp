@@ -164,7 +164,7 @@ private slots:
         }
     }
 
-    // Day numbers since 1899-12-30 at both ends of the calendar and around leap days.
+    // Day numbers since 1899-12-30 at both ends of the calendar and around leap days; today.
     void calendar() {
         // clang-format off
         const struct { int year, month, day; double dateTime; } cases[] = {
@@ -173,6 +173,8 @@ private slots:
         };
         // clang-format on
         QCOMPARE(FileTimeFromCalendar(10000, 1, 1, 0, 0, 0), kUnknownFileTime);
+        const TListingDate today = TListingDate::Today(); // what gives Unix times their year
+        QCOMPARE(QDate(today.Year, today.Month, today.Day), QDateTime::currentDateTimeUtc().date());
         for (const auto& c : cases) {
             const int64_t noon = FileTimeFromCalendar(c.year, c.month, c.day, 12, 0, 0);
             QCOMPARE(FileTimeToDateTime(noon), c.dateTime + 0.5);

@@ -5,6 +5,7 @@
 #include "support/TableRows.h"
 
 #include "core/ftp/CertificateTrust.h"
+#include "core/ftp/SftpHostKey.h"
 #include "core/ftp/TSimpleFTP.h"
 
 #include <QtTest>
@@ -82,6 +83,9 @@ class TestFtpSftp : public QObject {
 
 private slots:
     void initTestCase() {
+        qunsetenv("HOME"); // the account's home then, or no known hosts at all
+        const std::string unset = UserKnownHostsFile();
+        QVERIFY(unset == "/dev/null" || unset.ends_with("/.ssh/known_hosts"));
         if (!SftpServer::available()) QSKIP("python3-asyncssh is not installed");
         qputenv("HOME", QFile::encodeName(m_home.path()));
     }
