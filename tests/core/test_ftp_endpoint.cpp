@@ -78,6 +78,7 @@ const struct { const char* name; QStringList fields; const char* expected; } kEn
     {"Port 65535", {"Host=h:1", "Port=65535"}, "0|h|65535|1|1||"},
     {"empty Port takes Host's", {"Host=h:2121", "Port="}, "0|h|2121|1|1||"},
     {"implicit TLS defaults to 990", {"Host=h", "Protocol=2"}, "2|h|990|1|1||"},
+    {"Protocol as the first field", {"Protocol=3", "Host=h"}, "3|h|22|1|1||"},
     {"FTP stored as the empty value", {"Name=Old", "Host=h", "Protocol="}, "0|h|21|1|1||"},
     {"only exact TRUE is on", {"Host=h", "PassiveMode=true", "UploadViaTemporary=TRUE "},
         "0|h|21|0|0||"},

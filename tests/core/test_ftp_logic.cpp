@@ -190,6 +190,19 @@ void TestFtpLogic::pathRules() {
     QCOMPARE(LocalFileNamePart("/a/b.txt") + "|" + LocalFileNamePart("b") + "|" +
                  LocalFileNamePart("/a/"),
              std::string("b.txt|b|"));
+    // A switch to SFTP moves the old default port, or none, to 22; a chosen port stays.
+    for (const auto& [port, after] : {std::pair{0, 22},
+                                      {-1, 22},
+                                      {65536, 22},
+                                      {21, 22},
+                                      {1, 1},
+                                      {2121, 2121},
+                                      {65535, 65535}}) {
+        ftp.Port = port;
+        ftp.SetProtocol(FtpProtocol::Sftp);
+        QCOMPARE(ftp.Port.load(), after);
+        ftp.SetProtocol(FtpProtocol::Ftp);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFtpLogic)

@@ -227,6 +227,7 @@ void TestFtpClient::refusals() {
         bool appears = false; // "my own" is written while the download runs
     } downloads[] = {
         {"/missing.txt", "a.txt", true, false, false, "a.txt:6"},
+        {"/", "a.txt", false, false, false, ""}, // a folder is no file, nor its listing
         {"/a.txt", "a.txt", true, true, false, "a.txt:6"},
         {"/a.txt", "a.txt", false, true, true, "a.txt:5"},
         {"/a.txt", "a.txt", true, false, true, "a.txt:5"},
