@@ -191,13 +191,11 @@ void TestFtpLogic::pathRules() {
                  LocalFileNamePart("/a/"),
              std::string("b.txt|b|"));
     // A switch to SFTP moves the old default port, or none, to 22; a chosen port stays.
-    for (const auto& [port, after] : {std::pair{0, 22},
-                                      {-1, 22},
-                                      {65536, 22},
-                                      {21, 22},
-                                      {1, 1},
-                                      {2121, 2121},
-                                      {65535, 65535}}) {
+    // clang-format off
+    const std::pair<int, int> switches[] = {{0, 22}, {-1, 22}, {65536, 22}, {21, 22}, {1, 1},
+                                            {2121, 2121}, {65535, 65535}};
+    // clang-format on
+    for (const auto& [port, after] : switches) {
         ftp.Port = port;
         ftp.SetProtocol(FtpProtocol::Sftp);
         QCOMPARE(ftp.Port.load(), after);
