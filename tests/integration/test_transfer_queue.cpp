@@ -287,6 +287,19 @@ private slots:
         QVERIFY(seen == enqueued);     // each job taken or deleted exactly once
         QVERIFY(queue.Jobs().empty()); // how many the deleter wins depends on the scheduler
     }
+
+    // The worker sleeps, until it is stopped, while the queue is paused or has nothing waiting.
+    void workWaitsUntilThereIsSome() {
+        for (const auto& [paused, waiting] :
+             {std::pair{true, true}, {false, false}, {false, true}}) {
+            TransferQueue queue;
+            if (waiting) queue.EnqueueTransfer({TransferJob{}});
+            queue.SetPaused(paused);
+            std::stop_source stop;
+            std::jthread stopper([&] { stop.request_stop(); });
+            QCOMPARE(queue.WaitForWork(stop.get_token()), waiting && !paused);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTransferQueue)
