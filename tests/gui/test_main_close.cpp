@@ -14,6 +14,12 @@ void runTransferWorker(TfmMain& w) {
     };
     w.thTransfer->Start();
 }
+// A downloaded page in memory and its working file, as the news page leaves them.
+void holdPage(TfmMain& w) {
+    w.DataFile = QDir(QString::fromStdString(ProgramFolder())).filePath("datafile.tmp");
+    touch(w.DataFile);
+    w.PageLines.push_back("<html>");
+}
 } // namespace
 
 class TestMainClose : public QObject {
@@ -71,9 +77,7 @@ void TestMainClose::closeQuery() {
     w.SetFTPState(ActivityState(states[2].digitValue()));
     w.SetTransferState(ActivityState(states[3].digitValue()));
     w.SetNewsState(ActivityState(states[0].digitValue()));
-    w.DataFile = QDir(QString::fromStdString(ProgramFolder())).filePath("datafile.tmp");
-    touch(w.DataFile);
-    w.PageLines.push_back("<html>");
+    holdPage(w);
     settle();
     QCOMPARE(child(w, "miExit")->isEnabled(), !busy);
     QSignalSpy closed(&w, &TfmMain::Closed);
@@ -111,9 +115,7 @@ void TestMainClose::failedSaveKeepsWindowOpen() {
     const QString path = QString::fromStdString(home.cfg());
     QVERIFY(QFile::remove(path));
     QVERIFY(QDir().mkpath(path + "/blocker"));
-    w.DataFile = QDir(QString::fromStdString(ProgramFolder())).filePath("datafile.tmp");
-    touch(w.DataFile);
-    w.PageLines.push_back("<html>");
+    holdPage(w);
     QVERIFY(!w.close());
     QVERIFY(w.isVisible());
     QVERIFY(!error.isEmpty());
