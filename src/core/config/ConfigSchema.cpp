@@ -11,85 +11,84 @@ struct FieldRow {
     const char* name;
     TnkDataType type;
     const char* defaultText;
-    bool dialog; // declared by the configuration dialog
-    bool wizard; // declared by the new-server wizard
+    bool dialog; // declared by the configuration dialog; the new-server wizard declares all
 };
 
 constexpr FieldRow kSettings[] = {
-    {"SaveWindowPos", dtString, "TRUE", true, true},
-    {"Left", dtInteger, "-1", true, true},
-    {"Top", dtInteger, "-1", true, true},
-    {"Width", dtInteger, "-1", true, true},
-    {"Height", dtInteger, "-1", true, true},
-    {"AutoSave", dtInteger, "0", true, true},
-    {"NewsConfiguration", dtInteger, "0", true, true},
-    {"LinksConfiguration", dtInteger, "0", true, true},
-    {"FTPConfiguration", dtInteger, "0", true, true},
-    {"Language", dtInteger, "0", true, true},
-    {"PagesNews", dtString, "TRUE", true, true},
-    {"PagesLinks", dtString, "TRUE", true, true},
-    {"PagesFTP", dtString, "TRUE", true, true},
-    {"PagesTransfers", dtString, "TRUE", true, true},
-    {"VisibleSpeedbar", dtString, "TRUE", true, true},
-    {"VisibleMinimizeToTray", dtString, "TRUE", true, true},
-    {"VisibleMenuNews", dtNone, "TRUE", true, false},
-    {"VisibleMenuLinks", dtNone, "TRUE", true, false},
-    {"VisibleMenuFTP", dtNone, "TRUE", true, false},
-    {"VisibleMenuTransfer", dtNone, "TRUE", true, false},
+    {"SaveWindowPos", dtString, "TRUE", true},
+    {"Left", dtInteger, "-1", true},
+    {"Top", dtInteger, "-1", true},
+    {"Width", dtInteger, "-1", true},
+    {"Height", dtInteger, "-1", true},
+    {"AutoSave", dtInteger, "0", true},
+    {"NewsConfiguration", dtInteger, "0", true},
+    {"LinksConfiguration", dtInteger, "0", true},
+    {"FTPConfiguration", dtInteger, "0", true},
+    {"Language", dtInteger, "0", true},
+    {"PagesNews", dtString, "TRUE", true},
+    {"PagesLinks", dtString, "TRUE", true},
+    {"PagesFTP", dtString, "TRUE", true},
+    {"PagesTransfers", dtString, "TRUE", true},
+    {"VisibleSpeedbar", dtString, "TRUE", true},
+    {"VisibleMinimizeToTray", dtString, "TRUE", true},
+    {"VisibleMenuNews", dtNone, "TRUE", true},
+    {"VisibleMenuLinks", dtNone, "TRUE", true},
+    {"VisibleMenuFTP", dtNone, "TRUE", true},
+    {"VisibleMenuTransfer", dtNone, "TRUE", true},
 };
 
 constexpr FieldRow kConfiguration[] = {
-    {"Name", dtString, "none", true, true},
-    {"Host", dtString, kDefaultHost, true, true},
-    {"LoginName", dtString, "user", true, true},
-    {"LoginPassword", dtString, "", true, true},
-    {"FTPTimeout", dtInteger, "60", true, true},
-    {"Poster", dtString, "", true, true},
-    {"LocalFTPDirectory", dtString, "", true, true},
-    {"TemporaryDirectory", dtString, "", true, true},
-    {"TimeFormat", dtString, "hh:nn", true, true},
-    {"DateFormat", dtString, "yyyy'/'MM'/'dd", true, true},
-    {"SyntaxHighlight", dtString, "", true, true},
-    {"NewsFile", dtString, "/index.html", true, true},
-    {"NewsLocalFile", dtString, "", true, true},
-    {"NewsSection", dtString, "", true, false},
-    {"NewsHeaderDefaults", dtString, "%_date%<br>", true, true},
-    {"NewsFooterDefaults", dtString, "- %_poster%<br>", true, true},
-    {"NewsBeforeNews", dtString, "", false, true},
-    {"NewsBetweenNews", dtString, "", true, true},
-    {"NewsAfterNews", dtString, "", false, true},
-    {"NewsNewsFileEnabled", dtString, "", true, true},
-    {"NewsNewsFile", dtInteger, "0", true, true},
-    {"NewsHeader", dtNone, "", true, false},
-    {"NewsStayConnected", dtString, "", true, true},
-    {"LinksFile", dtString, "/linkdata.html", true, true},
-    {"LinksSaveLocal", dtString, "", true, true},
-    {"LinksStayConnected", dtString, "", true, true},
-    {"FTPDefaultFolder", dtNone, "/", true, false},
-    {"FTPAutomaticLocalRefresh", dtNone, "TRUE", true, false},
+    {"Name", dtString, "none", true},
+    {"Host", dtString, kDefaultHost, true},
+    {"LoginName", dtString, "user", true},
+    {"LoginPassword", dtString, "", true},
+    {"FTPTimeout", dtInteger, "60", true},
+    {"Poster", dtString, "", true},
+    {"LocalFTPDirectory", dtString, "", true},
+    {"TemporaryDirectory", dtString, "", true},
+    {"TimeFormat", dtString, "hh:nn", true},
+    {"DateFormat", dtString, "yyyy'/'MM'/'dd", true},
+    {"SyntaxHighlight", dtString, "", true},
+    {"NewsFile", dtString, "/index.html", true},
+    {"NewsLocalFile", dtString, "", true},
+    {"NewsSection", dtString, "", true},
+    {"NewsHeaderDefaults", dtString, "%_date%<br>", true},
+    {"NewsFooterDefaults", dtString, "- %_poster%<br>", true},
+    {"NewsBeforeNews", dtString, "", false},
+    {"NewsBetweenNews", dtString, "", true},
+    {"NewsAfterNews", dtString, "", false},
+    {"NewsNewsFileEnabled", dtString, "", true},
+    {"NewsNewsFile", dtInteger, "0", true},
+    {"NewsHeader", dtNone, "", true},
+    {"NewsStayConnected", dtString, "", true},
+    {"LinksFile", dtString, "/linkdata.html", true},
+    {"LinksSaveLocal", dtString, "", true},
+    {"LinksStayConnected", dtString, "", true},
+    {"FTPDefaultFolder", dtNone, "/", true},
+    {"FTPAutomaticLocalRefresh", dtNone, "TRUE", true},
     // The connection settings came later and stand last: a file without them connects with
     // plain FTP to the port in "Host" (else 21), passive first, and readers that do not know
     // them keep them as they are.
-    {"Protocol", dtInteger, "0", true, true}, // an FtpProtocol: 0 FTP ... 3 SFTP
-    {"Port", dtString, "", true, true},       // empty: the port in "Host", else the default
-    {"PassiveMode", dtString, "TRUE", true, true},
-    {"TrustedFingerprint", dtString, "", true, true}, // SHA-256 of a pinned certificate or key
-    {"UploadViaTemporary", dtString, "TRUE", true, true},
-    {"KeyFile", dtString, "", true, true}, // SFTP private key; empty: password login
+    {"Protocol", dtInteger, "0", true}, // an FtpProtocol: 0 FTP ... 3 SFTP
+    {"Port", dtString, "", true},       // empty: the port in "Host", else the default
+    {"PassiveMode", dtString, "TRUE", true},
+    {"TrustedFingerprint", dtString, "", true}, // SHA-256 of a pinned certificate or key
+    {"UploadViaTemporary", dtString, "TRUE", true},
+    {"KeyFile", dtString, "", true}, // SFTP private key; empty: password login
 };
 
 constexpr FieldRow kTranslation[] = {
-    {"Ascii", dtNone, "", true, true},
-    {"Html", dtNone, "", true, true},
+    {"Ascii", dtNone, "", true},
+    {"Html", dtNone, "", true},
 };
 
 template <size_t N> TnkDBFieldCollection collect(const FieldRow (&rows)[N], ConfigRole role) {
     TnkDBFieldCollection fields;
     if (role == ConfigRole::MainWindow) return fields;
-    // The wizard declares every field the dialog does as well, so that a file it writes first
+    // The wizard declares the dialog's fields as well as its own, so that a file it writes first
     // shows every menu and gives its configuration the dialog's folder defaults.
     for (const auto& row : rows)
-        if (role == ConfigRole::Dialog ? row.dialog : row.dialog || row.wizard)
+        if (role == ConfigRole::Wizard || row.dialog)
             fields.Add(row.name, row.defaultText, row.type);
     return fields;
 }
