@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <stdexcept>
 
 using namespace pw;
 
@@ -162,6 +163,10 @@ void TestFtpClient::operations() {
     QVERIFY(ftp.Connect() && ftp.RemoteDir() == "/sub dir");
     QVERIFY(ftp.Disconnect() && ftp.ChangeDir("/missing")); // stored, refused at the next login
     QVERIFY(ftp.Connect() && ftp.Refresh() && ftp.RemoteDir() == "/");
+    // A handler that throws at the disconnect makes it a failure; nothing escapes.
+    ftp.OnDisconnected = [](TWinInetControl&) { throw std::runtime_error("handler"); };
+    QVERIFY(!ftp.Disconnect() && !ftp.IsConnected());
+    ftp.OnDisconnected = nullptr;
     QStringList verbs = s.server.commands().filter(QRegularExpression("^(EPSV|PASV|EPRT|PORT)"));
     const QString got = verbs.replaceInStrings(QRegularExpression(" .*"), "").join(',');
     QVERIFY2(QRegularExpression(dataCommands).match(got).hasMatch(), qPrintable(got));
