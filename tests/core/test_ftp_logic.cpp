@@ -1,4 +1,5 @@
 // Guards: FTP client rules without a server: states, error texts, progress, paths, URLs, names.
+#include "core/ftp/CertificateTrust.h"
 #include "core/ftp/FtpErrors.h"
 #include "core/ftp/FtpPaths.h"
 #include "core/ftp/TSimpleFTP.h"
@@ -39,6 +40,7 @@ private slots:
     void connectErrors();
     void progress();
     void pathRules();
+    void fingerprintText();
 };
 
 void TestFtpLogic::stateChanges() {
@@ -201,6 +203,20 @@ void TestFtpLogic::pathRules() {
         QCOMPARE(ftp.Port.load(), after);
         ftp.SetProtocol(FtpProtocol::Ftp);
     }
+}
+
+// A fingerprint as typed or pasted: hexadecimal pairs in any case, apart by colons or white
+// space, after an optional "name=" prefix. Anything else is no fingerprint.
+void TestFtpLogic::fingerprintText() {
+    // clang-format off
+    const std::pair<const char*, const char*> texts[] = {
+        {"ab:cd", "AB:CD"}, {"sha256 Fingerprint=ab cd\tEf\r\n09:", "AB:CD:EF:09"},
+        {"abcd09", "AB:CD:09"}, {"", ""}, {"=", ""}, {"ab:c", ""}, {"ab:cx", ""}, {"ab-cd", ""},
+        {"a=b=cd", ""}, {"ab\x01" "cd", ""},
+    };
+    // clang-format on
+    for (const auto& [text, normal] : texts)
+        QCOMPARE(QString::fromStdString(NormalizeFingerprint(text)), normal);
 }
 
 QTEST_GUILESS_MAIN(TestFtpLogic)
