@@ -211,6 +211,10 @@ def run_ftp(args):
             def ftp_RNTO(self, line):
                 self.respond("550 Renaming is not allowed here.")
 
+        if args.vanish_at_rename:
+            def ftp_RNFR(self, line):
+                self.close()  # the connection goes after the upload, before the rename
+
         if args.mute_quit:
             def ftp_QUIT(self, line):
                 pass  # no reply, no close: the client has to give up by itself
@@ -264,6 +268,7 @@ def main():
     parser.add_argument("--no-mlsd", action="store_true")
     parser.add_argument("--no-passive", action="store_true")
     parser.add_argument("--no-rename", action="store_true")
+    parser.add_argument("--vanish-at-rename", action="store_true")
     parser.add_argument("--throttle", type=int, default=0)
     parser.add_argument("--drop-after", type=int, default=-1)
     parser.add_argument("--stall-after", type=int, default=-1)

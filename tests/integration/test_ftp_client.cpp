@@ -256,20 +256,26 @@ void TestFtpClient::refusals() {
 }
 
 // The page goes up under a temporary name and is renamed over the old one; a server that
-// refuses the rename gets it under its own name. (A server that dies mid-upload: news flows.)
+// refuses the rename gets it under its own name. One that vanishes at the rename keeps the old
+// page, and the upload fails. (A server that dies mid-upload: news flows.)
 void TestFtpClient::uploadViaTemporary() {
-    for (const QStringList& args : {QStringList(), QStringList{"--no-rename"}}) {
-        Served s(args);
+    // clang-format off
+    const struct { const char* option; bool ok; int stores; } servers[] = {
+        {"", true, 1}, {"--no-rename", true, 2}, {"--vanish-at-rename", false, 1}};
+    // clang-format on
+    for (const auto& row : servers) {
+        Served s(*row.option ? QStringList{row.option} : QStringList());
         QVERIFY(s.server.isRunning() && s.server.writeFile("www/index.html", "old page"));
         QTemporaryDir local;
         const std::string file = local.filePath("index.html").toStdString(), page = Bytes(3000);
         WriteBytes(file, page);
-        s.ftp.SilentExceptions = false; // a refused rename throws
-        QVERIFY(s.ftp.Connect() && PutViaTemporary(s.ftp, file, "/www/index.html"));
-        QCOMPARE(s.server.readFile("www/index.html").toStdString(), page);
-        QVERIFY(!QFile::exists(s.server.path("www/.index.html.upload")));
+        s.ftp.SilentExceptions = !row.ok; // a refused rename throws
+        QVERIFY(s.ftp.Connect());
+        QCOMPARE(PutViaTemporary(s.ftp, file, "/www/index.html"), row.ok);
+        QCOMPARE(s.server.readFile("www/index.html").toStdString(), row.ok ? page : "old page");
+        QCOMPARE(QFile::exists(s.server.path("www/.index.html.upload")), !row.ok);
         const QStringList stores = s.server.commands().filter("STOR");
-        QCOMPARE(stores.size(), args.isEmpty() ? 1 : 2);
+        QCOMPARE(stores.size(), row.stores);
         QCOMPARE(stores.first(), QStringLiteral("STOR /www/.index.html.upload"));
     }
 }

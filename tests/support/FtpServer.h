@@ -10,7 +10,7 @@ class FtpServer : public LocalServer {
 public:
     // `extraArgs` go to the script: "--user", "U", "--password", "P", "--no-mlsd",
     // "--throttle", "BPS", "--drop-after", "BYTES", "--cut-data-after", "BYTES", "--silent",
-    // "--no-rename" (RNTO refused).
+    // "--no-rename" (RNTO refused), "--vanish-at-rename" (the connection closed at RNFR).
     explicit FtpServer(const QStringList& extraArgs = {});
 
     QString host() const { return QStringLiteral("127.0.0.1"); }
