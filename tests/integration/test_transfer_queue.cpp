@@ -254,6 +254,12 @@ private slots:
         QVERIFY(rig.WaitFor("^label Disconnected", 3).contains("done b.bin"));
         QVERIFY(rig.queue.Jobs().empty() && !QFile::exists(server.path("c.bin")));
         QCOMPARE(server.readFile("b.bin"), Pattern(600000));
+        // An idle worker says nothing more, however often it is woken, nor when it ends.
+        rig.queue.SetPaused(true);
+        rig.queue.SetPaused(false);
+        rig.thread.request_stop();
+        rig.thread.join();
+        QCOMPARE(rig.log.filter("label Disconnected").size(), 3);
     }
 
     // Four producers that then take jobs, and a deleter: every job is taken once or deleted once.
