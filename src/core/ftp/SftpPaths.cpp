@@ -2,6 +2,8 @@
 
 #include "core/ftp/FtpPaths.h"
 
+#include <ranges>
+#include <string_view>
 #include <vector>
 
 namespace pw {
@@ -9,16 +11,13 @@ namespace pw {
 std::string ResolveRemotePath(const std::string& current, const std::string& path) {
     const std::string joined = !path.empty() && path[0] == '/' ? path : current + "/" + path;
     std::vector<std::string> parts;
-    for (size_t at = 0; at <= joined.size();) {
-        size_t end = joined.find('/', at);
-        if (end == std::string::npos) end = joined.size();
-        const std::string part = joined.substr(at, end - at);
+    for (const auto piece : std::views::split(joined, '/')) {
+        const std::string_view part(piece.begin(), piece.end());
         if (part == "..") {
             if (!parts.empty()) parts.pop_back();
         } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
+            parts.emplace_back(part);
         }
-        at = end + 1;
     }
     std::string out;
     for (const auto& part : parts)
