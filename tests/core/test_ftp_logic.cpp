@@ -37,10 +37,8 @@ class TestFtpLogic : public QObject {
     Q_OBJECT
 private slots:
     void stateChanges();
-    void connectErrors();
     void progress();
     void pathRules();
-    void fingerprintText();
 };
 
 void TestFtpLogic::stateChanges() {
@@ -73,19 +71,8 @@ void TestFtpLogic::stateChanges() {
         message = e.what();
     }
     QCOMPARE(message, "Bad user name: 'editor' connecting to example.test");
-    QCOMPARE(seen, "45231d2121");
-    QCOMPARE(bar.panel0 + bar.simpleText, "Connecting to example.test|No connection");
-    std::string texts;
-    for (int s = wisClosing; s <= wisResolved + 1; ++s)
-        texts += ftp.StateText(TWinInetState(s)) + "|";
-    QCOMPARE(texts, "Disconnecting from example.test|No connection|Connecting to example.test|"
-                    "Connected to example.test|Resolving name example.test|Resolved name "
-                    "example.test|Unknown state!  Contact support ...|");
-}
-
-void TestFtpLogic::connectErrors() {
     // clang-format off
-    const struct { unsigned code; const char* message; } cases[] = {
+    const struct { unsigned code; const char* message; } cases[] = { // each code's message
         {12002, "Connection to host.test timed out"}, {12004, "Internal WININET error"},
         {12007, "Unable to resolve host name 'host.test'"},
         {12013, "Bad user name: 'editor' connecting to host.test"},
@@ -95,6 +82,14 @@ void TestFtpLogic::connectErrors() {
     // clang-format on
     for (const auto& c : cases)
         QCOMPARE(ConnectErrorMessage(c.code, "host.test", "editor"), std::string(c.message));
+    QCOMPARE(seen, "45231d2121");
+    QCOMPARE(bar.panel0 + bar.simpleText, "Connecting to example.test|No connection");
+    std::string texts;
+    for (int s = wisClosing; s <= wisResolved + 1; ++s)
+        texts += ftp.StateText(TWinInetState(s)) + "|";
+    QCOMPARE(texts, "Disconnecting from example.test|No connection|Connecting to example.test|"
+                    "Connected to example.test|Resolving name example.test|Resolved name "
+                    "example.test|Unknown state!  Contact support ...|");
 }
 
 // After each count: BytesDone (a zero count completes, an overshoot clamps, no size stays 0)
@@ -174,7 +169,16 @@ void TestFtpLogic::pathRules() {
         {".", false},
         {"", false}, {"../etc/passwd", false}, {"a/", false}, {std::string_view("a\0b", 3), false},
     };
+    // A fingerprint as typed or pasted: hexadecimal pairs in any case, apart by colons or white
+    // space, after an optional "name=" prefix. Anything else is no fingerprint.
+    const std::pair<const char*, const char*> prints[] = {
+        {"ab:cd", "AB:CD"}, {"sha256 Fingerprint=ab cd\tEf\r\n09:", "AB:CD:EF:09"},
+        {"abcd09", "AB:CD:09"}, {"", ""}, {"=", ""}, {"ab:c", ""}, {"ab:cx", ""}, {"ab-cd", ""},
+        {"a=b=cd", ""}, {"ab\x01" "cd", ""},
+    };
     // clang-format on
+    for (const auto& [text, normal] : prints)
+        QCOMPARE(QString::fromStdString(NormalizeFingerprint(text)), normal);
     for (const auto& c : hosts) {
         const THostPort hp = SplitHostPort(c.text, 21);
         QCOMPARE(QString::fromStdString(hp.Host) + ":" + QString::number(hp.Port),
@@ -203,20 +207,6 @@ void TestFtpLogic::pathRules() {
         QCOMPARE(ftp.Port.load(), after);
         ftp.SetProtocol(FtpProtocol::Ftp);
     }
-}
-
-// A fingerprint as typed or pasted: hexadecimal pairs in any case, apart by colons or white
-// space, after an optional "name=" prefix. Anything else is no fingerprint.
-void TestFtpLogic::fingerprintText() {
-    // clang-format off
-    const std::pair<const char*, const char*> texts[] = {
-        {"ab:cd", "AB:CD"}, {"sha256 Fingerprint=ab cd\tEf\r\n09:", "AB:CD:EF:09"},
-        {"abcd09", "AB:CD:09"}, {"", ""}, {"=", ""}, {"ab:c", ""}, {"ab:cx", ""}, {"ab-cd", ""},
-        {"a=b=cd", ""}, {"ab\x01" "cd", ""},
-    };
-    // clang-format on
-    for (const auto& [text, normal] : texts)
-        QCOMPARE(QString::fromStdString(NormalizeFingerprint(text)), normal);
 }
 
 QTEST_GUILESS_MAIN(TestFtpLogic)
