@@ -152,48 +152,45 @@ QString compact(const char* mask) {
 class TestAppCommands : public QObject {
     Q_OBJECT
 private slots:
-    void enabling();
-    void everyItemExactlyOnce();
-    void animationAndClose();
-};
-
-void TestAppCommands::enabling() {
-    for (const auto& [items, mask] : rules) {
-        QCOMPARE(compact(mask).size(), qsizetype(probes.size()));
-        for (size_t p = 0; p < probes.size(); ++p) {
-            const CommandStates states = ComputeCommandStates(inputsOf(probes[p]));
-            const bool expected = compact(mask)[p] == '1';
-            for (const QString& item : items)
-                QVERIFY2(states.Enabled(item.toStdString()) == expected,
-                         qPrintable(item + " at " + probes[p].name));
+    void enabling() {
+        for (const auto& [items, mask] : rules) {
+            QCOMPARE(compact(mask).size(), qsizetype(probes.size()));
+            for (size_t p = 0; p < probes.size(); ++p) {
+                const CommandStates states = ComputeCommandStates(inputsOf(probes[p]));
+                const bool expected = compact(mask)[p] == '1';
+                for (const QString& item : items)
+                    QVERIFY2(states.Enabled(item.toStdString()) == expected,
+                             qPrintable(item + " at " + probes[p].name));
+            }
         }
     }
-}
 
-void TestAppCommands::everyItemExactlyOnce() {
-    // A name set twice would let the second rule silently override the first, and a name the
-    // table lacks would go unchecked.
-    QSet<QString> set, listed;
-    for (const auto& [name, enabled] : ComputeCommandStates({}).Items) {
-        QVERIFY2(!set.contains(QString::fromStdString(name)), name.c_str());
-        set.insert(QString::fromStdString(name));
+    void everyItemExactlyOnce() {
+        // A name set twice would let the second rule silently override the first, and a name the
+        // table lacks would go unchecked.
+        QSet<QString> set, listed;
+        for (const auto& [name, enabled] : ComputeCommandStates({}).Items) {
+            QVERIFY2(!set.contains(QString::fromStdString(name)), name.c_str());
+            set.insert(QString::fromStdString(name));
+        }
+        for (const auto& [items, mask] : rules)
+            for (const QString& item : items)
+                listed.insert(item);
+        QCOMPARE(set, listed);
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range,
+                                 ComputeCommandStates({}).Enabled("miTransferStop"));
     }
-    for (const auto& [items, mask] : rules)
-        for (const QString& item : items)
-            listed.insert(item);
-    QCOMPARE(set, listed);
-    QVERIFY_THROWS_EXCEPTION(std::out_of_range, ComputeCommandStates({}).Enabled("miTransferStop"));
-}
 
-void TestAppCommands::animationAndClose() {
-    for (size_t p = 0; p < probes.size(); ++p) {
-        const CommandInputs in = inputsOf(probes[p]);
-        QVERIFY2(ComputeCommandStates(in).AnimationActive == (compact(animationMask)[p] == '1'),
-                 probes[p].name);
-        QVERIFY2(compact(closeMask)[p] == "RAC"[static_cast<int>(DecideClose(in.States))],
-                 probes[p].name);
+    void animationAndClose() {
+        for (size_t p = 0; p < probes.size(); ++p) {
+            const CommandInputs in = inputsOf(probes[p]);
+            QVERIFY2(ComputeCommandStates(in).AnimationActive == (compact(animationMask)[p] == '1'),
+                     probes[p].name);
+            QVERIFY2(compact(closeMask)[p] == "RAC"[static_cast<int>(DecideClose(in.States))],
+                     probes[p].name);
+        }
     }
-}
+};
 
 QTEST_GUILESS_MAIN(TestAppCommands)
 #include "test_app_commands.moc"

@@ -11,134 +11,128 @@ using namespace pw;
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
-    void wizardOnFirstActivation_data();
-    void wizardOnFirstActivation();
-    void settingsApplied_data();
-    void settingsApplied();
-    void damagedFileIsKept();
-};
-
-void TestMainWindow::wizardOnFirstActivation_data() {
-    QTest::addColumn<int>("existing"); // configurations in the file at start, -1: no file
-    QTest::addColumn<int>("written");  // configurations the wizard writes, 0: cancelled
-    QTest::addColumn<int>("wizards");
-    QTest::newRow("no file, cancelled") << -1 << 0 << 1;
-    QTest::newRow("no file, finished") << -1 << 2 << 1;
-    QTest::newRow("a file") << 1 << 0 << 0;
-}
-
-void TestMainWindow::wizardOnFirstActivation() {
-    QFETCH(int, existing);
-    QFETCH(int, written);
-    QFETCH(int, wizards);
-    TempHome home;
-    if (existing > 0) writeWizardFile(home.cfg(), existing);
-    TestPrompts prompts;
-    TfmMain w(prompts);
-    int shown = 0;
-    prompts.dialog = [&](QDialog& d) {
-        shown += qobject_cast<TfmNewServer*>(&d) != nullptr;
-        if (written) writeWizardFile(home.cfg(), written);
-    };
-    w.show();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    QTRY_VERIFY(w.FirstActivationDone());
-    QTRY_COMPARE(shown, wizards);
-    // Activated again after another window: no second wizard.
-    QWidget other;
-    other.show();
-    other.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&other));
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    settle();
-    QCOMPARE(shown, wizards);
-    const int records = written ? written : std::max(existing, 0);
-    QCOMPARE(w.ConfigSource.RecordCount(), records);
-    QCOMPARE(child<DBComboBox>(w, "cbNewsConfig")->count(), records);
-    QCOMPARE(child(w, "miNewsStart")->isEnabled(), records > 0);
-}
-
-void TestMainWindow::settingsApplied_data() {
-    QTest::addColumn<QString>("field"); // emptied: hides `hidden`
-    QTest::addColumn<QString>("hidden");
-    QTest::addColumn<QString>("save"); // SaveWindowPos, with the stored edges below
-    QTest::addColumn<int>("left");
-    QTest::addColumn<int>("top");
-    QTest::addColumn<bool>("placed"); // a stored edge fixes the position; else the system does
-    // clang-format off
-    QTest::newRow("no news page, all stored") << "PagesNews" << "tsNews" << "TRUE" << 30 << 40 << true;
-    QTest::newRow("no FTP page, top only") << "PagesFTP" << "tsFTP" << "TRUE" << -1 << 40 << true;
-    QTest::newRow("no transfers page, left only") << "PagesTransfers" << "tsTransfers" << "TRUE" << 30 << -1 << true;
-    QTest::newRow("no speedbar, size only") << "VisibleSpeedbar" << "sbMain" << "TRUE" << -1 << -1 << false;
-    QTest::newRow("no FTP menu, not saved") << "VisibleMenuFTP" << "miFTP" << "" << 30 << 40 << false;
-    QTest::newRow("no tray button, lower-case true") << "VisibleMinimizeToTray" << "wiMinimizeToTray" << "true" << 30 << 40 << false;
-    // clang-format on
-}
-
-void TestMainWindow::settingsApplied() {
-    QFETCH(QString, field);
-    QFETCH(QString, hidden);
-    QFETCH(QString, save);
-    QFETCH(int, left);
-    QFETCH(int, top);
-    QFETCH(bool, placed);
-    TempHome home;
-    writeDialogFile(home.cfg(), 1,
-                    {{field.toStdString(), ""},
-                     {"SaveWindowPos", save.toStdString()},
-                     {"Left", std::to_string(left)},
-                     {"Top", std::to_string(top)},
-                     {"Width", "640"},
-                     {"Height", "480"}});
-    TestPrompts prompts;
-    TfmMain w(prompts);
-    QCOMPARE(w.testAttribute(Qt::WA_Moved), placed);
-    if (placed && left >= 0) QCOMPARE(w.geometry().x(), left);
-    if (placed && top >= 0) QCOMPARE(w.geometry().y(), top);
-    QCOMPARE(w.size(), save == "TRUE" ? QSize(640, 480) : QSize(545, 422));
-    w.show();
-    auto* tabs = child<QTabWidget>(w, "PageControl");
-    for (const QString& name :
-         QString("tsNews tsFTP tsTransfers sbMain wiMinimizeToTray miFTP miNews miTransfer")
-             .split(' ')) {
-        auto* item = child<QWidget>(w, qPrintable(name));
-        auto* menu = qobject_cast<QMenu*>(item);
-        const bool shown = tabs->indexOf(item) >= 0 ? tabs->isTabVisible(tabs->indexOf(item))
-                           : menu                   ? menu->menuAction()->isVisible()
-                                                    : item->isVisible();
-        QVERIFY2(shown == (name != hidden), qPrintable(name));
+    void wizardOnFirstActivation_data() {
+        QTest::addColumn<int>("existing"); // configurations in the file at start, -1: no file
+        QTest::addColumn<int>("written");  // configurations the wizard writes, 0: cancelled
+        QTest::addColumn<int>("wizards");
+        QTest::newRow("no file, cancelled") << -1 << 0 << 1;
+        QTest::newRow("no file, finished") << -1 << 2 << 1;
+        QTest::newRow("a file") << 1 << 0 << 0;
     }
-}
 
-// A truncated file, and a folder in the file's place: the error shows once, the wizard stays
-// at hand, and closing leaves what was there as it was.
-void TestMainWindow::damagedFileIsKept() {
-    for (const bool folder : {false, true}) {
+    void wizardOnFirstActivation() {
+        QFETCH(int, existing);
+        QFETCH(int, written);
+        QFETCH(int, wizards);
         TempHome home;
-        const QString path = QString::fromStdString(home.cfg());
-        QByteArray damaged;
-        if (folder) {
-            QVERIFY(QDir().mkpath(path));
-        } else {
-            writeDialogFile(home.cfg(), 1);
-            damaged = home.bytes().left(home.bytes().size() / 2);
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(damaged) > 0);
-        }
-        {
-            TestPrompts prompts;
-            TfmMain w(prompts);
-            QCOMPARE(prompts.errors.size(), 1);
-            QVERIFY(prompts.errors[0].contains("could not be read"));
-            QVERIFY(child(w, "miNewServer")->isEnabled());
-            w.show();
-            QVERIFY(w.close());
-        }
-        QVERIFY(folder ? QFileInfo(path).isDir() : home.bytes() == damaged);
+        if (existing > 0) writeWizardFile(home.cfg(), existing);
+        TestPrompts prompts;
+        TfmMain w(prompts);
+        int shown = 0;
+        prompts.dialog = [&](QDialog& d) {
+            shown += qobject_cast<TfmNewServer*>(&d) != nullptr;
+            if (written) writeWizardFile(home.cfg(), written);
+        };
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTRY_VERIFY(w.FirstActivationDone());
+        QTRY_COMPARE(shown, wizards);
+        // Activated again after another window: no second wizard.
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        settle();
+        QCOMPARE(shown, wizards);
+        const int records = written ? written : std::max(existing, 0);
+        QCOMPARE(w.ConfigSource.RecordCount(), records);
+        QCOMPARE(child<DBComboBox>(w, "cbNewsConfig")->count(), records);
+        QCOMPARE(child(w, "miNewsStart")->isEnabled(), records > 0);
     }
-}
+
+    void settingsApplied_data() {
+        QTest::addColumn<QString>("field"); // emptied: hides `hidden`
+        QTest::addColumn<QString>("hidden");
+        QTest::addColumn<QString>("save"); // SaveWindowPos, with the stored edges below
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("top");
+        QTest::addColumn<bool>("placed"); // a stored edge fixes the position; else the system does
+        // clang-format off
+        QTest::newRow("no news page, all stored") << "PagesNews" << "tsNews" << "TRUE" << 30 << 40 << true;
+        QTest::newRow("no FTP page, top only") << "PagesFTP" << "tsFTP" << "TRUE" << -1 << 40 << true;
+        QTest::newRow("no transfers page, left only") << "PagesTransfers" << "tsTransfers" << "TRUE" << 30 << -1 << true;
+        QTest::newRow("no speedbar, size only") << "VisibleSpeedbar" << "sbMain" << "TRUE" << -1 << -1 << false;
+        QTest::newRow("no FTP menu, not saved") << "VisibleMenuFTP" << "miFTP" << "" << 30 << 40 << false;
+        QTest::newRow("no tray button, lower-case true") << "VisibleMinimizeToTray" << "wiMinimizeToTray" << "true" << 30 << 40 << false;
+        // clang-format on
+    }
+
+    void settingsApplied() {
+        QFETCH(QString, field);
+        QFETCH(QString, hidden);
+        QFETCH(QString, save);
+        QFETCH(int, left);
+        QFETCH(int, top);
+        QFETCH(bool, placed);
+        TempHome home;
+        writeDialogFile(home.cfg(), 1,
+                        {{field.toStdString(), ""},
+                         {"SaveWindowPos", save.toStdString()},
+                         {"Left", std::to_string(left)},
+                         {"Top", std::to_string(top)},
+                         {"Width", "640"},
+                         {"Height", "480"}});
+        TestPrompts prompts;
+        TfmMain w(prompts);
+        QCOMPARE(w.testAttribute(Qt::WA_Moved), placed);
+        if (placed && left >= 0) QCOMPARE(w.geometry().x(), left);
+        if (placed && top >= 0) QCOMPARE(w.geometry().y(), top);
+        QCOMPARE(w.size(), save == "TRUE" ? QSize(640, 480) : QSize(545, 422));
+        w.show();
+        auto* tabs = child<QTabWidget>(w, "PageControl");
+        for (const QString& name :
+             QString("tsNews tsFTP tsTransfers sbMain wiMinimizeToTray miFTP miNews miTransfer")
+                 .split(' ')) {
+            auto* item = child<QWidget>(w, qPrintable(name));
+            auto* menu = qobject_cast<QMenu*>(item);
+            const bool shown = tabs->indexOf(item) >= 0 ? tabs->isTabVisible(tabs->indexOf(item))
+                               : menu                   ? menu->menuAction()->isVisible()
+                                                        : item->isVisible();
+            QVERIFY2(shown == (name != hidden), qPrintable(name));
+        }
+    }
+
+    // A truncated file, and a folder in the file's place: the error shows once, the wizard stays
+    // at hand, and closing leaves what was there as it was.
+    void damagedFileIsKept() {
+        for (const bool folder : {false, true}) {
+            TempHome home;
+            const QString path = QString::fromStdString(home.cfg());
+            QByteArray damaged;
+            if (folder) {
+                QVERIFY(QDir().mkpath(path));
+            } else {
+                writeDialogFile(home.cfg(), 1);
+                damaged = home.bytes().left(home.bytes().size() / 2);
+                QFile f(path);
+                QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(damaged) > 0);
+            }
+            {
+                TestPrompts prompts;
+                TfmMain w(prompts);
+                QCOMPARE(prompts.errors.size(), 1);
+                QVERIFY(prompts.errors[0].contains("could not be read"));
+                QVERIFY(child(w, "miNewServer")->isEnabled());
+                w.show();
+                QVERIFY(w.close());
+            }
+            QVERIFY(folder ? QFileInfo(path).isDir() : home.bytes() == damaged);
+        }
+    }
+};
 
 QTEST_MAIN(TestMainWindow)
 #include "test_main_window.moc"
