@@ -82,10 +82,11 @@ struct Rig {
     }
 };
 
+// local: the source or the target, in the local folder; after "=", the path as it stands.
 // clang-format off
 const struct Refusal {
     const char *name; bool upload; const char *folder, *remote;
-    const char *local, *password, *reason; qsizetype logins; // local: the source or the target
+    const char *local, *password, *reason; qsizetype logins;
 } kRefusals[] = {
     {"folder missing", true, "/missing", "f.txt", "f.txt", "pw",
         "Couldn't change to directory /missing", 1},
@@ -94,6 +95,7 @@ const struct Refusal {
     {"upload, ../x", true, "/", "../x", "f.txt", "pw", "Refused", 0},
     {"download into ../f.txt", false, "/", "f.txt", "../f.txt", "pw", "Refused", 0},
     {"download into a folder's path", false, "/", "f.txt", "dir/", "pw", "Refused", 0},
+    {"download to a relative path", false, "/", "f.txt", "=f.txt", "pw", "Refused", 0},
     // A failed login is no connection: the second job logs in again.
     {"wrong password", true, "/", "f.txt", "f.txt", "bad", "Bad password connecting to", 2},
 };
@@ -154,7 +156,8 @@ private slots:
         const QDir local(rig.Path("local"));
         QVERIFY(local.mkpath("dir") && WriteLocal(local.filePath("dir/inside.txt"), "inside"));
         QVERIFY(WriteLocal(local.filePath("f.txt"), "local copy"));
-        TransferJob job = Job(r.upload, server, local.path() + "/" + r.local, r.folder, r.remote);
+        const QString path = *r.local == '=' ? r.local + 1 : local.path() + "/" + r.local;
+        TransferJob job = Job(r.upload, server, path, r.folder, r.remote);
         job.Record.ServerUser = "u";
         job.Record.ServerPassword = r.password;
         rig.Start({job, job});
