@@ -2,11 +2,13 @@
 #include "core/ftp/CertificateTrust.h"
 #include "core/ftp/FtpErrors.h"
 #include "core/ftp/FtpPaths.h"
+#include "core/ftp/SftpHostKey.h"
 #include "core/ftp/TSimpleFTP.h"
 
 #include <QtTest>
 
 using namespace pw;
+using namespace std::string_literals;
 
 namespace {
 // Opens the protected parts that the session layer drives.
@@ -171,7 +173,19 @@ private slots:
             {"abcd09", "AB:CD:09"}, {"", ""}, {"=", ""}, {"ab:c", ""}, {"ab:cx", ""}, {"ab-cd", ""},
             {"a=b=cd", ""}, {"ab\x01" "cd", ""},
         };
+        // The key type that a server's host key names: inside the key, 1 to 64 bytes long.
+        const std::pair<std::string, std::string> keys[] = {
+            {"\0\0\0\7ssh-rsa"s, "ssh-rsa"}, {"\0\0\0\10ssh-rsa"s, "unknown"}, {"\0\0\0\0"s, "unknown"},
+            {"\0\0\0\100"s + std::string(64, 'k'), std::string(64, 'k')},
+            {"\0\0\0\101"s + std::string(65, 'k'), "unknown"}, {"\0\0\7"s, "unknown"},
+        };
         // clang-format on
+        for (const auto& [key, type] : keys) {
+            HostKeyCheck check;
+            const std::vector<unsigned char> bytes(key.begin(), key.end()); // no byte beyond
+            DecideHostKey(check, bytes.data(), bytes.size(), KnownHostMatch::Listed, "");
+            QCOMPARE(check.Key.Subject, type + " host key");
+        }
         for (const auto& [text, normal] : prints)
             QCOMPARE(QString::fromStdString(NormalizeFingerprint(text)), normal);
         for (const auto& c : hosts) {
