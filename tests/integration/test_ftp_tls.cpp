@@ -1,5 +1,6 @@
 // Guards: FTP over explicit and implicit TLS, the certificate trust checks and no clear password.
 #include "support/FtpServer.h"
+#include "support/TableRows.h"
 #include "support/TcpRelay.h"
 #include "support/TlsFtpServer.h"
 
@@ -41,6 +42,21 @@ bool HasLogin(const QStringList& commands) {
 std::unique_ptr<TlsFtpServer> Start(Mode mode) {
     return TlsFtpServer::available() ? std::make_unique<TlsFtpServer>(mode) : nullptr;
 }
+
+// Silent, with active mode asked: active is not used over TLS, the request goes passive.
+// clang-format off
+const struct { const char* name; Mode mode; bool pinOther, silentActive; } kTrust[] = {
+    {"explicit, first contact", Mode::Explicit, false, false},
+    {"implicit, first contact", Mode::Implicit, false, false},
+    {"explicit, silent, active asked", Mode::Explicit, false, true},
+    {"explicit, pinned changed", Mode::Explicit, true, false},
+    {"implicit, pinned changed", Mode::Implicit, true, false}};
+using enum FtpProtocol;
+const struct { const char* name; FtpProtocol protocol; bool tlsServer; } kRelayed[] = {
+    {"plain FTP", Ftp, false}, {"explicit TLS", FtpExplicitTls, true},
+    {"implicit TLS", FtpImplicitTls, true}, {"explicit, plain server", FtpExplicitTls, false},
+    {"implicit, plain server", FtpImplicitTls, false}};
+// clang-format on
 } // namespace
 
 class TestFtpTls : public QObject {
@@ -50,22 +66,10 @@ private slots:
     // Nothing of the login goes out before the certificate is trusted. First contact shows the
     // certificate to accept; a pinned one that no longer matches is refused naming both. Once
     // accepted (in any case, or with the prefix openssl prints) every operation runs over TLS.
-    void certificateTrust_data() {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("pinOther");
-        // Silent, and active mode asked (not used over TLS: the request goes passive).
-        QTest::addColumn<bool>("silentActive");
-        QTest::newRow("explicit, first contact") << int(Mode::Explicit) << false << false;
-        QTest::newRow("implicit, first contact") << int(Mode::Implicit) << false << false;
-        QTest::newRow("explicit, silent, active asked") << int(Mode::Explicit) << false << true;
-        QTest::newRow("explicit, pinned changed") << int(Mode::Explicit) << true << false;
-        QTest::newRow("implicit, pinned changed") << int(Mode::Implicit) << true << false;
-    }
+    void certificateTrust_data() { addRows(kTrust); }
     void certificateTrust() {
-        QFETCH(int, mode);
-        QFETCH(bool, pinOther);
-        QFETCH(bool, silentActive);
-        auto server = Start(Mode(mode));
+        const auto [name, mode, pinOther, silentActive] = kTrust[fetchedRow()];
+        auto server = Start(mode);
         if (!server) QSKIP("vsftpd is not installed");
         QVERIFY2(server->isRunning(), qPrintable(server->errorString()));
         QVERIFY(server->writeFile("in.txt", QByteArray(69990, 'x') + "end"));
@@ -75,8 +79,8 @@ private slots:
         const QString otherPrint = pinOther ? TlsFtpServer::makeCertificate(other.path()) : "";
         QVERIFY(otherPrint != expected);
         TSimpleFTP ftp;
-        Configure(ftp, server->hostName(), ProtocolOf(Mode(mode)));
-        QCOMPARE(int(ftp.Port), Mode(mode) == Mode::Implicit ? 990 : 21); // the default port
+        Configure(ftp, server->hostName(), ProtocolOf(mode));
+        QCOMPARE(int(ftp.Port), mode == Mode::Implicit ? 990 : 21); // the default port
         ftp.SetPassive(!silentActive);
         ftp.SetTrustedFingerprint(otherPrint.toStdString());
         ftp.SilentExceptions = silentActive;
@@ -108,7 +112,7 @@ private slots:
         QCOMPARE(QString::fromStdString(ftp.PeerCertificate().Fingerprint), expected);
         QVERIFY2(!HasLogin(server->commands()), qPrintable(server->commands().join('|')));
         // The user accepts what was shown: the same component then connects.
-        ftp.SetTrustedFingerprint(Mode(mode) == Mode::Implicit
+        ftp.SetTrustedFingerprint(mode == Mode::Implicit
                                       ? "sha256 Fingerprint=" + expected.toLower().toStdString()
                                       : ftp.PeerCertificate().Fingerprint);
         QVERIFY(ftp.Connect());
@@ -126,25 +130,15 @@ private slots:
         const qsizetype size = commands.indexOf(QRegularExpression("SIZE .*"));
         QVERIFY2(size > 0 && commands.mid(size).filter(QRegularExpression("^(LIST|MLSD)")).empty(),
                  qPrintable(commands.join('|')));
-        if (Mode(mode) == Mode::Explicit) QCOMPARE(commands.value(0), QStringLiteral("AUTH TLS"));
+        if (mode == Mode::Explicit) QCOMPARE(commands.value(0), QStringLiteral("AUTH TLS"));
         QVERIFY(commands.contains(QStringLiteral("PROT P")));
     }
 
     // The relay records the control connection (the plain FTP row proves it). A server without
     // TLS gets no login: explicit TLS stops at the refused AUTH TLS, implicit at the handshake.
-    void passwordNeverInClearText_data() {
-        QTest::addColumn<int>("protocol");
-        QTest::addColumn<bool>("tlsServer");
-        QTest::newRow("plain FTP") << int(FtpProtocol::Ftp) << false;
-        QTest::newRow("explicit TLS") << int(FtpProtocol::FtpExplicitTls) << true;
-        QTest::newRow("implicit TLS") << int(FtpProtocol::FtpImplicitTls) << true;
-        QTest::newRow("explicit, plain server") << int(FtpProtocol::FtpExplicitTls) << false;
-        QTest::newRow("implicit, plain server") << int(FtpProtocol::FtpImplicitTls) << false;
-    }
+    void passwordNeverInClearText_data() { addRows(kRelayed); }
     void passwordNeverInClearText() {
-        QFETCH(int, protocol);
-        QFETCH(bool, tlsServer);
-        const FtpProtocol p = FtpProtocol(protocol);
+        const auto [name, p, tlsServer] = kRelayed[fetchedRow()];
         const bool clearText = p == FtpProtocol::Ftp;
         auto tls = tlsServer
                        ? Start(p == FtpProtocol::FtpImplicitTls ? Mode::Implicit : Mode::Explicit)
