@@ -1,6 +1,7 @@
 // Guards: close refused while busy, asked while connected, the file saved or kept, close steps.
 #include "gui/ftp/FtpSession.h"
 #include "gui/ui/WorkerThread.h"
+#include "support/TableRows.h"
 #include "test_main_support.h"
 
 using namespace pw;
@@ -20,6 +21,21 @@ void holdPage(TfmMain& w) {
     touch(w.DataFile);
     w.PageLines.push_back("<html>");
 }
+// The states of news, links, FTP and transfer (0 busy, 1 connected, 2 idle), NewsStayConnected,
+// the answer to the question, and what the close did (empty: the window stays).
+// clang-format off
+const struct { const char* name; QString states; std::string stay; bool yes; QString steps;
+    } kCloses[] = {
+    {"news busy", "0222", "TRUE", true, ""},
+    {"links busy", "1022", "TRUE", true, ""}, // busy beats connected
+    {"ftp busy", "1202", "TRUE", true, ""},
+    {"transfer busy", "1220", "TRUE", true, ""},
+    {"connected, No", "1222", "TRUE", false, ""},
+    {"news held open, Yes", "1222", "TRUE", true, "news,select,transfer"},
+    {"news not held open", "1222", "", true, "select,transfer"},
+    {"remote connected", "2212", "", true, "remote,select,transfer"},
+    {"idle", "2222", "TRUE", true, "select,transfer"}};
+// clang-format on
 } // namespace
 
 class TestMainClose : public QObject {
@@ -31,33 +47,16 @@ private slots:
 };
 
 void TestMainClose::closeQuery_data() {
-    QTest::addColumn<QString>("states"); // news, links, FTP, transfer: 0 busy, 1 connected, 2 idle
-    QTest::addColumn<QString>("stay");   // NewsStayConnected
-    QTest::addColumn<bool>("yes");       // the answer to the question
-    QTest::addColumn<QString>("steps");  // what the close did, empty: the window stays
-    // clang-format off
-    QTest::newRow("news busy") << "0222" << "TRUE" << true << "";
-    QTest::newRow("links busy") << "1022" << "TRUE" << true << ""; // busy beats connected
-    QTest::newRow("ftp busy") << "1202" << "TRUE" << true << "";
-    QTest::newRow("transfer busy") << "1220" << "TRUE" << true << "";
-    QTest::newRow("connected, No") << "1222" << "TRUE" << false << "";
-    QTest::newRow("news held open, Yes") << "1222" << "TRUE" << true << "news,select,transfer";
-    QTest::newRow("news not held open") << "1222" << "" << true << "select,transfer";
-    QTest::newRow("remote connected") << "2212" << "" << true << "remote,select,transfer";
-    QTest::newRow("idle") << "2222" << "TRUE" << true << "select,transfer";
-    // clang-format on
+    addRows(kCloses);
 }
 
 // Busy refuses without a question; connected asks; only a close that goes through saves the
 // bounds, cuts the connections without waiting and removes the news page's working files.
 void TestMainClose::closeQuery() {
-    QFETCH(QString, states);
-    QFETCH(QString, stay);
-    QFETCH(bool, yes);
-    QFETCH(QString, steps);
+    const auto& [name, states, stay, yes, steps] = kCloses[fetchedRow()];
     const bool closes = !steps.isEmpty(), busy = states.contains('0');
     TempHome home;
-    writeDialogFile(home.cfg(), 1, {}, {{"NewsStayConnected", stay.toStdString()}});
+    writeDialogFile(home.cfg(), 1, {}, {{"NewsStayConnected", stay}});
     const QByteArray before = home.bytes();
     TestPrompts prompts;
     TfmMain w(prompts);

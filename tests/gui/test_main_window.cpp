@@ -1,6 +1,7 @@
 // Guards: the first-run wizard once, the file's pages, bars and placement, damaged files kept.
 #include "gui/dialogs/TfmNewServer.h"
 #include "gui/ui/DBComboBox.h"
+#include "support/TableRows.h"
 #include "test_main_support.h"
 
 #include <QMenu>
@@ -8,22 +9,31 @@
 
 using namespace pw;
 
+namespace {
+// clang-format off
+// Configurations in the file at start (-1: no file), those the wizard writes (0: cancelled).
+const struct { const char* name; int existing, written, wizards; } kFirstRuns[] = {
+    {"no file, cancelled", -1, 0, 1}, {"no file, finished", -1, 2, 1}, {"a file", 1, 0, 0}};
+// The field emptied hides `hidden`; SaveWindowPos, with the stored edges. A stored edge fixes
+// the position (`placed`); else the system places the window.
+const struct { const char* name; std::string field; QString hidden; std::string save;
+               int left, top; bool placed; } kSettings[] = {
+    {"no news page, all stored", "PagesNews", "tsNews", "TRUE", 30, 40, true},
+    {"no FTP page, top only", "PagesFTP", "tsFTP", "TRUE", -1, 40, true},
+    {"no transfers page, left only", "PagesTransfers", "tsTransfers", "TRUE", 30, -1, true},
+    {"no speedbar, size only", "VisibleSpeedbar", "sbMain", "TRUE", -1, -1, false},
+    {"no FTP menu, not saved", "VisibleMenuFTP", "miFTP", "", 30, 40, false},
+    {"no tray button, lower-case true", "VisibleMinimizeToTray", "wiMinimizeToTray", "true", 30, 40,
+        false}};
+// clang-format on
+} // namespace
+
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
-    void wizardOnFirstActivation_data() {
-        QTest::addColumn<int>("existing"); // configurations in the file at start, -1: no file
-        QTest::addColumn<int>("written");  // configurations the wizard writes, 0: cancelled
-        QTest::addColumn<int>("wizards");
-        QTest::newRow("no file, cancelled") << -1 << 0 << 1;
-        QTest::newRow("no file, finished") << -1 << 2 << 1;
-        QTest::newRow("a file") << 1 << 0 << 0;
-    }
-
+    void wizardOnFirstActivation_data() { addRows(kFirstRuns); }
     void wizardOnFirstActivation() {
-        QFETCH(int, existing);
-        QFETCH(int, written);
-        QFETCH(int, wizards);
+        const auto [name, existing, written, wizards] = kFirstRuns[fetchedRow()];
         TempHome home;
         if (existing > 0) writeWizardFile(home.cfg(), existing);
         TestPrompts prompts;
@@ -53,34 +63,13 @@ private slots:
         QCOMPARE(child(w, "miNewsStart")->isEnabled(), records > 0);
     }
 
-    void settingsApplied_data() {
-        QTest::addColumn<QString>("field"); // emptied: hides `hidden`
-        QTest::addColumn<QString>("hidden");
-        QTest::addColumn<QString>("save"); // SaveWindowPos, with the stored edges below
-        QTest::addColumn<int>("left");
-        QTest::addColumn<int>("top");
-        QTest::addColumn<bool>("placed"); // a stored edge fixes the position; else the system does
-        // clang-format off
-        QTest::newRow("no news page, all stored") << "PagesNews" << "tsNews" << "TRUE" << 30 << 40 << true;
-        QTest::newRow("no FTP page, top only") << "PagesFTP" << "tsFTP" << "TRUE" << -1 << 40 << true;
-        QTest::newRow("no transfers page, left only") << "PagesTransfers" << "tsTransfers" << "TRUE" << 30 << -1 << true;
-        QTest::newRow("no speedbar, size only") << "VisibleSpeedbar" << "sbMain" << "TRUE" << -1 << -1 << false;
-        QTest::newRow("no FTP menu, not saved") << "VisibleMenuFTP" << "miFTP" << "" << 30 << 40 << false;
-        QTest::newRow("no tray button, lower-case true") << "VisibleMinimizeToTray" << "wiMinimizeToTray" << "true" << 30 << 40 << false;
-        // clang-format on
-    }
-
+    void settingsApplied_data() { addRows(kSettings); }
     void settingsApplied() {
-        QFETCH(QString, field);
-        QFETCH(QString, hidden);
-        QFETCH(QString, save);
-        QFETCH(int, left);
-        QFETCH(int, top);
-        QFETCH(bool, placed);
+        const auto& [name, field, hidden, save, left, top, placed] = kSettings[fetchedRow()];
         TempHome home;
         writeDialogFile(home.cfg(), 1,
-                        {{field.toStdString(), ""},
-                         {"SaveWindowPos", save.toStdString()},
+                        {{field, ""},
+                         {"SaveWindowPos", save},
                          {"Left", std::to_string(left)},
                          {"Top", std::to_string(top)},
                          {"Width", "640"},
