@@ -16,6 +16,12 @@ bool spinUntil(const std::function<bool()>& ready) {
         QThread::msleep(1);
     return ready();
 }
+// Points the session at the server, and gives the server a file.
+bool serve(FtpServer& server, FtpSession& session) {
+    session.Ftp().HostName = server.hostName();
+    session.Ftp().SetConnectTimeout(10000);
+    return server.writeFile("a.txt", "a");
+}
 } // namespace
 
 class TestFtpSession : public QObject {
@@ -47,10 +53,8 @@ private slots:
 
     void abortWhileHandlerWaitsForGuiThread() {
         FtpServer server;
-        QVERIFY2(server.writeFile("a.txt", "a"), qPrintable(server.errorString()));
         FtpSession session("Session");
-        session.Ftp().HostName = server.hostName();
-        session.Ftp().SetConnectTimeout(10000);
+        QVERIFY2(serve(server, session), qPrintable(server.errorString()));
         QSignalSpy done(&session, &FtpSession::AbortDone);
         WorkerThread& worker = session.Worker("thWork");
         std::atomic<bool> waiting{false}, listed{true}, connected{false};
@@ -73,10 +77,8 @@ private slots:
 
     void abortAsOperationEndsThenNextSucceeds() {
         FtpServer server;
-        QVERIFY2(server.writeFile("a.txt", "a"), qPrintable(server.errorString()));
         FtpSession session("Session");
-        session.Ftp().HostName = server.hostName();
-        session.Ftp().SetConnectTimeout(10000);
+        QVERIFY2(serve(server, session), qPrintable(server.errorString()));
         QSignalSpy done(&session, &FtpSession::AbortDone);
         QSignalSpy found(&session, &FtpSession::ItemFound);
         WorkerThread& worker = session.Worker("thWork");
