@@ -55,7 +55,7 @@ private slots:
             {0, "I", 0, "x"}, {3, "FA", 3, "abcx"}, {3, "F+", 1, "bac"}, {3, "L+", 2, "abc"},
             {3, "F-", 0, "abc"}, {3, "L-", 1, "acb"}, {3, "LD+", 1, "ab"}, {0, "+", -1, ""},
             {3, "Lxx", 2, "a"}, {3, "LxR", 1, "ab"}, {3, "LxxR", 0, "a"}, {2, "Ca", -1, ""},
-            {2, "Cacn", 0, ""}};
+            {2, "Cacn", 0, ""}, {0, "D", -1, ""}};
         for (const auto& r : rows) {
             CountingControl control;
             Fixture f(r.records, {{"B", "y"}, {"A", "x"}});

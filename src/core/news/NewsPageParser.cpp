@@ -115,8 +115,10 @@ std::vector<ParsedItem> parseSection(std::string_view content) {
 // "<!-- /" and have the same length.
 size_t findSectionEnd(std::string_view text, size_t from) {
     constexpr std::string_view common = "<!-- /";
-    static_assert(kPlainEnd.starts_with(common) && kNamedEnd.starts_with(common) &&
-                  kPlainEnd.size() == kEndLength && kNamedEnd.size() == kEndLength);
+    static_assert(kPlainEnd.starts_with(common));
+    static_assert(kNamedEnd.starts_with(common));
+    static_assert(kPlainEnd.size() == kEndLength);
+    static_assert(kNamedEnd.size() == kEndLength);
     for (size_t at = FindText(text, common, from); at != npos;
          at = FindText(text, common, at + 1)) {
         const std::string_view candidate = text.substr(at, kEndLength);
