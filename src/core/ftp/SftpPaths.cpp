@@ -2,8 +2,6 @@
 
 #include "core/ftp/FtpPaths.h"
 
-#include <ranges>
-#include <string_view>
 #include <vector>
 
 namespace pw {
@@ -11,13 +9,16 @@ namespace pw {
 std::string ResolveRemotePath(const std::string& current, const std::string& path) {
     const std::string joined = !path.empty() && path[0] == '/' ? path : current + "/" + path;
     std::vector<std::string> parts;
-    for (const auto piece : std::views::split(joined, '/')) {
-        const std::string_view part(piece.begin(), piece.end());
+    for (size_t at = 0;;) {
+        const size_t end = joined.find('/', at);
+        const std::string part = joined.substr(at, end == std::string::npos ? end : end - at);
         if (part == "..") {
             if (!parts.empty()) parts.pop_back();
         } else if (!part.empty() && part != ".") {
-            parts.emplace_back(part);
+            parts.push_back(part);
         }
+        if (end == std::string::npos) break;
+        at = end + 1;
     }
     std::string out;
     for (const auto& part : parts)
