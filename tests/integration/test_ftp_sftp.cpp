@@ -137,6 +137,17 @@ private slots:
         QVERIFY(!ftp.DeleteFile("/home/tester/gone.txt"));
         QVERIFY(!ftp.RemoveDir("/home/tester/a") && ftp.IsConnected()); // not empty
         QCOMPARE(Tree(server.root() + "/home/tester"), "a/,a/b c/,a/b c/d/,old.txt:5");
+        // Thrown, a refusal adds libcurl's reason to the general message.
+        ftp.SilentExceptions = false;
+        QString message;
+        try {
+            ftp.DeleteFile("/home/tester/gone.txt");
+        } catch (const std::exception& e) {
+            message = e.what();
+        }
+        QVERIFY2(message.startsWith("Error deleting /home/tester/gone.txt: rm "),
+                 qPrintable(message));
+        ftp.SilentExceptions = true;
         // A line break in a path is refused, even where such a folder exists.
         QVERIFY(QDir().mkpath(server.root() + "/home/tester/line\nbreak"));
         QVERIFY(!ftp.ChangeDir("/home/tester/line\nbreak") && ftp.IsConnected());

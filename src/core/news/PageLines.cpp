@@ -8,7 +8,6 @@ namespace {
 // Already a list of lines: every CR starts a CR LF, every LF ends one, and the text ends
 // with CR LF (or is empty).
 bool alreadyJoined(std::string_view bytes) {
-    if (bytes.empty()) return true;
     const char* const data = bytes.data();
     size_t lineStart = 0;
     while (lineStart < bytes.size()) {
